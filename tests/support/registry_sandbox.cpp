@@ -1,0 +1,100 @@
+#include "support/registry_sandbox.h"
+
+#include <cstdio>
+#include <map>
+#include <vector>
+
+namespace {
+int g_sandboxCount = 0;
+
+void DumpKey(HKEY key, const std::string& path, std::map<std::string, std::string>* out) {
+  char name[256];
+  std::vector<BYTE> data(1 << 16);
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = sizeof name, type = 0, size = static_cast<DWORD>(data.size());
+    if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+    std::string line = "type=" + std::to_string(type) + " bytes=";
+    char hex[4];
+    for (DWORD b = 0; b < size; ++b) {
+      std::snprintf(hex, sizeof hex, "%02x", data[b]);
+      line += hex;
+    }
+    (*out)[path + "|" + name] = line;
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    HKEY sub;
+    if (RegOpenKeyExA(key, name, 0, KEY_READ, &sub) == ERROR_SUCCESS) {
+      (*out)[path + "\\" + name] = "key";
+      DumpKey(sub, path + "\\" + name, out);
+      RegCloseKey(sub);
+    }
+  }
+}
+}  // namespace
+
+CRegistrySandbox::CRegistrySandbox() {
+  path_ = "Software\\ovmon-tests\\" + std::to_string(GetCurrentProcessId()) + "-" +
+          std::to_string(++g_sandboxCount);
+  RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+  RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_,
+                  nullptr);
+  RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_);
+}
+
+CRegistrySandbox::~CRegistrySandbox() {
+  RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+  RegCloseKey(root_);
+  RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+}
+
+void SetRawValue(const char* keyPath, const char* name, DWORD type, const void* data, DWORD size) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+}
+
+void SetStringValue(const char* keyPath, const char* name, const char* text) {
+  SetRawValue(keyPath, name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
+}
+
+void SetDwordValue(const char* keyPath, const char* name, DWORD value) {
+  SetRawValue(keyPath, name, REG_DWORD, &value, sizeof value);
+}
+
+bool GetRawValue(const char* keyPath, const char* name, DWORD* type, std::string* data) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  LONG rc = RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
+  if (rc == ERROR_SUCCESS) {
+    data->resize(size);
+    rc = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(&(*data)[0]), &size);
+    data->resize(size);
+  }
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
+bool KeyExists(const char* keyPath) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::string ExportKeyTree(const char* keyPath) {
+  std::map<std::string, std::string> entries;
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    DumpKey(key, "", &entries);
+    RegCloseKey(key);
+  }
+  std::string text;
+  for (const auto& e : entries) text += e.first + " = " + e.second + "\n";
+  return text;
+}
