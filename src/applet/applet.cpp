@@ -1,0 +1,50 @@
+#include "applet/applet.h"
+
+#include <cpl.h>
+
+#include "applet/os_info.h"
+#include "applet/resource.h"
+#include "monitor/registry.h"
+
+namespace {
+
+LaunchState g_launch;
+
+// CPL_INIT: refresh the system facts and offer the applet only when the service is installed.
+LONG Initialise() {
+  RefreshOsInfo();
+  char name[81] = "";
+  DWORD size = sizeof name;
+  if (GetComputerNameA(name, &size)) g_launch.computerName = name;
+  return ReadRegistryFlag("", "Service Installed", false) ? 1 : 0;
+}
+
+LONG Inquire(LPARAM info) {
+  CPLINFO* cpl = reinterpret_cast<CPLINFO*>(info);
+  cpl->idIcon = IDI_APPLET;
+  cpl->idName = IDS_APPLET_NAME;
+  cpl->idInfo = IDS_APPLET_INFO;
+  cpl->lData = 0;
+  return 0;
+}
+
+}  // namespace
+
+LaunchState& AppletLaunchState() { return g_launch; }
+
+LONG APIENTRY CPlApplet(HWND, UINT message, LPARAM, LPARAM param2) {
+  if (message > kCallerWindowMessage) return 0;
+  switch (message) {
+    case CPL_INIT:
+      return Initialise();
+    case CPL_GETCOUNT:
+      return 1;
+    case CPL_INQUIRE:
+      return Inquire(param2);
+    case CPL_STARTWPARMSA:
+      g_launch.startedWithParameters = true;
+      return 0;
+    default:
+      return 0;
+  }
+}

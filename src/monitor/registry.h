@@ -1,0 +1,40 @@
+// Registry primitives on HKEY_LOCAL_MACHINE shared by every part that keeps settings.
+// Each call opens and closes its key and leaves the registry result as the thread's last error.
+// Subkey arguments follow BuildSettingsKeyPath ("" is the Parameters key).
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Boolean by the first-byte rule; missing or unreadable gives fallback, over 16 bytes gives true.
+bool ReadRegistryBool(const std::string& subkey, const char* name, bool fallback);
+// 32-bit number, no type check; missing or longer than 4 bytes gives fallback.
+uint32_t ReadRegistryDword(const std::string& subkey, const char* name, uint32_t fallback);
+// Text of any type up to maxBytes; missing, unreadable or longer gives fallback.
+std::string ReadRegistryString(const std::string& subkey, const char* name, const std::string& fallback,
+                               size_t maxBytes = 4096);
+// Raw bytes and type of a value; false when missing or unreadable.
+bool ReadRegistryBinary(const std::string& subkey, const char* name, std::string* data, DWORD* type = nullptr);
+// String list (REG_MULTI_SZ); clears *items first; false when missing or unreadable.
+bool ReadRegistryList(const std::string& subkey, const char* name, std::vector<std::string>* items);
+// The "Service Installed" style flag: 4-byte read, else text read, else fallback.
+bool ReadRegistryFlag(const std::string& subkey, const char* name, bool fallback);
+// True when the value exists (of any type).
+bool RegistryValueExists(const std::string& subkey, const char* name);
+
+// Stores a value of the given type; absent data or length 0 deletes the value instead.
+bool WriteRegistryValue(const std::string& subkey, const char* name, DWORD type, const void* data, DWORD length);
+// "True" or "False" as REG_SZ.
+bool WriteRegistryBool(const std::string& subkey, const char* name, bool value);
+// REG_DWORD.
+bool WriteRegistryDword(const std::string& subkey, const char* name, uint32_t value);
+// REG_SZ with its terminator (an empty text is one zero byte).
+bool WriteRegistryString(const std::string& subkey, const char* name, const std::string& text);
+// REG_MULTI_SZ from items (leading spaces stripped, empty items skipped).
+bool WriteRegistryList(const std::string& subkey, const char* name, const std::vector<std::string>& items);
+// Deletes a value.
+bool DeleteRegistryValue(const std::string& subkey, const char* name);
+// Deletes a key and everything below it.
+bool DeleteRegistryKey(const std::string& subkey);

@@ -1,0 +1,290 @@
+#include "monitor/settings.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "monitor/password_scramble.h"
+#include "monitor/registry.h"
+#include "monitor/registry_encoding.h"
+#include "monitor/settings_upgrade.h"
+
+const char kSummariesKey[] = "\\Summaries";
+const char kSmtpKey[] = "\\Logs and Alerts\\SMTP";
+const char kEventViewerKey[] = "\\Logs and Alerts\\Event Viewer";
+const char kOtherAlertsKey[] = "\\Logs and Alerts\\Other";
+const char kAudioKey[] = "\\Logs and Alerts\\Audio";
+const char kTextLogKey[] = "\\Logs and Alerts\\Text";
+
+namespace {
+
+const char kParameters[] = "";
+
+uint32_t Clamp(uint32_t value, uint32_t low, uint32_t high) { return std::min(std::max(value, low), high); }
+
+// A directory from the system with one trailing backslash.
+std::string WithTrailingBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path.push_back('\\');
+  return path;
+}
+
+std::string SystemDirectory() {
+  char path[MAX_PATH] = "";
+  GetSystemDirectoryA(path, MAX_PATH);
+  return WithTrailingBackslash(path);
+}
+
+std::string WindowsDirectory() {
+  char path[MAX_PATH] = "";
+  GetWindowsDirectoryA(path, MAX_PATH);
+  return WithTrailingBackslash(path);
+}
+
+// Creates a folder and any missing parents.
+void CreateFolderPath(const std::string& folder) {
+  size_t start = folder.compare(0, 2, "\\\\") == 0 ? folder.find('\\', folder.find('\\', 2) + 1) : 0;
+  for (size_t at = folder.find('\\', start + 1); at != std::string::npos; at = folder.find('\\', at + 1))
+    CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+}
+
+std::string LoadDataFolder() {
+  std::string folder = ReadRegistryString(kParameters, "Data Folder", "", MAX_PATH);
+  if (folder.empty()) {
+    folder = SystemDirectory() + "\\OVMonitorData\\";
+    WriteRegistryString(kParameters, "Data Folder", folder);
+  }
+  bool collapsed = false;
+  folder = NormaliseFolderText(folder, &collapsed);
+  if (collapsed) WriteRegistryString(kParameters, "Data Folder", folder);
+  CreateFolderPath(folder);
+  return folder;
+}
+
+std::string LoadQueueFolder() {
+  std::string folder = ReadRegistryString(kSmtpKey, "Queue", "", MAX_PATH);
+  if (folder.empty()) folder = WindowsDirectory() + "TLServiceSMTP\\" + kProductTitle + "\\";
+  for (char& c : folder)
+    if (c == '/') c = '\\';
+  folder = WithTrailingBackslash(folder);
+  CreateFolderPath(folder);
+  WriteRegistryString(kSmtpKey, "Queue", folder);
+  return folder;
+}
+
+// The official (fully qualified) name of this machine, or its host name when it does not resolve.
+std::string OfficialHostName() {
+  WSADATA data;
+  bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  char host[256] = "";
+  gethostname(host, sizeof host);
+  std::string name = host;
+  addrinfo hints = {};
+  hints.ai_flags = AI_CANONNAME;
+  addrinfo* result = nullptr;
+  if (host[0] && getaddrinfo(host, nullptr, &hints, &result) == 0) {
+    if (result->ai_canonname && result->ai_canonname[0]) name = result->ai_canonname;
+    freeaddrinfo(result);
+  }
+  if (started) WSACleanup();
+  return name;
+}
+
+void LoadMailSender(CMonitorSettings* s) {
+  Mailbox from = ParseMailbox(ReadRegistryString(kSmtpKey, "From", ""));
+  s->mailSenderAddress = from.address;
+  s->mailSenderName = from.name;
+  if (!s->mailSenderAddress.empty()) return;
+  s->mailSenderAddress = "ovmonitor@" + DefaultSenderDomain(OfficialHostName());
+  s->mailSenderName = kProductTitle;
+}
+
+std::vector<Mailbox> LoadMailboxList(const char* name) {
+  std::vector<std::string> texts;
+  ReadRegistryList(kSmtpKey, name, &texts);
+  return ParseMailboxList(texts);
+}
+
+void LoadChecks(CMonitorSettings* s) {
+  const CMonitorSettings d;
+  s->dnsLookupsEnabled = ReadRegistryBool(kParameters, "DNS Lookups Enabled", d.dnsLookupsEnabled);
+  s->singleTest = ReadRegistryBool(kParameters, "Single Test", d.singleTest);
+  s->singleLimit = ReadRegistryDword(kParameters, "Single Limit", d.singleLimit);
+  s->totalTest = ReadRegistryBool(kParameters, "Total Test", d.totalTest);
+  s->totalLimit = ReadRegistryDword(kParameters, "Total Limit", d.totalLimit);
+  s->slaveTest = ReadRegistryBool(kParameters, "Slave Test", d.slaveTest);
+  s->slaveLimit = ReadRegistryDword(kParameters, "Slave Limit", d.slaveLimit);
+  s->checkFrequency = ReadRegistryDword(kParameters, "Check Frequency (minutes)", d.checkFrequency);
+  s->scale = ReadRegistryDword(kParameters, "Scale", d.scale);
+  s->summariesEnabled = ReadRegistryBool(kSummariesKey, "Enabled", d.summariesEnabled);
+  s->summariesLevel = ReadRegistryDword(kSummariesKey, "Level", d.summariesLevel);
+  s->sortByVariance = ReadRegistryBool(kSummariesKey, "Sort by Variance", d.sortByVariance);
+  s->summariesFrequency = ReadRegistryDword(kSummariesKey, "Frequency", d.summariesFrequency);
+  s->retentionDays = Clamp(ReadRegistryDword(kSummariesKey, "Retention (days)", d.retentionDays), 1, 1825);
+  s->retentionRecords = Clamp(ReadRegistryDword(kSummariesKey, "Retention (records)", d.retentionRecords), 1, 9999);
+}
+
+void LoadAlerts(CMonitorSettings* s) {
+  const CMonitorSettings d;
+  s->mailEnabled = ReadRegistryBool(kSmtpKey, "Enabled", d.mailEnabled);
+  s->mailHighPriority = ReadRegistryBool(kSmtpKey, "High Priority", d.mailHighPriority);
+  s->eventLogEnabled = ReadRegistryBool(kEventViewerKey, "Enabled", d.eventLogEnabled);
+  s->eventLogSummaryOnly = ReadRegistryBool(kEventViewerKey, "Summary Only", d.eventLogSummaryOnly);
+  s->appletPopup = ReadRegistryBool(kOtherAlertsKey, "CPL Popup", d.appletPopup);
+  s->audioEnabled = ReadRegistryBool(kAudioKey, "Enabled", d.audioEnabled);
+  s->audioAckRequired = ReadRegistryBool(kAudioKey, "Ack Required", d.audioAckRequired);
+  s->audioFileName = ReadRegistryString(kAudioKey, "Filename", d.audioFileName, MAX_PATH);
+  s->audioRepeatInterval =
+      Clamp(ReadRegistryDword(kAudioKey, "Repeat Interval (milliseconds)", d.audioRepeatInterval), 1000, 14400000);
+}
+
+void LoadMail(CMonitorSettings* s) {
+  const CMonitorSettings d;
+  s->mailServer = ReadRegistryString(kSmtpKey, "Server", d.mailServer);
+  s->mailPort = static_cast<uint16_t>(ReadRegistryDword(kSmtpKey, "Port", d.mailPort));
+  s->mailFormat = std::min<uint32_t>(ReadRegistryDword(kSmtpKey, "Format", d.mailFormat), 2);
+  s->mailSecurity = std::min<uint32_t>(ReadRegistryDword(kSmtpKey, "Security", d.mailSecurity), 3);
+  s->mailLogLevel = std::min<uint32_t>(ReadRegistryDword(kSmtpKey, "Log Level", d.mailLogLevel), 5);
+  s->mailUserName = ReadRegistryString(kSmtpKey, "Username", d.mailUserName);
+  s->mailPassword = ReadScrambledPassword();
+}
+
+void LoadLogging(LoggingSettings* l) {
+  const LoggingSettings d;
+  l->textLogLevel = std::min<uint32_t>(ReadRegistryDword(kTextLogKey, "Log Level", d.textLogLevel), 5);
+  l->textMaxSize = ReadRegistryDword(kTextLogKey, "Max Size", d.textMaxSize);
+  l->textMaxArchives = Clamp(ReadRegistryDword(kTextLogKey, "Max Archives", d.textMaxArchives), 1, 366);
+  l->textRollType = ReadRegistryDword(kTextLogKey, "Roll Type", d.textRollType);
+  l->eventLogLevel = ReadRegistryDword(kEventViewerKey, "Log Level", d.eventLogLevel);
+}
+
+void SaveChecks(const CMonitorSettings& s) {
+  WriteRegistryBool(kParameters, "Single Test", s.singleTest);
+  WriteRegistryDword(kParameters, "Single Limit", s.singleLimit);
+  WriteRegistryBool(kParameters, "Total Test", s.totalTest);
+  WriteRegistryDword(kParameters, "Total Limit", s.totalLimit);
+  WriteRegistryBool(kParameters, "Slave Test", s.slaveTest);
+  WriteRegistryDword(kParameters, "Slave Limit", s.slaveLimit);
+  WriteRegistryDword(kParameters, "Check Frequency (minutes)", s.checkFrequency);
+  WriteRegistryDword(kParameters, "Scale", s.scale);
+  WriteRegistryBool(kParameters, "DNS Lookups Enabled", s.dnsLookupsEnabled);
+}
+
+void SaveAudio(const CMonitorSettings& s) {
+  WriteRegistryBool(kAudioKey, "Enabled", s.audioEnabled);
+  WriteRegistryBool(kAudioKey, "Ack Required", s.audioAckRequired);
+  WriteRegistryString(kAudioKey, "Filename", s.audioFileName);
+  WriteRegistryDword(kAudioKey, "Repeat Interval (milliseconds)", s.audioRepeatInterval);
+}
+
+void SaveMail(const CMonitorSettings& s) {
+  WriteRegistryBool(kSmtpKey, "Enabled", s.mailEnabled);
+  WriteRegistryBool(kSmtpKey, "High Priority", s.mailHighPriority);
+  WriteRegistryString(kSmtpKey, "From", FormatMailbox(s.mailSenderAddress, s.mailSenderName));
+  WriteRegistryString(kSmtpKey, "Server", s.mailServer);
+  WriteRegistryList(kSmtpKey, "To", FormatMailboxList(s.mailTo));
+  WriteRegistryList(kSmtpKey, "CC", FormatMailboxList(s.mailCc));
+  WriteRegistryList(kSmtpKey, "BCC", FormatMailboxList(s.mailBcc));
+  WriteRegistryDword(kSmtpKey, "Port", s.mailPort);
+  WriteRegistryDword(kSmtpKey, "Security", s.mailSecurity);
+  WriteRegistryString(kSmtpKey, "Username", s.mailUserName);
+  WriteScrambledPassword(s.mailPassword);
+  WriteRegistryDword(kSmtpKey, "Log Level", s.mailLogLevel);
+  WriteRegistryDword(kSmtpKey, "Format", s.mailFormat);
+  WriteRegistryString(kSmtpKey, "Queue", s.mailQueueFolder);
+}
+
+void SaveLogging(const CMonitorSettings& s) {
+  WriteRegistryBool(kOtherAlertsKey, "CPL Popup", s.appletPopup);
+  WriteRegistryBool(kEventViewerKey, "Enabled", s.eventLogEnabled);
+  WriteRegistryBool(kEventViewerKey, "Summary Only", s.eventLogSummaryOnly);
+  WriteRegistryDword(kEventViewerKey, "Log Level", s.logging.eventLogLevel);
+  WriteRegistryDword(kTextLogKey, "Log Level", s.logging.textLogLevel);
+  WriteRegistryDword(kTextLogKey, "Max Size", s.logging.textMaxSize);
+  WriteRegistryDword(kTextLogKey, "Max Archives", s.logging.textMaxArchives);
+  WriteRegistryDword(kTextLogKey, "Roll Type", s.logging.textRollType);
+}
+
+void SaveSummaries(const CMonitorSettings& s) {
+  WriteRegistryBool(kSummariesKey, "Enabled", s.summariesEnabled);
+  WriteRegistryDword(kSummariesKey, "Level", s.summariesLevel);
+  WriteRegistryBool(kSummariesKey, "Sort by Variance", s.sortByVariance);
+  WriteRegistryDword(kSummariesKey, "Frequency", s.summariesFrequency);
+  WriteRegistryDword(kSummariesKey, "Retention (days)", s.retentionDays);
+  WriteRegistryDword(kSummariesKey, "Retention (records)", s.retentionRecords);
+}
+
+// The scrambler's seed: a running value plus the tick count, never one of the unusable seeds.
+uint32_t NextPasswordSeed() {
+  static uint32_t running = 0;
+  do {
+    running += GetTickCount();
+  } while (IsUnusableSeed(running));
+  return running;
+}
+
+}  // namespace
+
+std::string DefaultSenderDomain(const std::string& officialName) {
+  size_t firstDot = officialName.find('.');
+  if (firstDot == std::string::npos || officialName.find('.', firstDot + 1) == std::string::npos)
+    return officialName;
+  return officialName.substr(firstDot + 1);
+}
+
+void WriteScrambledPassword(const std::string& password) {
+  uint32_t seed = NextPasswordSeed();
+  uint32_t filler = static_cast<uint32_t>(std::rand()) * static_cast<uint32_t>(std::rand()) *
+                    static_cast<uint32_t>(std::rand());
+  std::string stored = ScramblePassword(password, seed, filler);
+  WriteRegistryValue(kSmtpKey, "Password", REG_BINARY, stored.data(), static_cast<DWORD>(stored.size()));
+  SecureZeroMemory(&stored[0], stored.size());
+}
+
+std::string ReadScrambledPassword() {
+  std::string stored;
+  DWORD type = REG_NONE;
+  if (!ReadRegistryBinary(kSmtpKey, "Password", &stored, &type)) return std::string();
+  std::string password;
+  if (type == REG_SZ)
+    password = stored.substr(0, stored.find('\0'));
+  else if (type == REG_BINARY)
+    password = UnscramblePassword(reinterpret_cast<const unsigned char*>(stored.data()), stored.size());
+  if (!stored.empty()) SecureZeroMemory(&stored[0], stored.size());
+  return password;
+}
+
+void LoadSettings(CMonitorSettings* s) {
+  s->dataFolder = LoadDataFolder();
+  ConvertOldCheckResults();
+  ConvertOldSettingsLayout(s->dataFolder);
+  LoadChecks(s);
+  LoadAlerts(s);
+  LoadMail(s);
+  LoadLogging(&s->logging);
+  LoadMailSender(s);
+  s->mailTo = LoadMailboxList("To");
+  s->mailCc = LoadMailboxList("CC");
+  s->mailBcc = LoadMailboxList("BCC");
+  s->mailQueueFolder = LoadQueueFolder();
+  ReadRegistryList(kParameters, "Reference Clocks", &s->referenceClocks);
+  s->referenceClockType = ReadRegistryDword(kParameters, "Reference Clock Type", 2);
+  s->referenceClockAnalyze = ReadRegistryBool(kParameters, "Reference Clock Analyze", true);
+  LoadNetworkDiscoverySettings(&s->discovery);
+  // The keyring of the installed product loads here, once the keyring exists.
+}
+
+void SaveSettings(const CMonitorSettings& s) {
+  WriteRegistryString(kParameters, "Data Folder", s.dataFolder);
+  WriteRegistryList(kParameters, "Reference Clocks", s.referenceClocks);
+  WriteRegistryDword(kParameters, "Reference Clock Type", s.referenceClockType);
+  WriteRegistryBool(kParameters, "Reference Clock Analyze", s.referenceClockAnalyze);
+  SaveChecks(s);
+  SaveAudio(s);
+  SaveMail(s);
+  SaveLogging(s);
+  SaveSummaries(s);
+  SaveNetworkDiscoverySettings(s.discovery);
+}
