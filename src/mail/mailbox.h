@@ -6,6 +6,8 @@
 struct Mailbox {
   std::string address;  // bare address, without angle brackets
   std::string name;     // display name, may be empty
+
+  bool operator==(const Mailbox&) const = default;
 };
 
 // Splits "Name <user@host>" into name and address; text without '<', '@' or '>' gives an empty entry.

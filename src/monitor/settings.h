@@ -14,6 +14,8 @@ struct LoggingSettings {
   uint32_t textMaxArchives = 31;  // 1..366
   uint32_t textRollType = 0;
   uint32_t eventLogLevel = 1;
+
+  bool operator==(const LoggingSettings&) const = default;
 };
 
 struct CMonitorSettings {
@@ -60,6 +62,8 @@ struct CMonitorSettings {
   bool referenceClockAnalyze = true;
   LoggingSettings logging;
   NetworkDiscoverySettings discovery;
+
+  bool operator==(const CMonitorSettings&) const = default;
 };
 
 // Registry subkeys of the record.

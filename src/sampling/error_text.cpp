@@ -105,12 +105,6 @@ const ErrorEntry kErrorTable[] = {
     {Negative(-7), Negative(-7), "Unrecognized machine type"},
 };
 
-void ReplaceAll(std::string* text, const char* from, const char* to) {
-  size_t fromLen = std::strlen(from);
-  for (size_t at = text->find(from); at != std::string::npos; at = text->find(from, at))
-    text->replace(at, fromLen, to);
-}
-
 }  // namespace
 
 const char* BuiltInErrorText(uint32_t code) {
@@ -122,10 +116,12 @@ const char* BuiltInErrorText(uint32_t code) {
 std::string CleanSystemMessage(std::string text) {
   size_t end = text.find_last_not_of(". \r\n");
   text.erase(end == std::string::npos ? 0 : end + 1);
-  for (char& c : text)
+  std::string cleaned;
+  for (char c : text) {
     if (c == '\r' || c == '\n') c = ' ';
-  ReplaceAll(&text, "  ", " ");
-  return text;
+    if (c != ' ' || cleaned.empty() || cleaned.back() != ' ') cleaned.push_back(c);
+  }
+  return cleaned;
 }
 
 std::string WinsockFallbackText(uint32_t code) {

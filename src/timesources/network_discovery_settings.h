@@ -28,6 +28,8 @@ struct NetworkDiscoverySettings {
   std::string ipv4MulticastAddressNTP = "224.0.1.1";
   std::string ipv6MulticastAddressNTP = "FF05::101";
   std::vector<std::string> ipv4BroadcastCustomList{"255.255.255.255"};
+
+  bool operator==(const NetworkDiscoverySettings&) const = default;
 };
 
 // The Monitor's Parameters key and the Manager's, as registry subkey arguments.

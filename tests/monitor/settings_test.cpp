@@ -1,0 +1,381 @@
+// Loading and saving the settings record against the real (Wine) registry.
+#include "monitor/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "monitor/data_store.h"
+#include "monitor/old_settings.h"
+#include "monitor/registry.h"
+#include "monitor/registry_encoding.h"
+#include "monitor/summary_record.h"
+#include "support/registry_sandbox.h"
+
+namespace {
+
+const std::string kParams = BuildSettingsKeyPath("");
+const std::string kSmtp = BuildSettingsKeyPath(kSmtpKey);
+const std::string kManager = "Software\\Tallowin\\Orvane Manager\\Parameters";
+
+std::string SystemDirectory() {
+  char path[MAX_PATH];
+  GetSystemDirectoryA(path, MAX_PATH);
+  return std::string(path) + "\\";
+}
+
+bool FolderExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A private data folder so tests never share summary files.
+std::string PrivateFolder(const char* name) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp) + "ovmon-" + std::to_string(GetCurrentProcessId()) + "-" + name + "\\";
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  CMonitorSettings Load() {
+    CMonitorSettings s;
+    LoadSettings(&s);
+    return s;
+  }
+  std::string Value(const std::string& key, const char* name) {
+    DWORD type = 0;
+    std::string data;
+    return GetRawValue(key.c_str(), name, &type, &data) ? data : "<missing>";
+  }
+  CRegistrySandbox sandbox_;
+};
+
+TEST_F(SettingsTest, EmptyRegistryGivesDefaults) {
+  CMonitorSettings s = Load();
+  CMonitorSettings d;
+  EXPECT_EQ(s.checkFrequency, 720u);
+  EXPECT_EQ(s.singleLimit, 1000u);
+  EXPECT_TRUE(s.singleTest);
+  EXPECT_EQ(s.retentionDays, 30u);
+  EXPECT_EQ(s.audioRepeatInterval, 3000u);
+  EXPECT_EQ(s.mailServer, "127.0.0.1");
+  EXPECT_EQ(s.mailPort, 25);
+  EXPECT_EQ(s.mailFormat, 1u);
+  EXPECT_EQ(s.referenceClockType, 2u);
+  EXPECT_EQ(s.logging, d.logging);
+  EXPECT_EQ(s.discovery, d.discovery);
+  EXPECT_EQ(s.mailSenderName, "Orvane Monitor");
+  EXPECT_EQ(s.mailSenderAddress.rfind("ovmonitor@", 0), 0u) << s.mailSenderAddress;
+  // The default data folder has its doubled backslash folded, is stored and exists.
+  EXPECT_EQ(s.dataFolder, SystemDirectory() + "OVMonitorData\\");
+  EXPECT_EQ(Value(kParams, "Data Folder"), s.dataFolder + '\0');
+  EXPECT_TRUE(FolderExists(s.dataFolder));
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  EXPECT_EQ(s.mailQueueFolder, std::string(windows) + "\\TLServiceSMTP\\Orvane Monitor\\");
+  EXPECT_EQ(Value(kSmtp, "Queue"), s.mailQueueFolder + '\0');
+  EXPECT_TRUE(FolderExists(s.mailQueueFolder));
+}
+
+TEST_F(SettingsTest, LoadRulesClampValues) {
+  const struct {
+    const char* subkey;
+    const char* name;
+    DWORD stored;
+    uint32_t CMonitorSettings::*field;
+    uint32_t expected;
+  } cases[] = {
+      {kSummariesKey, "Retention (days)", 0, &CMonitorSettings::retentionDays, 1},
+      {kSummariesKey, "Retention (days)", 5000, &CMonitorSettings::retentionDays, 1825},
+      {kSummariesKey, "Retention (records)", 0, &CMonitorSettings::retentionRecords, 1},
+      {kSummariesKey, "Retention (records)", 12000, &CMonitorSettings::retentionRecords, 9999},
+      {kAudioKey, "Repeat Interval (milliseconds)", 10, &CMonitorSettings::audioRepeatInterval, 1000},
+      {kAudioKey, "Repeat Interval (milliseconds)", 20000000, &CMonitorSettings::audioRepeatInterval, 14400000},
+      {kSmtpKey, "Format", 7, &CMonitorSettings::mailFormat, 2},
+      {kSmtpKey, "Security", 4, &CMonitorSettings::mailSecurity, 3},
+      {kSmtpKey, "Log Level", 6, &CMonitorSettings::mailLogLevel, 5},
+      {"", "Check Frequency (minutes)", 5, &CMonitorSettings::checkFrequency, 5},
+  };
+  for (const auto& c : cases) {
+    SetDwordValue(BuildSettingsKeyPath(c.subkey).c_str(), c.name, c.stored);
+    EXPECT_EQ(Load().*c.field, c.expected) << c.name << " " << c.stored;
+  }
+  const std::string text = BuildSettingsKeyPath(kTextLogKey);
+  SetDwordValue(text.c_str(), "Log Level", 9);
+  SetDwordValue(text.c_str(), "Max Archives", 0);
+  EXPECT_EQ(Load().logging.textLogLevel, 5u);
+  EXPECT_EQ(Load().logging.textMaxArchives, 1u);
+  SetDwordValue(text.c_str(), "Max Archives", 400);
+  EXPECT_EQ(Load().logging.textMaxArchives, 366u);
+}
+
+TEST_F(SettingsTest, DataFolderIsNormalisedAndWrittenBackOnlyWhenFolded) {
+  std::string base = PrivateFolder("data");
+  std::string forward = base + "a/b";
+  for (char& c : forward)
+    if (c == '\\') c = '/';
+  SetStringValue(kParams.c_str(), "Data Folder", forward.c_str());
+  CMonitorSettings s = Load();
+  EXPECT_EQ(s.dataFolder, base + "a\\b\\");
+  EXPECT_TRUE(FolderExists(s.dataFolder));
+  EXPECT_EQ(Value(kParams, "Data Folder"), forward + '\0');  // not written back
+
+  std::string doubled = base + "c\\\\d";
+  SetStringValue(kParams.c_str(), "Data Folder", doubled.c_str());
+  EXPECT_EQ(Load().dataFolder, base + "c\\d\\");
+  EXPECT_EQ(Value(kParams, "Data Folder"), base + "c\\d\\" + '\0');
+
+  SetStringValue(kParams.c_str(), "Data Folder", "\\\\server\\share\\data");
+  EXPECT_EQ(Load().dataFolder, "\\\\server\\share\\data\\");  // a network path keeps its leading pair
+}
+
+CMonitorSettings Customised() {
+  CMonitorSettings s;
+  s.dnsLookupsEnabled = true;
+  s.singleLimit = 2500;
+  s.totalTest = false;
+  s.checkFrequency = 15;
+  s.scale = 2;
+  s.summariesEnabled = true;
+  s.summariesLevel = 1;
+  s.retentionDays = 90;
+  s.dataFolder = PrivateFolder("roundtrip");
+  s.mailEnabled = true;
+  s.appletPopup = true;
+  s.audioEnabled = true;
+  s.audioFileName = "C:\\sounds\\alert.wav";
+  s.audioRepeatInterval = 5000;
+  s.mailServer = "smtp.example.com";
+  s.mailPort = 587;
+  s.mailFormat = 2;
+  s.mailSecurity = 1;
+  s.mailLogLevel = 4;
+  s.mailUserName = "alice";
+  s.mailPassword = "s3cret with spaces";
+  s.mailQueueFolder = PrivateFolder("queue");
+  s.mailSenderAddress = "monitor@example.com";
+  s.mailSenderName = "Clock Monitor";
+  s.mailTo = {{"ops@example.com", "Ops Team"}, {"boss@example.com", ""}};
+  s.mailCc = {{"cc@example.com", "Copy"}};
+  s.mailBcc = {{"audit@example.com", ""}};
+  s.referenceClocks = {"ntp:time.example.com", "ov2:10.0.0.1"};
+  s.referenceClockType = 3;
+  s.referenceClockAnalyze = false;
+  s.logging = {4, 1048576, 10, 1, 2};
+  s.discovery.udpRecvTimeout = 250;
+  s.discovery.ipv6MulticastEnabled = true;
+  s.discovery.ipv4BroadcastCustomList = {"10.0.0.255", "10.1.0.255"};
+  return s;
+}
+
+TEST_F(SettingsTest, SaveThenLoadGivesTheSameRecordAndStableBytes) {
+  CMonitorSettings original = Customised();
+  SaveSettings(original);
+  CMonitorSettings loaded = Load();
+  EXPECT_TRUE(loaded == original);
+  EXPECT_EQ(loaded.mailTo, original.mailTo);
+  EXPECT_EQ(loaded.mailPassword, original.mailPassword);
+
+  const std::string product = BuildSettingsKeyPath("\\");
+  SaveSettings(loaded);
+  std::string first = ExportKeyTree(product.c_str());
+  std::string firstPassword = ReadScrambledPassword();
+  SaveSettings(Load());
+  std::string second = ExportKeyTree(product.c_str());
+  // The password is scrambled with a fresh seed on every save: compare what it reads back as.
+  auto withoutPassword = [](std::string tree) {
+    size_t at = tree.find("\\Logs and Alerts\\SMTP|Password");
+    return at == std::string::npos ? tree : tree.erase(at, tree.find('\n', at) - at);
+  };
+  EXPECT_EQ(withoutPassword(first), withoutPassword(second));
+  EXPECT_EQ(ReadScrambledPassword(), firstPassword);
+}
+
+TEST_F(SettingsTest, PasswordForms) {
+  std::string longest(127, 'k');
+  WriteScrambledPassword(longest);
+  EXPECT_EQ(ReadScrambledPassword(), longest);
+  std::string stored;
+  DWORD type = 0;
+  ASSERT_TRUE(GetRawValue(kSmtp.c_str(), "Password", &type, &stored));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+  EXPECT_EQ(stored.size(), 136u);
+  EXPECT_EQ(stored.find(longest.substr(0, 8)), std::string::npos);  // not stored in clear
+
+  WriteScrambledPassword(std::string(128, 'z'));  // cut to 127 so that it reads back
+  EXPECT_EQ(ReadScrambledPassword(), std::string(127, 'z'));
+
+  SetStringValue(kSmtp.c_str(), "Password", "plain text");
+  EXPECT_EQ(ReadScrambledPassword(), "plain text");
+  SetRawValue(kSmtp.c_str(), "Password", REG_BINARY, "short", 5);
+  EXPECT_EQ(ReadScrambledPassword(), "");
+  SetDwordValue(kSmtp.c_str(), "Password", 1);
+  EXPECT_EQ(ReadScrambledPassword(), "");
+}
+
+TEST(DefaultSenderDomain, KeepsWhatFollowsTheFirstDotOfLongNames) {
+  EXPECT_EQ(DefaultSenderDomain("host.corp.example"), "corp.example");
+  EXPECT_EQ(DefaultSenderDomain("host.a.b.c"), "a.b.c");
+  EXPECT_EQ(DefaultSenderDomain("host.example"), "host.example");
+  EXPECT_EQ(DefaultSenderDomain("host"), "host");
+}
+
+TEST_F(SettingsTest, OldCheckResultsAreConverted) {
+  uint8_t old[kOldSummarySize] = {};
+  uint32_t time = 1650000000, status = 1;
+  std::memcpy(old + 20, &time, 4);
+  std::memcpy(old + 16, &status, 4);
+  SetRawValue(kParams.c_str(), "Check Results", REG_BINARY, old, sizeof old);
+  Load();
+  DWORD type = 0;
+  std::string data;
+  ASSERT_TRUE(GetRawValue(kParams.c_str(), "Check Results", &type, &data));
+  ASSERT_EQ(data.size(), kSummarySize);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+  SummaryRecord record = DecodeSummary(reinterpret_cast<const uint8_t*>(data.data()));
+  EXPECT_EQ(record.tag, kConvertedSummaryTag);
+  EXPECT_EQ(record.time, time);
+  EXPECT_EQ(record.status, 1u);
+  // A current-layout record is left alone.
+  SetRawValue(kParams.c_str(), "Check Results", REG_BINARY, data.data(), 328);
+  Load();
+  ASSERT_TRUE(GetRawValue(kParams.c_str(), "Check Results", &type, &data));
+  EXPECT_EQ(DecodeSummary(reinterpret_cast<const uint8_t*>(data.data())).tag, kConvertedSummaryTag);
+}
+
+// An older "Settings" block with every field the conversion reads.
+std::string OldBlock() {
+  std::string b(kOldSettingsSize, '\0');
+  b[1] = 1;   // single test
+  b[2] = 0;   // total test
+  b[3] = 1;   // slave test
+  b[4] = 1;   // mail on
+  b[5] = 1;   // summaries
+  b[6] = 0;   // event log
+  b[7] = 1;   // popup
+  auto word = [&](size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
+  word(8, 6);
+  word(12, 60);
+  word(16, 111);
+  word(20, 222);
+  word(24, 333);
+  std::strcpy(&b[28], "mail.example.com");
+  std::strcpy(&b[156], "Old Monitor <old@example.com>");
+  std::strcpy(&b[284], "<a@example.com>\r\nB <b@example.com>\r\n");
+  b[412] = 5;
+  b[414] = 0;
+  b[415] = 0;
+  b[416] = 1;
+  b[545] = 2;
+  std::strcpy(&b[546], "timeserver.example.com");
+  return b;
+}
+
+TEST_F(SettingsTest, OldSettingsBlockBecomesIndividualValues) {
+  std::string folder = PrivateFolder("history");
+  SetStringValue(kParams.c_str(), "Data Folder", folder.c_str());
+  std::string block = OldBlock();
+  SetRawValue(kParams.c_str(), "Settings", REG_BINARY, block.data(), static_cast<DWORD>(block.size()));
+  SetStringValue(kParams.c_str(), "Include NTP Servers in Scan", "True");
+  SetStringValue(kParams.c_str(), "Broadcast Addresses", "");
+  SetRawValue(kParams.c_str(), "Broadcast Addresses", REG_MULTI_SZ, "10.9.9.255\0\0", 12);
+  const std::string history = BuildSettingsKeyPath("History");
+  uint8_t old[kOldSummarySize] = {};
+  for (uint32_t time : {1600000000u, 1600000600u}) {
+    std::memcpy(old + 20, &time, 4);
+    SetRawValue(history.c_str(), std::to_string(time).c_str(), REG_BINARY, old, sizeof old);
+  }
+
+  CMonitorSettings s = Load();
+  EXPECT_EQ(Value(kParams, "Settings"), "<missing>");
+  EXPECT_EQ(Value(kParams, "Include NTP Servers in Scan"), "<missing>");
+  EXPECT_FALSE(KeyExists(history.c_str()));
+  for (uint32_t time : {1600000000u, 1600000600u})
+    EXPECT_NE(GetFileAttributesA(CMonitorStore(folder).SummaryPath(time).c_str()), INVALID_FILE_ATTRIBUTES);
+
+  EXPECT_TRUE(s.singleTest);
+  EXPECT_FALSE(s.totalTest);
+  EXPECT_TRUE(s.summariesEnabled);
+  EXPECT_FALSE(s.eventLogEnabled);
+  EXPECT_TRUE(s.appletPopup);
+  EXPECT_EQ(s.summariesFrequency, 6u);
+  EXPECT_EQ(s.checkFrequency, 60u);
+  EXPECT_EQ(s.singleLimit, 111u);
+  EXPECT_EQ(s.totalLimit, 222u);
+  EXPECT_EQ(s.slaveLimit, 333u);
+  EXPECT_EQ(s.logging.eventLogLevel, 3u);
+  EXPECT_EQ(s.summariesLevel, 1u);
+  EXPECT_FALSE(s.sortByVariance);
+  EXPECT_EQ(s.mailFormat, 2u);
+  EXPECT_EQ(s.mailServer, "mail.example.com");
+  EXPECT_EQ(s.mailSenderAddress, "old@example.com");
+  EXPECT_EQ(s.mailSenderName, "Old Monitor");
+  EXPECT_EQ(s.mailTo, (std::vector<Mailbox>{{"a@example.com", ""}, {"b@example.com", "B"}}));
+  EXPECT_TRUE(s.mailEnabled);
+  EXPECT_EQ(s.referenceClockType, 3u);
+  EXPECT_EQ(s.referenceClocks, std::vector<std::string>{"timeserver.example.com"});
+  EXPECT_EQ(s.discovery.ipv4BroadcastCustomList, std::vector<std::string>{"10.9.9.255"});
+  EXPECT_EQ(Value(kParams, "Broadcast Addresses"), "<missing>");
+}
+
+TEST(DecodeOldSettings, ReferenceTypeAndMailRules) {
+  const struct {
+    uint8_t code;
+    const char* text;
+    uint32_t type;
+    size_t entries;
+  } cases[] = {{0, "", 4, 0}, {2, "", 2, 0}, {3, "", 2, 0}, {3, "ref", 3, 1}, {1, "ref", 1, 0}, {9, "", 1, 0}};
+  for (const auto& c : cases) {
+    std::string b(kOldSettingsSize, '\0');
+    b[545] = static_cast<char>(c.code);
+    std::strcpy(&b[546], c.text);
+    OldSettings s = DecodeOldSettings(b);
+    EXPECT_EQ(s.referenceClockType, c.type) << int(c.code) << c.text;
+    EXPECT_EQ(s.referenceClocks.size(), c.entries) << int(c.code) << c.text;
+  }
+  std::string b = OldBlock();
+  b[284] = '\0';  // no recipients: mail stays off
+  EXPECT_FALSE(DecodeOldSettings(b).MailEnabled());
+  EXPECT_TRUE(DecodeOldSettings(OldBlock()).MailEnabled());
+  EXPECT_EQ(DecodeOldSettings("short").checkFrequency, 0u);  // a short block reads as zero-padded
+}
+
+TEST_F(SettingsTest, OldBroadcastListComesFromTheManagerWhenItIsUsed) {
+  std::string block = OldBlock();
+  block[415] = 1;
+  SetRawValue(kParams.c_str(), "Settings", REG_BINARY, block.data(), static_cast<DWORD>(block.size()));
+  SetRawValue(kManager.c_str(), "IPv4 Broadcast Custom List", REG_MULTI_SZ, "192.0.2.255\0\0", 13);
+  CMonitorSettings s = Load();
+  EXPECT_TRUE(s.discovery.useManagerSettings);
+  EXPECT_EQ(Value(kParams, "IPv4 Broadcast Custom List"), std::string("192.0.2.255\0\0", 13));
+
+  block[415] = 0;  // nothing anywhere: the single all-ones entry
+  SetRawValue(kParams.c_str(), "Settings", REG_BINARY, block.data(), static_cast<DWORD>(block.size()));
+  EXPECT_EQ(Load().discovery.ipv4BroadcastCustomList, std::vector<std::string>{"255.255.255.255"});
+}
+
+TEST_F(SettingsTest, DiscoveryFromTheManagerAndItsLoadRules) {
+  SetDwordValue(kParams.c_str(), "UDP Recv Timeout (milliseconds)", 1);
+  SetDwordValue(kParams.c_str(), "UDP Send Timeout (milliseconds)", 0);
+  SetRawValue(kParams.c_str(), "IPv4 Broadcast Custom List", REG_MULTI_SZ, "\0\0", 2);
+  CMonitorSettings s = Load();
+  EXPECT_EQ(s.discovery.udpRecvTimeout, 2u);
+  EXPECT_EQ(s.discovery.udpSendTimeout, 1u);
+  EXPECT_EQ(s.discovery.ipv4BroadcastCustomList, std::vector<std::string>{"255.255.255.255"});
+
+  SetStringValue(kParams.c_str(), "Use Manager Settings", "True");
+  SetDwordValue(kManager.c_str(), "UDP Recv Timeout (milliseconds)", 20000);
+  SetStringValue(kManager.c_str(), "IPv4 Multicast Address NTP", "224.0.1.9");
+  s = Load();
+  EXPECT_EQ(s.discovery.udpRecvTimeout, 15000u);
+  EXPECT_EQ(s.discovery.ipv4MulticastAddressNTP, "224.0.1.9");
+  SaveSettings(s);
+  EXPECT_EQ(Value(kParams, "UDP Recv Timeout (milliseconds)"), "<missing>");
+  EXPECT_EQ(Value(kParams, "UDP Send Timeout (milliseconds)"), "<missing>");
+  EXPECT_EQ(Value(kParams, "IPv4 Broadcast Custom List"), "<missing>");
+  EXPECT_EQ(Value(kManager, "IPv4 Multicast Address NTP"), std::string("224.0.1.9") + '\0');
+  EXPECT_EQ(Value(kParams, "Use Manager Settings"), std::string("True", 5));
+}
+
+}  // namespace
