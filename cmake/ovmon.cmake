@@ -71,10 +71,12 @@ function(ovmon_fuzz)
   target_compile_options(${ARG_NAME} PRIVATE ${OVMON_WARNINGS} -fsanitize=fuzzer)
   target_link_options(${ARG_NAME} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${ARG_NAME} PRIVATE ovmon_core)
-  # A short bounded run proves the target works; longer campaigns run by hand.
-  set(corpus)
+  # A short bounded run proves the target works; longer campaigns run by hand. New inputs
+  # go to the first corpus folder, in the build tree; the checked-in seeds are only read.
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/corpus/${ARG_NAME})
+  file(MAKE_DIRECTORY ${corpus})
   if(EXISTS ${CMAKE_SOURCE_DIR}/fuzz/corpus/${ARG_NAME})
-    set(corpus ${CMAKE_SOURCE_DIR}/fuzz/corpus/${ARG_NAME})
+    list(APPEND corpus ${CMAKE_SOURCE_DIR}/fuzz/corpus/${ARG_NAME})
   endif()
   add_test(NAME fuzz.${ARG_NAME} COMMAND ${ARG_NAME} -runs=20000 -max_total_time=20 ${corpus})
 endfunction()
