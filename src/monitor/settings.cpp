@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "monitor/installed_product.h"
 #include "monitor/password_scramble.h"
 #include "monitor/registry.h"
 #include "monitor/registry_encoding.h"
 #include "monitor/settings_upgrade.h"
+#include "sampling/keyring.h"
 
 const char kSummariesKey[] = "\\Summaries";
 const char kSmtpKey[] = "\\Logs and Alerts\\SMTP";
@@ -273,7 +275,7 @@ void LoadSettings(CMonitorSettings* s) {
   s->referenceClockType = ReadRegistryDword(kParameters, "Reference Clock Type", 2);
   s->referenceClockAnalyze = ReadRegistryBool(kParameters, "Reference Clock Analyze", true);
   LoadNetworkDiscoverySettings(&s->discovery);
-  // The keyring of the installed product loads here, once the keyring exists.
+  LoadKeyring(GetInstalledProductKey());
 }
 
 void SaveSettings(const CMonitorSettings& s) {

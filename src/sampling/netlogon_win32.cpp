@@ -1,8 +1,11 @@
 // The platform's Netlogon digest functions (looked up by name in netapi32.dll or
 // logoncli.dll) and directory services (domain controller location, local security policy,
 // server information).
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 // clang-format off
+#include <iphlpapi.h>
 #include <ntsecapi.h>
 #include <dsgetdc.h>
 #include <lm.h>
@@ -176,11 +179,36 @@ IDomainDirectory& PlatformDomainDirectory() {
   return directory;
 }
 
+// Loopback and link-local addresses, and every unicast address of this computer's adapters.
 bool CPlatformDirectory::IsOwnAddress(const std::string& address) {
   IpLiteral literal;
   if (!ParseIpLiteral(address, &literal)) return false;
   const uint8_t* b = literal.bytes;
-  if (literal.family == 4) return (b[0] == 127 && b[1] == 0 && b[2] == 0 && b[3] == 1) || (b[0] == 169 && b[1] == 254);
   static const uint8_t kLoopback6[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-  return memcmp(b, kLoopback6, 16) == 0;
+  if (literal.family == 4 && ((b[0] == 127 && b[1] == 0 && b[2] == 0 && b[3] == 1) || (b[0] == 169 && b[1] == 254)))
+    return true;
+  if (literal.family == 6 && memcmp(b, kLoopback6, 16) == 0) return true;
+
+  std::vector<uint64_t> storage(16384 / sizeof(uint64_t));
+  ULONG size = ULONG(storage.size() * sizeof(uint64_t));
+  const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
+  auto adapters = [&] { return reinterpret_cast<PIP_ADAPTER_ADDRESSES>(storage.data()); };
+  ULONG result = GetAdaptersAddresses(AF_UNSPEC, flags, nullptr, adapters(), &size);
+  if (result == ERROR_BUFFER_OVERFLOW) {
+    storage.resize(size / sizeof(uint64_t) + 1);
+    result = GetAdaptersAddresses(AF_UNSPEC, flags, nullptr, adapters(), &size);
+  }
+  if (result != NO_ERROR) return false;
+  for (PIP_ADAPTER_ADDRESSES adapter = adapters(); adapter; adapter = adapter->Next) {
+    for (PIP_ADAPTER_UNICAST_ADDRESS unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
+      const sockaddr* sa = unicast->Address.lpSockaddr;
+      if (literal.family == 4 && sa->sa_family == AF_INET &&
+          memcmp(&reinterpret_cast<const sockaddr_in*>(sa)->sin_addr, b, 4) == 0)
+        return true;
+      if (literal.family == 6 && sa->sa_family == AF_INET6 &&
+          memcmp(&reinterpret_cast<const sockaddr_in6*>(sa)->sin6_addr, b, 16) == 0)
+        return true;
+    }
+  }
+  return false;
 }

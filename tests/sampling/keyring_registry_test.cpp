@@ -1,9 +1,16 @@
 // LoadKeyring against registry fixtures in a private HKLM, and the platform's Netlogon layer
 // as Wine provides it (without the digest functions).
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
+#include <iphlpapi.h>
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "monitor/installed_product.h"
+#include "monitor/settings.h"
 #include "sampling/digest.h"
 #include "sampling/fake_domain.h"
 #include "sampling/keyring.h"
@@ -90,6 +97,28 @@ TEST_F(KeyringRegistryTest, ProductKeyForms) {
   EXPECT_EQ(FetchKey(kBuiltInKeyNumber, &key), 0u);
 }
 
+TEST_F(KeyringRegistryTest, InstalledProductKey) {
+  EXPECT_EQ(GetInstalledProductKey(), "");
+  SetStringValue("System\\CurrentControlSet\\Services\\Orvane Server", "DisplayName", "server");
+  EXPECT_EQ(GetInstalledProductKey(), "\\\\Software\\Tallowin\\Orvane Server");
+  SetStringValue("System\\CurrentControlSet\\Services\\Orvane Client", "DisplayName", "client");
+  EXPECT_EQ(GetInstalledProductKey(), "\\\\Software\\Tallowin\\Orvane Client");
+}
+
+TEST_F(KeyringRegistryTest, LoadSettingsLoadsTheInstalledProductsKeyring) {
+  SetStringValue("System\\CurrentControlSet\\Services\\Orvane Server", "DisplayName", "server");
+  SetStringValue("Software\\Tallowin\\Orvane Server\\Keyring\\Keys", "9", "serverkey");
+  SetStringValue("Software\\Tallowin\\Orvane Server\\Keyring\\Conf", "TrustedKey", "9");
+  SetStringValue(kClientKeys, "8", "clientkey");  // the client is not installed
+  SetStringValue(kClientConf, "TrustedKey", "8");
+  CMonitorSettings settings;
+  LoadSettings(&settings);
+  KeyEntry key;
+  ASSERT_EQ(FetchKey(9, &key), 0u);
+  EXPECT_EQ(key.text, "serverkey");
+  EXPECT_EQ(FetchKey(8, &key), kKeyNotInKeyring);
+}
+
 TEST(PlatformNetlogon, WineHasNoDigestFunctions) {
   // The platform's own layer: Wine's netapi32 lacks the Netlogon digest functions.
   INetlogon& netlogon = PlatformNetlogon();
@@ -118,6 +147,33 @@ TEST(PlatformDirectory, LooksUpWithoutADomain) {
   EXPECT_EQ(spec.errorCode, status);
   EXPECT_EQ(spec.errorText.rfind("Could not look up domain \"nowhere\"; ", 0), 0u);
   EXPECT_FALSE(PlatformDomainDirectory().ThisMachine().isPrimaryController);
+}
+
+TEST(PlatformDirectory, OwnAddresses) {
+  IDomainDirectory& directory = PlatformDomainDirectory();
+  EXPECT_TRUE(directory.IsOwnAddress("127.0.0.1"));
+  EXPECT_TRUE(directory.IsOwnAddress("169.254.1.1"));
+  EXPECT_TRUE(directory.IsOwnAddress("::1"));
+  EXPECT_FALSE(directory.IsOwnAddress("203.0.113.77"));  // documentation range
+  EXPECT_FALSE(directory.IsOwnAddress("127.0.0.2"));
+  EXPECT_FALSE(directory.IsOwnAddress("localhost"));
+  EXPECT_FALSE(directory.IsOwnAddress(""));
+  // The adapters' IPv4 addresses as the older adapter list reports them count as own.
+  ULONG size = 0;
+  GetAdaptersInfo(nullptr, &size);
+  std::vector<uint64_t> storage(size / sizeof(uint64_t) + 1);
+  auto* info = reinterpret_cast<IP_ADAPTER_INFO*>(storage.data());
+  int checked = 0;
+  if (size && GetAdaptersInfo(info, &size) == NO_ERROR) {
+    for (IP_ADAPTER_INFO* adapter = info; adapter; adapter = adapter->Next)
+      for (IP_ADDR_STRING* ip = &adapter->IpAddressList; ip; ip = ip->Next) {
+        std::string text = ip->IpAddress.String;
+        if (text.empty() || text == "0.0.0.0") continue;
+        EXPECT_TRUE(directory.IsOwnAddress(text)) << text;
+        ++checked;
+      }
+  }
+  if (checked == 0) GTEST_SKIP() << "no adapter has an IPv4 address";
 }
 
 }  // namespace
