@@ -4,16 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include "sampling/text_numbers.h"
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // Whole text of 1 to 5 decimal digits with a value up to 65535.
 bool ParsePort(const std::string& text, uint16_t* port) {

@@ -6,6 +6,7 @@
 
 #include "sampling/digest.h"
 #include "sampling/netlogon.h"
+#include "sampling/text_numbers.h"
 
 const char* const kPtpKeyValueNames[kPtpKeyCount] = {
     "ptpSPP", "ptpAnnounce", "ptpSync", "ptpDelayResp", "ptpPDelayResp", "ptpDelayReq", "ptpPDelayReq"};
@@ -15,15 +16,7 @@ namespace {
 std::mutex g_keyringLock;
 std::shared_ptr<const Keyring> g_keyring = std::make_shared<Keyring>();
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return c - 'A' + 10;
-}
+bool IsHexDigit(char c) { return HexDigitValue(c) >= 0; }
 
 bool AllHex(const std::string& text) {
   for (char c : text)
@@ -45,31 +38,6 @@ bool ParseDecimal(const std::string& text, uint32_t* value) {
   if (v > 0xFFFFFFFFu) return false;
   *value = uint32_t(v);
   return true;
-}
-
-// Leading number of a text (after blanks), 32-bit and saturating; base 0 is automatic
-// (decimal, 0x hexadecimal, leading 0 octal).
-uint32_t LeadingNumber(const std::string& text, unsigned base) {
-  size_t i = text.find_first_not_of(" \t\r\n");
-  if (i == std::string::npos) return 0;
-  if (base == 0) {
-    base = 10;
-    if (text[i] == '0') {
-      base = 8;
-      if (i + 2 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X') && IsHexDigit(text[i + 2])) {
-        base = 16;
-        i += 2;
-      }
-    }
-  }
-  uint64_t v = 0;
-  for (; i < text.size() && IsHexDigit(text[i]); ++i) {
-    unsigned d = unsigned(HexValue(text[i]));
-    if (d >= base) break;
-    v = v * base + d;
-    if (v > 0xFFFFFFFFu) return 0xFFFFFFFFu;
-  }
-  return uint32_t(v);
 }
 
 std::vector<std::string> SplitBlanks(const std::string& text) {
@@ -178,7 +146,7 @@ bool ParseKeyValue(const std::string& name, const std::string& data, uint32_t co
   } else if (type != kDigestNone) {
     if (!AllHex(text) || text.size() < 20) return false;
     for (size_t i = 0; i + 1 < text.size() && result.bytes.size() < kMaxKeyBytes; i += 2)
-      result.bytes.push_back(char(HexValue(text[i]) << 4 | HexValue(text[i + 1])));
+      result.bytes.push_back(char(HexDigitValue(text[i]) << 4 | HexDigitValue(text[i + 1])));
   }
   *entry = std::move(result);
   return true;
@@ -235,9 +203,9 @@ Keyring BuildKeyring(const KeyringSource& source) {
   builtIn.digestType = kDigestMd5;
   keyring.keys[kBuiltInKeyNumber] = builtIn;
 
-  keyring.broadcastKey = LeadingNumber(RegistryText(source.broadcastKey), 10);
+  keyring.broadcastKey = StrToUl32(RegistryText(source.broadcastKey), 10);
   for (size_t i = 0; i < kPtpKeyCount; ++i) {
-    uint32_t number = LeadingNumber(RegistryText(source.ptpKeys[i]), 0);
+    uint32_t number = StrToUl32(RegistryText(source.ptpKeys[i]), 0);
     keyring.ptpKeys[i] = keyring.keys.count(number) ? number : 0;
   }
   return keyring;
@@ -377,7 +345,7 @@ uint32_t VerifyHttpBody(uint32_t number, const std::string& body, const std::str
   std::vector<uint8_t> expected;
   for (size_t i = 0; i + 1 < hexDigest.size() && expected.size() < kMaxDigestLength; i += 2) {
     if (!IsHexDigit(hexDigest[i]) || !IsHexDigit(hexDigest[i + 1])) return kDigestMismatch;
-    expected.push_back(uint8_t(HexValue(hexDigest[i]) << 4 | HexValue(hexDigest[i + 1])));
+    expected.push_back(uint8_t(HexDigitValue(hexDigest[i]) << 4 | HexDigitValue(hexDigest[i + 1])));
   }
   uint8_t digest[kMaxDigestLength] = {};
   std::string text = body.substr(0, body.find('\0'));

@@ -8,6 +8,7 @@
 #include "sampling/ip_literal.h"
 #include "sampling/keyring.h"
 #include "sampling/netlogon.h"
+#include "sampling/text_numbers.h"
 
 namespace {
 
@@ -74,63 +75,6 @@ std::string ToUpper(std::string text) {
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
   size_t n = std::strlen(prefix);
   return text.size() >= n && SameText(text.substr(0, n), prefix);
-}
-
-// The C library's strtoul and strtol with 32-bit long, as the platform's runtime reads
-// numbers: leading white space, a sign, base 0 meaning decimal, "0x" hexadecimal or
-// leading-zero octal; overflow saturates.
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
-  return 99;
-}
-
-// Reads sign and magnitude; *overflow when the magnitude exceeds 32 bits.
-uint64_t ReadMagnitude(const std::string& text, int base, bool* negative, bool* overflow) {
-  size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
-  *negative = false;
-  *overflow = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) *negative = text[i++] == '-';
-  if (base == 0) {
-    base = 10;
-    if (i < text.size() && text[i] == '0') {
-      base = 8;
-      if (i + 2 < text.size() && Lower(text[i + 1]) == 'x' && DigitValue(text[i + 2]) < 16) {
-        base = 16;
-        i += 2;
-      }
-    }
-  }
-  uint64_t v = 0;
-  for (; i < text.size(); ++i) {
-    int d = DigitValue(text[i]);
-    if (d >= base) break;
-    v = v * unsigned(base) + unsigned(d);
-    if (v > 0xFFFFFFFFu) {
-      *overflow = true;
-      v = 0xFFFFFFFFu + uint64_t(1);
-    }
-  }
-  return v;
-}
-
-uint32_t StrToUl32(const std::string& text, int base) {
-  bool negative, overflow;
-  uint64_t v = ReadMagnitude(text, base, &negative, &overflow);
-  if (overflow) return 0xFFFFFFFFu;
-  uint32_t result = uint32_t(v);
-  return negative ? uint32_t(0u - result) : result;
-}
-
-int32_t StrToL32(const std::string& text, int base) {
-  bool negative, overflow;
-  uint64_t v = ReadMagnitude(text, base, &negative, &overflow);
-  if (negative) return (overflow || v > 0x80000000u) ? INT32_MIN : int32_t(-int64_t(v));
-  return (overflow || v > 0x7FFFFFFFu) ? INT32_MAX : int32_t(v);
 }
 
 std::vector<std::string> Tokenize(const std::string& text) {
