@@ -27,7 +27,7 @@ bool AllHex(const std::string& text) {
 // A registry text: the bytes up to the first zero byte.
 std::string RegistryText(const std::string& data) { return data.substr(0, data.find('\0')); }
 
-// Whole text of decimal digits, as a number (saturating); false when empty or not digits.
+// A whole text of decimal digits as a 32-bit number; false when empty, not digits or too large.
 bool ParseDecimal(const std::string& text, uint32_t* value) {
   if (text.empty() || text.size() > 10) return false;
   uint64_t v = 0;
