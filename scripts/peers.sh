@@ -1,10 +1,12 @@
 # Loopback test servers started by scripts/test and stopped by the process ids it started:
 # chronyd (NTP with one MD5 and one SHA1 key) and an SMTP server (STARTTLS, implicit TLS, AUTH).
+# The server's certificate names "localhost" only, so 127.0.0.1 is a wrong host name for it.
 # The tests find them through the OVMON_* variables exported here.
 PEER_PACKAGES="chrony python3-aiosmtpd openssl iproute2"
 
 export OVMON_NTP_PORT=${OVMON_NTP_PORT:-11123}
 export OVMON_SMTP_PORT=${OVMON_SMTP_PORT:-10587} OVMON_SMTPS_PORT=${OVMON_SMTPS_PORT:-10465}
+export OVMON_SMTP_PLAIN_PORT=${OVMON_SMTP_PLAIN_PORT:-10525}
 export OVMON_NTP_MD5_KEY="1 MD5 testMD5key" OVMON_NTP_SHA1_KEY="2 SHA1 HEX:00112233445566778899AABBCCDDEEFF01234567"
 
 wait_port() {  # protocol port
@@ -34,7 +36,7 @@ start_peers() {
   rm -rf "$OVMON_PEERS"
   mkdir -p "$OVMON_PEERS"/{certs,ntp,smtp/mail}
   openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj "/CN=localhost" \
-    -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" -keyout "$OVMON_PEERS/certs/localhost.key" \
+    -addext "subjectAltName=DNS:localhost" -keyout "$OVMON_PEERS/certs/localhost.key" \
     -out "$OVMON_PEERS/certs/localhost.crt" 2>/dev/null
   printf '%s\n%s\n' "$OVMON_NTP_MD5_KEY" "$OVMON_NTP_SHA1_KEY" > "$OVMON_PEERS/ntp/chrony.keys"
   chmod 600 "$OVMON_PEERS/ntp/chrony.keys"
@@ -52,7 +54,7 @@ CONF
   chronyd -x -u root -t 6000 -f "$OVMON_PEERS/ntp/chrony.conf" -l "$OVMON_PEERS/ntp/chronyd.log"
   /usr/bin/python3 "$ROOT/tools/smtp_peer.py" --cert "$OVMON_PEERS/certs/localhost.crt" \
     --key "$OVMON_PEERS/certs/localhost.key" --maildir "$OVMON_PEERS/smtp/mail" \
-    --starttls-port "$OVMON_SMTP_PORT" --smtps-port "$OVMON_SMTPS_PORT" \
+    --starttls-port "$OVMON_SMTP_PORT" --smtps-port "$OVMON_SMTPS_PORT" --plain-port "$OVMON_SMTP_PLAIN_PORT" \
     --pidfile "$OVMON_PEERS/smtp/smtpd.pid" > "$OVMON_PEERS/smtp/smtpd.log" 2>&1 &
   wait_port u "$OVMON_NTP_PORT"
   local tries=500

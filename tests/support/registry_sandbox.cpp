@@ -7,6 +7,22 @@
 namespace {
 int g_sandboxCount = 0;
 
+// Keys the platform itself reads from HKLM at run time (the cryptographic providers behind
+// certificate checks): copied into the sandbox so that system code keeps working there.
+const char* const kSystemKeys[] = {"Software\\Microsoft\\Cryptography", "Software\\Microsoft\\SystemCertificates"};
+
+void CopySystemKeys(HKEY root) {
+  for (const char* path : kSystemKeys) {
+    HKEY source, target;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &source) != ERROR_SUCCESS) continue;
+    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr) == ERROR_SUCCESS) {
+      RegCopyTreeA(source, nullptr, target);
+      RegCloseKey(target);
+    }
+    RegCloseKey(source);
+  }
+}
+
 void DumpKey(HKEY key, const std::string& path, std::map<std::string, std::string>* out) {
   char name[256];
   std::vector<BYTE> data(1 << 16);
@@ -40,6 +56,7 @@ CRegistrySandbox::CRegistrySandbox() {
   RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
   RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_,
                   nullptr);
+  CopySystemKeys(root_);
   RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_);
 }
 

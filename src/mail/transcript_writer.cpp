@@ -1,0 +1,7 @@
+#include "mail/transcript_writer.h"
+
+void CTranscriptWriter::Write(const SMTPLogEntry& entry) const {
+  if (!stream_ || !ShouldWrite(entry, verbosity_)) return;
+  std::fwrite(entry.line.data(), 1, entry.line.size(), stream_);
+  std::fflush(stream_);
+}
