@@ -144,8 +144,10 @@ uint32_t CSMTPEngine::ReadLine(std::string* line) {
 uint32_t CSMTPEngine::Command(const std::string& command, uint32_t expected, SMTPSentKind kind, bool parseEhlo) {
   if (!command.empty()) {
     Log(LogSent(command, kind));
-    uint32_t error = SendRaw(command.data(), command.size());
-    if (error == 0) error = SendRaw("\r\n", 2);
+    // The text and its CR LF leave in one send: two small sends would wait on the peer's delayed ACK.
+    std::string line = command + "\r\n";
+    uint32_t error = SendRaw(line.data(), line.size());
+    SecureZeroMemory(&line[0], line.size());
     if (error != 0) return error;
   }
   for (;;) {
