@@ -2,8 +2,11 @@
 
 #include <cpl.h>
 
+#include "applet/launch.h"
 #include "applet/os_info.h"
+#include "applet/page_contract.h"
 #include "applet/resource.h"
+#include "applet/system_access.h"
 #include "monitor/registry.h"
 
 namespace {
@@ -32,8 +35,13 @@ LONG Inquire(LPARAM info) {
 
 LaunchState& AppletLaunchState() { return g_launch; }
 
-LONG APIENTRY CPlApplet(HWND, UINT message, LPARAM, LPARAM param2) {
+LONG APIENTRY CPlApplet(HWND caller, UINT message, LPARAM, LPARAM param2) {
   if (message > kCallerWindowMessage) return 0;
+  if (message == kCallerWindowMessage) {
+    CallerWindowRecorded = true;
+    CallerWindow = caller;
+    return LaunchApplet(RealSystemAccess());
+  }
   switch (message) {
     case CPL_INIT:
       return Initialise();
@@ -41,6 +49,8 @@ LONG APIENTRY CPlApplet(HWND, UINT message, LPARAM, LPARAM param2) {
       return 1;
     case CPL_INQUIRE:
       return Inquire(param2);
+    case CPL_DBLCLK:
+      return LaunchApplet(RealSystemAccess());
     case CPL_STARTWPARMSA:
       g_launch.startedWithParameters = true;
       return 0;

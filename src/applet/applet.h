@@ -9,7 +9,9 @@ constexpr UINT kCallerWindowMessage = 0x11223348;
 
 struct LaunchState {
   bool startedWithParameters = false;
-  std::string computerName;  // up to 80 bytes
+  std::string computerName;        // up to 80 bytes
+  std::string systemDirectory;     // with one trailing backslash
+  std::string serviceLogFileName;  // up to 260 characters
 };
 
 // The launch state of this process.

@@ -1,0 +1,49 @@
+#include "applet/instance_limit.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kInstanceName[] = "ovmon-cpl-active";
+
+BOOL CALLBACK FindInstanceWindow(HWND window, LPARAM found) {
+  char title[257] = "";
+  GetWindowTextA(window, title, sizeof title);
+  if (!strstr(title, kInstanceName)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+bool BringInstanceForward() {
+  HWND found = nullptr;
+  EnumWindows(FindInstanceWindow, reinterpret_cast<LPARAM>(&found));
+  if (!found) return false;
+  BringWindowToTop(found);
+  if (IsIconic(found)) ShowWindow(found, SW_RESTORE);
+  SetForegroundWindow(found);
+  return true;
+}
+
+}  // namespace
+
+CInstanceLimit::~CInstanceLimit() {
+  if (mutex_) CloseHandle(mutex_);
+}
+
+// A mutex we may not open exists all the same: that too means another instance runs.
+bool CInstanceLimit::Acquire() {
+  char name[64];
+  snprintf(name, sizeof name, "Global\\instance-limit-%s", kInstanceName);
+  SECURITY_DESCRIPTOR descriptor;
+  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+  mutex_ = CreateMutexA(&attributes, FALSE, name);
+  DWORD error = GetLastError();
+  if (error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED && mutex_) return true;
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) BringInstanceForward();
+  if (mutex_) CloseHandle(mutex_);
+  mutex_ = nullptr;
+  return false;
+}

@@ -1,0 +1,111 @@
+#include "applet/launch.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "applet/activation_context.h"
+#include "applet/applet.h"
+#include "applet/applet_resources.h"
+#include "applet/basic_prop_sheet.h"
+#include "applet/dialog_fonts.h"
+#include "applet/elevation.h"
+#include "applet/instance_limit.h"
+#include "applet/module.h"
+#include "applet/msg_box.h"
+#include "applet/os_info.h"
+#include "applet/page_colors.h"
+#include "applet/page_contract.h"
+#include "applet/process_environment.h"
+#include "monitor/registry.h"
+#include "monitor/settings.h"
+#include "pages/applet_pages.h"
+#include "sampling/describe_error.h"
+
+namespace {
+
+const char kProductTitle[] = "Orvane Monitor";
+const DWORD kRelaunchDeclined = ERROR_CANCELLED;  // 1223: the user said no at the consent prompt
+
+void ReadServiceLogFileName() {
+  LaunchState& state = AppletLaunchState();
+  state.serviceLogFileName = ReadRegistryString("", "Service Log Filename", "", MAX_PATH);
+  if (state.serviceLogFileName.empty()) state.serviceLogFileName = state.systemDirectory + "orvanem.log";
+}
+
+void InitialiseCommonControls() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, 0x0FFF};
+  InitCommonControlsEx(&controls);
+}
+
+INT_PTR ShowSheet() {
+  CBasicPropSheet sheet;
+  sheet.SetIcons(AppletResources().SmallIcon(), AppletResources().LargeIcon());
+  AddAppletPages(&sheet);
+  return sheet.Run();
+}
+
+void SaveAfterSheet(INT_PTR result) {
+  if (result != 1 || !SettingsChanged) return;
+  SaveSettings(AppletSettings());
+  SetServiceEvent("ovmon-cpl-event");
+  SettingsChanged = 0;
+}
+
+// Everything the sheet uses, started in order and released in the reverse order.
+void RunSheetWithEnvironment() {
+  RefreshOsInfo();
+  RefreshSystemDirectory();
+  ReadServiceLogFileName();
+  StartProcessEnvironment();
+  LoadSettings(&AppletSettings());
+  AppletResources().Load();
+  CreatePageBrush();
+  SaveAfterSheet(ShowSheet());
+  DeleteDialogFonts();
+  AppletResources().Release();
+  DeletePageBrush();
+  StopProcessEnvironment();
+}
+
+}  // namespace
+
+CMonitorSettings& AppletSettings() {
+  static CMonitorSettings settings;
+  return settings;
+}
+
+void RefreshSystemDirectory() {
+  char directory[MAX_PATH] = "";
+  UINT length = GetSystemDirectoryA(directory, MAX_PATH - 1);
+  std::string text(directory, length < MAX_PATH ? length : 0);
+  if (text.empty() || text.back() != '\\') text += '\\';
+  AppletLaunchState().systemDirectory = text;
+}
+
+void RunAppletSheet() {
+  CInstanceLimit limit;
+  if (!limit.Acquire()) return;
+  CActivationScope activation(AppletModule());
+  InitialiseCommonControls();
+  RunSheetWithEnvironment();
+}
+
+LONG LaunchApplet(CSystemAccess& system) {
+  if (AdministratorGatePasses(system)) {
+    RunAppletSheet();
+    return 0;
+  }
+  DWORD code = ERROR_ACCESS_DENIED;
+  const char* message = "You must be logged on as an administrator in order to run this program.";
+  if (!AppletLaunchState().startedWithParameters && !CallerWindowRecorded) {
+    RefreshSystemDirectory();
+    code = RelaunchThroughControlPanel(system);
+    if (code == 0 || code == kRelaunchDeclined) return 0;
+    message = "Cannot launch Control Panel applet.";
+  }
+  char title[129];
+  DescribeError(code, title, sizeof title);
+  MsgBox(nullptr, message, kProductTitle, MB_ICONEXCLAMATION, title);
+  return static_cast<LONG>(code);
+}

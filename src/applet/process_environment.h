@@ -1,0 +1,13 @@
+// The process environment the sheet needs while it runs: the shared objects and the timing
+// facts of the service family, started and stopped in one fixed order.
+#pragma once
+#include "applet/start_options.h"
+
+// Starts every part of the environment in order.
+void StartProcessEnvironment();
+// Stops them in the reverse order.
+void StopProcessEnvironment();
+// The boot options read at start.
+const StartOptions& BootStartOptions();
+// Sets the service's named event name ("Global\" added); false when the service has not created it.
+bool SetServiceEvent(const char* name);

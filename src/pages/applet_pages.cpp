@@ -1,0 +1,27 @@
+#include "pages/applet_pages.h"
+
+#include "applet/basic_prop_sheet.h"
+#include "applet/resource.h"
+#include "pages/alerts_page.h"
+#include "pages/history_page.h"
+#include "pages/logging_page.h"
+#include "pages/setup_page.h"
+#include "pages/status_page.h"
+
+namespace {
+
+CStatus g_status;
+CHistory g_history;
+CSetup g_setup;
+CAlerts g_alerts;
+CLogging g_logging;
+
+}  // namespace
+
+void AddAppletPages(CBasicPropSheet* sheet) {
+  sheet->AddPage(IDD_STATUS, &g_status, "Status");
+  sheet->AddPage(IDD_HISTORY, &g_history, "History");
+  sheet->AddPage(IDD_SETUP, &g_setup, "Setup");
+  sheet->AddPage(IDD_ALERTS, &g_alerts, "Alerts");
+  sheet->AddPage(IDD_LOGGING, &g_logging, "Logs");
+}

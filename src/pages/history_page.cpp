@@ -1,0 +1,17 @@
+#include "pages/history_page.h"
+
+#include "applet/page_colors.h"
+#include "applet/page_contract.h"
+
+INT_PTR CHistory::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return PageCtlColor(this, msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+}
+
+INT_PTR CHistory::OnInitDialog(HWND, LPARAM) {
+  CountPageOpened();
+  return 1;
+}
+
+INT_PTR CHistory::OnPageNotify(HWND, HWND, UINT code, int, PSHNOTIFY* notify) {
+  return ContractNotify(code, notify, "history");
+}

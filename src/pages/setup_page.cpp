@@ -1,0 +1,17 @@
+#include "pages/setup_page.h"
+
+#include "applet/page_colors.h"
+#include "applet/page_contract.h"
+
+INT_PTR CSetup::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return PageCtlColor(this, msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+}
+
+INT_PTR CSetup::OnInitDialog(HWND, LPARAM) {
+  CountPageOpened();
+  return 1;
+}
+
+INT_PTR CSetup::OnPageNotify(HWND, HWND, UINT code, int, PSHNOTIFY* notify) {
+  return ContractNotify(code, notify, "setup");
+}
