@@ -2,10 +2,10 @@
 
 #include "applet/basic_prop_page.h"
 #include "applet/module.h"
+#include "monitor/registry_encoding.h"
 
 namespace {
 
-const char kSheetCaption[] = "Orvane Monitor";
 HICON g_sheetSmallIcon = nullptr;
 HICON g_sheetLargeIcon = nullptr;
 
@@ -63,7 +63,7 @@ INT_PTR CBasicPropSheet::Run() {
   header.dwFlags = PSH_PROPTITLE | PSH_USEHICON | PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_NOCONTEXTHELP;
   header.hInstance = AppletModule();
   header.hIcon = largeIcon_;
-  header.pszCaption = kSheetCaption;
+  header.pszCaption = kProductTitle;
   header.nPages = static_cast<UINT>(pages_.size());
   header.nStartPage = 0;
   header.ppsp = pages_.data();

@@ -18,13 +18,13 @@
 #include "applet/page_contract.h"
 #include "applet/process_environment.h"
 #include "monitor/registry.h"
+#include "monitor/registry_encoding.h"
 #include "monitor/settings.h"
 #include "pages/applet_pages.h"
 #include "sampling/describe_error.h"
 
 namespace {
 
-const char kProductTitle[] = "Orvane Monitor";
 const DWORD kRelaunchDeclined = ERROR_CANCELLED;  // 1223: the user said no at the consent prompt
 
 void ReadServiceLogFileName() {

@@ -12,11 +12,11 @@
 #include "applet/process_environment.h"
 #include "applet/resource.h"
 #include "monitor/registry.h"
+#include "monitor/registry_encoding.h"
 #include "monitor/settings.h"
 
 namespace {
 
-const char kProductTitle[] = "Orvane Monitor";
 const char kNotice[] = "Copyright (c) Tallowin. All rights reserved.";
 
 }  // namespace
