@@ -2,9 +2,33 @@
 
 #include <windows.h>
 
+#include "logview/notepad.h"
+#include "monitor/registry_encoding.h"
+#include "monitor/summary_list.h"
+
 namespace {
+
 const uint64_t kUnixEpochIn100ns = 116444736000000000ull;
+
+// Reads a whole summary file: true only when it holds exactly 328 bytes.
+bool ReadSummaryFile(const std::string& path, SummaryBytes* bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  uint8_t buffer[kSummarySize + 1];
+  DWORD read = 0;
+  bool ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read == kSummarySize;
+  CloseHandle(file);
+  if (ok) std::copy_n(buffer, kSummarySize, bytes->begin());
+  return ok;
 }
+
+void DeleteStoreFile(const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path.c_str());
+}
+
+}  // namespace
 
 uint32_t CurrentUnixSeconds() {
   FILETIME now;
@@ -18,6 +42,28 @@ std::string CMonitorStore::SummaryPath(uint32_t time) const {
   return dataFolder_ + std::to_string(time) + ".bin";
 }
 
+std::string CMonitorStore::DetailPath(uint32_t time) const {
+  return dataFolder_ + std::to_string(time) + ".dat";
+}
+
+bool CMonitorStore::DetailExists(uint32_t time) const {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(DetailPath(time).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+bool CMonitorStore::ShowDetail(uint32_t time, CNotepad* notepad) const {
+  if (DetailExists(time)) {
+    notepad->Launch(DetailPath(time), nullptr);
+    return true;
+  }
+  MessageBoxA(nullptr, "No detailed data file exists for this summary record.", kProductTitle,
+              MB_ICONINFORMATION | MB_TASKMODAL);
+  return false;
+}
+
 bool CMonitorStore::WriteSummary(SummaryRecord* record) const {
   if (record->time < kEarliestSummaryTime) record->time = CurrentUnixSeconds();
   HANDLE file = CreateFileA(SummaryPath(record->time).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
@@ -29,4 +75,34 @@ bool CMonitorStore::WriteSummary(SummaryRecord* record) const {
             written == bytes.size() && SetEndOfFile(file);
   CloseHandle(file);
   return ok;
+}
+
+bool CMonitorStore::ReadSummary(uint32_t time, SummaryRecord* record) const {
+  SummaryBytes bytes;
+  if (!ReadSummaryFile(SummaryPath(time), &bytes)) return false;
+  SummaryRecord read = DecodeSummary(bytes.data());
+  if (read.time <= kEarliestSummaryTime) return false;
+  *record = read;
+  return true;
+}
+
+void CMonitorStore::DeleteSummary(uint32_t time) const { DeleteStoreFile(SummaryPath(time)); }
+
+void CMonitorStore::DeleteDetail(uint32_t time) const { DeleteStoreFile(DetailPath(time)); }
+
+size_t CMonitorStore::ListSummaries(uint32_t filter, std::vector<SummaryRecord>* records) const {
+  records->clear();
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dataFolder_ + "*.bin").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (SummaryTimeFromFileName(found.cFileName) == 0) continue;
+    SummaryBytes bytes;
+    if (!ReadSummaryFile(dataFolder_ + found.cFileName, &bytes)) continue;
+    SummaryRecord record = DecodeSummary(bytes.data());
+    if (KeepSummary(record, filter)) records->push_back(record);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  SortSummaries(records);
+  return records->size();
 }

@@ -1,9 +1,13 @@
-// The check summaries stored in the data folder, one "<time>.bin" file each.
+// The check summaries and detail files stored in the data folder: "<time>.bin" holds
+// one 328-byte summary, "<time>.dat" the service's detail text.
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "monitor/summary_record.h"
+
+class CNotepad;
 
 class CMonitorStore {
  public:
@@ -12,8 +16,22 @@ class CMonitorStore {
 
   // "<folder><time>.bin".
   std::string SummaryPath(uint32_t time) const;
+  // "<folder><time>.dat".
+  std::string DetailPath(uint32_t time) const;
+  // Whether the detail file can be found.
+  bool DetailExists(uint32_t time) const;
+  // Opens the detail file in Notepad, or says that there is none; returns whether it existed.
+  bool ShowDetail(uint32_t time, CNotepad* notepad) const;
   // Writes the 328 bytes; a time before 2000-01-01 is first set to the current time.
   bool WriteSummary(SummaryRecord* record) const;
+  // Reads the summary of a time; false unless exactly 328 bytes with a valid time were read.
+  bool ReadSummary(uint32_t time, SummaryRecord* record) const;
+  // Deletes the summary file, read-only or not; errors are ignored.
+  void DeleteSummary(uint32_t time) const;
+  // Deletes the detail file, read-only or not; errors are ignored.
+  void DeleteDetail(uint32_t time) const;
+  // Replaces *records by the stored summaries that pass filter, oldest first; returns their number.
+  size_t ListSummaries(uint32_t filter, std::vector<SummaryRecord>* records) const;
 
  private:
   std::string dataFolder_;

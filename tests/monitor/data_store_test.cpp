@@ -8,14 +8,40 @@
 #include <fstream>
 #include <iterator>
 
+#include "logview/notepad.h"
+#include "monitor/summary_list.h"
+
 namespace {
 
-std::string TempFolder() {
+// A fresh, empty folder of this test process.
+std::string TempFolder(const char* name = "store") {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  std::string folder = std::string(temp) + "ovmon-store-" + std::to_string(GetCurrentProcessId()) + "\\";
+  std::string folder = std::string(temp) + "ovmon-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
   CreateDirectoryA(folder.c_str(), nullptr);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      SetFileAttributesA((folder + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA((folder + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
   return folder;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string RecordBytes(uint32_t time, uint32_t status, uint8_t flag = 0) {
+  SummaryRecord record;
+  record.time = time;
+  record.status = status;
+  record.oldLayoutFlag = flag;
+  SummaryBytes bytes = EncodeSummary(record);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 std::string ReadFile(const std::string& path) {
@@ -48,6 +74,106 @@ TEST(MonitorStore, WriteSummaryStampsEarlyTimesAndTruncates) {
 
   CMonitorStore missing("Z:\\no\\such\\folder\\");
   EXPECT_FALSE(missing.WriteSummary(&record));
+}
+
+// A data folder with good records and every kind of file the listing must pass over.
+class StoreListingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = TempFolder("listing");
+    WriteBytes(folder_ + "1700000300.bin", RecordBytes(1700000300, 3));
+    WriteBytes(folder_ + "1700000100.BIN", RecordBytes(1700000100, 1));       // capital extension
+    WriteBytes(folder_ + "1700000200.bin", RecordBytes(1700000200, 3, 1));    // flag from the older layout
+    WriteBytes(folder_ + "12345.bin", RecordBytes(1700000400, 1));            // name not above 2000-01-01
+    WriteBytes(folder_ + "1700000500.bin", RecordBytes(1700000500, 1).substr(0, 327));
+    WriteBytes(folder_ + "1700000600.bin", RecordBytes(1700000600, 1) + "x");  // 329 bytes
+    WriteBytes(folder_ + "notes.bin", RecordBytes(1700000700, 1));
+    WriteBytes(folder_ + "1700000100.dat", "detail text");
+  }
+  std::vector<uint32_t> Times(uint32_t filter) {
+    std::vector<SummaryRecord> records(5);  // stale entries are cleared
+    size_t count = CMonitorStore(folder_).ListSummaries(filter, &records);
+    std::vector<uint32_t> times;
+    for (const SummaryRecord& r : records) times.push_back(r.time);
+    EXPECT_EQ(count, times.size());
+    return times;
+  }
+  std::string folder_;
+};
+
+TEST_F(StoreListingTest, FiltersAndOrder) {
+  EXPECT_EQ(Times(kSummariesAll), (std::vector<uint32_t>{1700000100, 1700000200, 1700000300}));
+  EXPECT_EQ(Times(kSummariesAlertsOnly), (std::vector<uint32_t>{1700000100}));
+  EXPECT_EQ(Times(kSummariesWithoutOldFlag), (std::vector<uint32_t>{1700000100, 1700000300}));
+  EXPECT_TRUE(Times(7).empty());
+  std::vector<SummaryRecord> none(2);
+  EXPECT_EQ(CMonitorStore(TempFolder("empty")).ListSummaries(kSummariesAll, &none), 0u);
+  EXPECT_TRUE(none.empty());
+}
+
+TEST_F(StoreListingTest, ReadAndDelete) {
+  CMonitorStore store(folder_);
+  SummaryRecord record;
+  EXPECT_TRUE(store.ReadSummary(1700000300, &record));
+  EXPECT_EQ(record.status, 3u);
+  EXPECT_FALSE(store.ReadSummary(1700000500, &record));  // short file
+  EXPECT_FALSE(store.ReadSummary(1700000600, &record));  // long file
+  EXPECT_FALSE(store.ReadSummary(1700009999, &record));  // missing
+  WriteBytes(folder_ + "1700000800.bin", RecordBytes(5, 1));
+  EXPECT_FALSE(store.ReadSummary(1700000800, &record));  // the record's own time is not valid
+
+  EXPECT_TRUE(store.DetailExists(1700000100));
+  SetFileAttributesA(store.DetailPath(1700000100).c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesA(store.SummaryPath(1700000100).c_str(), FILE_ATTRIBUTE_READONLY);
+  store.DeleteSummary(1700000100);
+  store.DeleteDetail(1700000100);
+  EXPECT_FALSE(store.DetailExists(1700000100));
+  EXPECT_FALSE(store.ReadSummary(1700000100, &record));
+  store.DeleteSummary(1700009999);  // missing files are no error
+}
+
+// Reads and closes the first message box shown on this thread, once its modal loop runs.
+struct MessageBoxCatcher {
+  static std::string text;
+  static HHOOK hook;
+  static HWND box;
+  static void CALLBACK Read(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    char title[64] = "", message[256] = "";
+    GetWindowTextA(box, title, sizeof title);
+    GetDlgItemTextA(box, 0xFFFF, message, sizeof message);
+    text = std::string(title) + "|" + message;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  }
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && !box) {
+      box = reinterpret_cast<HWND>(wParam);
+      SetTimer(nullptr, 0, 1, Read);
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+  }
+  MessageBoxCatcher() {
+    box = nullptr;
+    hook = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+  }
+  ~MessageBoxCatcher() { UnhookWindowsHookEx(hook); }
+};
+std::string MessageBoxCatcher::text;
+HHOOK MessageBoxCatcher::hook;
+HWND MessageBoxCatcher::box;
+
+TEST_F(StoreListingTest, ShowDetailOpensNotepadOrSaysThereIsNone) {
+  std::string opened;
+  CNotepad notepad([&](SHELLEXECUTEINFOA* info) {
+    opened = info->lpParameters;
+    return TRUE;
+  });
+  CMonitorStore store(folder_);
+  EXPECT_TRUE(store.ShowDetail(1700000100, &notepad));
+  EXPECT_EQ(opened, store.DetailPath(1700000100));
+  MessageBoxCatcher catcher;
+  EXPECT_FALSE(store.ShowDetail(1700000300, &notepad));
+  EXPECT_EQ(MessageBoxCatcher::text, "Orvane Monitor|No detailed data file exists for this summary record.");
 }
 
 }  // namespace

@@ -1,0 +1,45 @@
+#include "monitor/summary_list.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SummaryTimeFromFileName, Table) {
+  const struct {
+    const char* name;
+    uint32_t time;
+  } cases[] = {
+      {"1700000000.bin", 1700000000}, {"1700000000.BIN", 1700000000}, {"1700000000.Bin", 1700000000},
+      {"946684801.bin", 946684801},   {"946684800.bin", 0},          {"12345.bin", 0},
+      {"1700000000.dat", 0},          {"1700000000.bin.old", 0},     {"1700000000x.bin", 0},
+      {".bin", 0},                    {"4294967295.bin", 4294967295u}, {"4294967296.bin", 0},
+      {"99999999999999999999.bin", 0}, {"17000 00000.bin", 0},       {"1700000000", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SummaryTimeFromFileName(c.name), c.time) << c.name;
+}
+
+TEST(KeepSummary, Filters) {
+  SummaryRecord alert, quiet, flagged;
+  alert.status = 1;
+  quiet.status = 3;
+  flagged.status = 3;
+  flagged.oldLayoutFlag = 1;
+  EXPECT_TRUE(KeepSummary(alert, kSummariesAlertsOnly));
+  EXPECT_FALSE(KeepSummary(quiet, kSummariesAlertsOnly));
+  EXPECT_TRUE(KeepSummary(quiet, kSummariesWithoutOldFlag));
+  EXPECT_FALSE(KeepSummary(flagged, kSummariesWithoutOldFlag));
+  EXPECT_TRUE(KeepSummary(flagged, kSummariesAll));
+  EXPECT_FALSE(KeepSummary(alert, 3));
+}
+
+TEST(SortSummaries, OldestFirst) {
+  std::vector<SummaryRecord> records(3);
+  records[0].time = 1700000300;
+  records[1].time = 1700000100;
+  records[2].time = 1700000200;
+  SortSummaries(&records);
+  EXPECT_EQ(records[0].time, 1700000100u);
+  EXPECT_EQ(records[2].time, 1700000300u);
+}
+
+}  // namespace
