@@ -158,6 +158,17 @@ bool ParseIpLiteral(const std::string& text, IpLiteral* out) {
   return false;
 }
 
+IpLiteral ParseAddressLiteral(const std::string& text) {
+  IpLiteral address;
+  if (ParseIpv4Literal(text, &address) && FormatIpAddress(address) == text) {
+    address.port = 0;
+    return address;
+  }
+  if (!ParseIpv6Literal(text, &address)) return IpLiteral();
+  address.port = 0;
+  return address;
+}
+
 std::string FormatIpAddress(const IpLiteral& address) {
   char buffer[64];
   const uint8_t* b = address.bytes;

@@ -19,6 +19,9 @@ bool ParseIpv4Literal(const std::string& text, IpLiteral* out);
 bool ParseIpv6Literal(const std::string& text, IpLiteral* out);
 // IPv6 first, then IPv4; family 0 when neither.
 bool ParseIpLiteral(const std::string& text, IpLiteral* out);
+// An address for a socket: an IPv4 literal only when it writes back to the same text (no port,
+// no shortened forms), else an IPv6 literal; the port is cleared. Family 0 when neither.
+IpLiteral ParseAddressLiteral(const std::string& text);
 // Canonical text without port: dotted quad, or IPv6 in lower case with the longest run of
 // two or more zero groups as "::" (IPv4-mapped addresses as "::ffff:a.b.c.d"), then "%scope".
 std::string FormatIpAddress(const IpLiteral& address);

@@ -1,0 +1,125 @@
+// The client socket of the samplers: open by name with the IPv6 retry, bind, connect,
+// timeouts, one datagram or stream exchange with its send and receive times, and the
+// command channel to the local companion program built on it.
+#pragma once
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One address the resolver gave.
+struct ResolvedAddress {
+  sockaddr_storage address = {};
+  int length = 0;
+};
+
+// Resolves host and port text for a family (AF_UNSPEC for any) and transport; 0 or a code.
+typedef uint32_t (*AddressResolver)(const std::string& host, const std::string& port, int family, bool stream,
+                                    std::vector<ResolvedAddress>* results);
+// Makes Open use resolver (nullptr: the system's getaddrinfo).
+void SetAddressResolver(AddressResolver resolver);
+
+// The times of one exchange, in 100 ns since 1601.
+struct ExchangeResult {
+  uint32_t length = 0;      // reply bytes received
+  uint64_t sendTime = 0;    // T1
+  uint64_t receiveTime = 0; // T4, the arrival correction already taken off
+  uint64_t correction = 0;  // how long the reply waited in the stack; 0 when unknown
+};
+
+// Receives one datagram: bytes or SOCKET_ERROR, the source address (length 16 or 28), T4 and
+// the correction taken off it.
+int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, sockaddr_storage* source, int* sourceLength,
+                         uint64_t* receiveTime, uint64_t* correction);
+
+class CClientSocket {
+ public:
+  CClientSocket() = default;
+  // Closes the socket.
+  virtual ~CClientSocket();
+  CClientSocket(const CClientSocket&) = delete;
+  CClientSocket& operator=(const CClientSocket&) = delete;
+
+  // Resolves host and opens a socket to it (family AF_INET, AF_INET6 or AF_UNSPEC); 0 or a code.
+  uint32_t Open(const std::string& host, uint16_t port, bool stream, int family);
+  // Binds to a local address text (empty: any) and port (0: any); reads the bound port back.
+  uint32_t Bind(const std::string& localAddress, uint16_t localPort);
+  // Connects a stream socket; a datagram socket returns 0.
+  uint32_t Connect();
+  // Send timeout in ms; remembered when set.
+  uint32_t SetSendTimeout(uint32_t ms);
+  // Receive timeout in ms; remembered when set.
+  uint32_t SetRecvTimeout(uint32_t ms);
+  // Sends request and receives one datagram into reply; T1 and T4 in result.
+  uint32_t ExchangeDatagram(const void* request, uint32_t length, void* reply, uint32_t capacity,
+                            ExchangeResult* result);
+  // Sends request and reads until the peer closes, reply is full, an error, or the stop event.
+  uint32_t ExchangeStream(const void* request, uint32_t length, void* reply, uint32_t capacity,
+                          ExchangeResult* result);
+  // Closes the socket.
+  void Close();
+  // Sends stream data to file instead of keeping it (nullptr: keep it in the reply buffer).
+  void SetFile(HANDLE file) { file_ = file; }
+
+  // The socket handle, INVALID_SOCKET when closed.
+  SOCKET Handle() const { return socket_; }
+  // The resolved server address and its length.
+  const sockaddr_storage& RemoteAddress() const { return remoteAddress_; }
+  int RemoteAddressLength() const { return remoteLength_; }
+  // Source of the last datagram received (the remote address of a stream socket).
+  const sockaddr_storage& PeerAddress() const { return peerAddress_; }
+  uint16_t PeerPort() const { return peerPort_; }
+  // The bound address and port.
+  const sockaddr_storage& LocalAddress() const { return localAddress_; }
+  uint16_t LocalPort() const { return localPort_; }
+  uint16_t RemotePort() const { return remotePort_; }
+  bool IsIPv6() const { return isIPv6_; }
+  bool IsStream() const { return isStream_; }
+  uint32_t SendTimeoutMs() const { return sendTimeoutMs_; }
+  uint32_t RecvTimeoutMs() const { return recvTimeoutMs_; }
+  const std::string& HostName() const { return hostName_; }
+  const std::string& PortText() const { return portText_; }
+
+ private:
+  void ClearAddresses();
+  uint32_t CreateFor(const ResolvedAddress& address);
+  uint32_t ReceiveStream(char* reply, uint32_t capacity, ExchangeResult* result);
+
+  SOCKET socket_ = INVALID_SOCKET;
+  HANDLE file_ = nullptr;
+  sockaddr_storage localAddress_ = {};
+  int localLength_ = 0;
+  uint16_t localPort_ = 0;
+  sockaddr_storage remoteAddress_ = {};
+  int remoteLength_ = 0;
+  uint16_t remotePort_ = 0;
+  sockaddr_storage peerAddress_ = {};
+  int peerLength_ = 0;
+  uint16_t peerPort_ = 0;
+  bool isIPv6_ = false;
+  bool isStream_ = false;
+  uint32_t sendTimeoutMs_ = 0;
+  uint32_t recvTimeoutMs_ = 0;
+  std::string hostName_;
+  std::string portText_;
+};
+
+// A command channel to the local companion program: one socket and the last command sent.
+class COV2Command {
+ public:
+  // The socket the commands go through (open it first).
+  CClientSocket& Socket() { return socket_; }
+  // Sends text with a 500 ms send timeout and records the send time; 0 or the socket error.
+  uint32_t Send(const std::string& text);
+  // The last command text and when it left (100 ns since 1601).
+  const std::string& Command() const { return command_; }
+  uint64_t SendTime() const { return sendTime_; }
+
+ private:
+  CClientSocket socket_;
+  std::string command_;
+  uint64_t sendTime_ = 0;
+};
