@@ -5,6 +5,8 @@
 #include <string>
 
 #include "monitor/registry.h"
+#include "sampling/critical_timing.h"
+#include "sampling/system_clock.h"
 
 namespace {
 
@@ -15,12 +17,15 @@ StartOptions g_startOptions;
 // Order of start: drift file, local machine role, logon functions, activity section,
 // critical timing, boot options, system clock. Each part joins here as it is built.
 void StartProcessEnvironment() {
+  CriticalTiming().Prepare();
   g_startOptions = ParseStartOptions(
       ReadRegistryString("\\\\System\\CurrentControlSet\\Control", "SystemStartOptions", "", 4096));
+  SystemClock().SetBootOptions(g_startOptions);
+  SystemClock().Prepare();  // without the time service's counters the clock uses the platform's time
 }
 
 // Order of stop: activity section, drift file, system clock.
-void StopProcessEnvironment() {}
+void StopProcessEnvironment() { SystemClock().Close(); }
 
 const StartOptions& BootStartOptions() { return g_startOptions; }
 

@@ -5,6 +5,7 @@
 #include "logview/notepad.h"
 #include "monitor/registry_encoding.h"
 #include "monitor/summary_list.h"
+#include "sampling/system_clock.h"
 
 namespace {
 
@@ -31,9 +32,7 @@ void DeleteStoreFile(const std::string& path) {
 }  // namespace
 
 uint32_t CurrentUnixSeconds() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  uint64_t ticks = SystemClock().Now();
   uint64_t seconds = ticks > kUnixEpochIn100ns ? (ticks - kUnixEpochIn100ns) / 10000000 : 0;
   return seconds > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
 }

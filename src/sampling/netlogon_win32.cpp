@@ -5,7 +5,6 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 // clang-format off
-#include <iphlpapi.h>
 #include <ntsecapi.h>
 #include <dsgetdc.h>
 #include <lm.h>
@@ -17,6 +16,7 @@
 #include "sampling/ip_literal.h"
 #include "sampling/keyring.h"
 #include "sampling/netlogon.h"
+#include "sampling/network.h"
 
 namespace {
 
@@ -179,36 +179,8 @@ IDomainDirectory& PlatformDomainDirectory() {
   return directory;
 }
 
-// Loopback and link-local addresses, and every unicast address of this computer's adapters.
+// Loopback and link-local addresses, and every address of this computer's interfaces.
 bool CPlatformDirectory::IsOwnAddress(const std::string& address) {
-  IpLiteral literal;
-  if (!ParseIpLiteral(address, &literal)) return false;
-  const uint8_t* b = literal.bytes;
-  static const uint8_t kLoopback6[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-  if (literal.family == 4 && ((b[0] == 127 && b[1] == 0 && b[2] == 0 && b[3] == 1) || (b[0] == 169 && b[1] == 254)))
-    return true;
-  if (literal.family == 6 && memcmp(b, kLoopback6, 16) == 0) return true;
-
-  std::vector<uint64_t> storage(16384 / sizeof(uint64_t));
-  ULONG size = ULONG(storage.size() * sizeof(uint64_t));
-  const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
-  auto adapters = [&] { return reinterpret_cast<PIP_ADAPTER_ADDRESSES>(storage.data()); };
-  ULONG result = GetAdaptersAddresses(AF_UNSPEC, flags, nullptr, adapters(), &size);
-  if (result == ERROR_BUFFER_OVERFLOW) {
-    storage.resize(size / sizeof(uint64_t) + 1);
-    result = GetAdaptersAddresses(AF_UNSPEC, flags, nullptr, adapters(), &size);
-  }
-  if (result != NO_ERROR) return false;
-  for (PIP_ADAPTER_ADDRESSES adapter = adapters(); adapter; adapter = adapter->Next) {
-    for (PIP_ADAPTER_UNICAST_ADDRESS unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
-      const sockaddr* sa = unicast->Address.lpSockaddr;
-      if (literal.family == 4 && sa->sa_family == AF_INET &&
-          memcmp(&reinterpret_cast<const sockaddr_in*>(sa)->sin_addr, b, 4) == 0)
-        return true;
-      if (literal.family == 6 && sa->sa_family == AF_INET6 &&
-          memcmp(&reinterpret_cast<const sockaddr_in6*>(sa)->sin6_addr, b, 16) == 0)
-        return true;
-    }
-  }
-  return false;
+  IpLiteral literal = ParseAddressLiteral(address);
+  return literal.family != 0 && IsLocalAddress(literal);
 }
