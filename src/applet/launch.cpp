@@ -19,6 +19,7 @@
 #include "applet/process_environment.h"
 #include "monitor/registry.h"
 #include "monitor/registry_encoding.h"
+#include "monitor/service_signals.h"
 #include "monitor/settings.h"
 #include "pages/applet_pages.h"
 #include "sampling/describe_error.h"
@@ -48,7 +49,7 @@ INT_PTR ShowSheet() {
 void SaveAfterSheet(INT_PTR result) {
   if (result != 1 || !SettingsChanged) return;
   SaveSettings(AppletSettings());
-  SetServiceEvent("ovmon-cpl-event");
+  SignalService(true);
   SettingsChanged = 0;
 }
 

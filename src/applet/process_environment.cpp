@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
-#include <string>
-
+#include "monitor/machine_role.h"
 #include "monitor/registry.h"
+#include "monitor/service_signals.h"
 #include "sampling/critical_timing.h"
+#include "sampling/netlogon.h"
 #include "sampling/system_clock.h"
 
 namespace {
@@ -14,9 +15,11 @@ StartOptions g_startOptions;
 
 }  // namespace
 
-// Order of start: drift file, local machine role, logon functions, activity section,
-// critical timing, boot options, system clock. Each part joins here as it is built.
 void StartProcessEnvironment() {
+  OpenDriftFile();
+  DetectLocalMachineRole();
+  Netlogon().DigestFunctionsAvailable();  // binds the logon libraries' digest functions
+  OpenActivitySection();
   CriticalTiming().Prepare();
   g_startOptions = ParseStartOptions(
       ReadRegistryString("\\\\System\\CurrentControlSet\\Control", "SystemStartOptions", "", 4096));
@@ -24,16 +27,10 @@ void StartProcessEnvironment() {
   SystemClock().Prepare();  // without the time service's counters the clock uses the platform's time
 }
 
-// Order of stop: activity section, drift file, system clock.
-void StopProcessEnvironment() { SystemClock().Close(); }
+void StopProcessEnvironment() {
+  CloseActivitySection();
+  CloseDriftFile();
+  SystemClock().Close();
+}
 
 const StartOptions& BootStartOptions() { return g_startOptions; }
-
-bool SetServiceEvent(const char* name) {
-  std::string global = std::string("Global\\") + name;
-  HANDLE event = OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, global.c_str());
-  if (!event) return false;
-  SetEvent(event);
-  CloseHandle(event);
-  return true;
-}

@@ -9,5 +9,3 @@ void StartProcessEnvironment();
 void StopProcessEnvironment();
 // The boot options read at start.
 const StartOptions& BootStartOptions();
-// Sets the service's named event name ("Global\" added); false when the service has not created it.
-bool SetServiceEvent(const char* name);

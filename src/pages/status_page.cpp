@@ -9,10 +9,10 @@
 #include "applet/online_help.h"
 #include "applet/page_colors.h"
 #include "applet/page_contract.h"
-#include "applet/process_environment.h"
 #include "applet/resource.h"
 #include "monitor/registry.h"
 #include "monitor/registry_encoding.h"
+#include "monitor/service_signals.h"
 #include "monitor/settings.h"
 
 namespace {
@@ -71,7 +71,7 @@ void CStatus::Rescan() {
       SettingsChanged = 0;
     }
   }
-  if (!SetServiceEvent("ovmon-trigger-event"))
+  if (!SignalService(false))
     MsgBox(window_, "Could not signal service.", kProductTitle, MB_ICONEXCLAMATION, "Communications Failure");
 }
 
@@ -79,7 +79,7 @@ void CStatus::Apply(const PSHNOTIFY* notify) {
   if (notify && notify->lParam) ReenableCallerWindow();
   if (!SettingsChanged) return;
   SaveSettings(AppletSettings());
-  SetServiceEvent("ovmon-cpl-event");
+  SignalService(true);
   SetDlgItemTextA(Sheet(), IDCANCEL, "&Close");
   SettingsChanged = 0;
 }
