@@ -1,0 +1,88 @@
+#include "sampling/sampler_rules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <exception>
+
+#include "sampling/ip_literal.h"
+#include "sampling/keyring.h"
+
+namespace {
+
+bool ContainsNoCase(const std::string& text, const std::string& word) {
+  auto same = [](char a, char b) { return std::tolower(uint8_t(a)) == std::tolower(uint8_t(b)); };
+  return std::search(text.begin(), text.end(), word.begin(), word.end(), same) != text.end();
+}
+
+// One attempt's state as the loop sees it.
+struct LoopState {
+  bool anySuccess = false;
+  uint32_t last = 0;
+};
+
+uint32_t LoopAttempts(uint32_t count, const PauseFunction& pause, const AttemptFunction& attempt,
+                      SampleSet* results, LoopState* state) {
+  for (uint32_t i = 0; i < count; ++i) {
+    if (i > 0 && state->last != 0 && state->last != kTimedOut) break;
+    bool quiet = !state->anySuccess && (i == 0 || state->last == kTimedOut);
+    if (!quiet && !pause()) return kRunStopped;
+    TimeSample sample;
+    uint32_t code = attempt(&sample);
+    if (code == 0) results->push_back(sample);
+    if (code == kRedirectHandled) code = 0;
+    if (code == 0) state->anySuccess = true;
+    state->last = code;
+  }
+  return state->anySuccess ? 0 : state->last;
+}
+
+}  // namespace
+
+std::string AuthDescription(uint32_t authType, uint32_t keyId, uint32_t digestType) {
+  if (authType == kAuthNone || (authType == kAuthKey && keyId == 0)) return "unauthenticated";
+  std::string name = DigestName(authType, digestType);
+  if (keyId == 0) return name;
+  char text[80];
+  std::snprintf(text, sizeof text, "%s key %u", name.c_str(), keyId);
+  return text;
+}
+
+uint32_t SampleCount(const TimeSourceSpec& spec) { return std::clamp<uint32_t>(spec.samples, 1, 32); }
+
+uint32_t SampleDelayMs(const TimeSourceSpec& spec) {
+  return spec.delayMs == 0 ? 256 : std::clamp<uint32_t>(spec.delayMs, 16, 1024);
+}
+
+int ForcedFamily(const TimeSourceSpec& spec) {
+  IpLiteral literal;
+  if (ParseIpLiteral(spec.server, &literal)) return literal.family;
+  if (ContainsNoCase(spec.comment, "Ipv6")) return 6;
+  if (ContainsNoCase(spec.comment, "Ipv4")) return 4;
+  return 0;
+}
+
+uint16_t SourcePort(TimeProtocol protocol, const SourcePorts& ports) {
+  switch (protocol) {
+    case kProtocolOv2Udp:
+    case kProtocolOv2Tcp:
+      return ports.ov2;
+    case kProtocolNtp:
+      return ports.ntp;
+    case kProtocolTimeUdp:
+    case kProtocolTimeTcp:
+      return ports.time;
+    default:
+      return 0;
+  }
+}
+
+uint32_t RunAttempts(uint32_t count, const PauseFunction& pause, const AttemptFunction& attempt,
+                     SampleSet* results) {
+  LoopState state;
+  try {
+    return LoopAttempts(count, pause, attempt, results, &state);
+  } catch (...) {
+    return state.anySuccess ? 0 : kExceptionInRun;
+  }
+}
