@@ -1,0 +1,63 @@
+#include "pages/history_verdicts.h"
+
+#include <cstdio>
+
+#include "pages/variance.h"
+
+namespace {
+
+std::string Fill(const char* format, const std::string& text) {
+  char line[160];
+  snprintf(line, sizeof line, format, text.c_str());
+  return line;
+}
+
+CheckVerdict Verdict(bool enabled, bool passed, const char* disabled, const char* pass, const char* fail,
+                     uint32_t limit, uint32_t unit) {
+  if (!enabled) return {disabled, kVerdictDisabled};
+  std::string limitText = FormatLimit(limit, unit);
+  if (passed) return {Fill(pass, limitText), kVerdictPassed};
+  return {Fill(fail, limitText), kVerdictFailed};
+}
+
+}  // namespace
+
+std::string FormatLimit(uint32_t value, uint32_t unit) {
+  const char* plural = value == 1 ? " " : "s";
+  char word[24];
+  switch (unit) {
+    case 1: snprintf(word, sizeof word, "second%s", plural); break;
+    case 2: snprintf(word, sizeof word, "minute%s", plural); break;
+    case 3: snprintf(word, sizeof word, "hour%s  ", plural); break;
+    default: snprintf(word, sizeof word, "ms     "); break;
+  }
+  return std::to_string(value) + " " + word;
+}
+
+uint64_t LimitThreshold(uint32_t value, uint32_t unit) {
+  static const uint64_t kUnitMilliseconds[4] = {1, 1000, 60000, 3600000};
+  return uint64_t(value) * (unit < 4 ? kUnitMilliseconds[unit] : 1);
+}
+
+// The slaves' average is judged by its size: a slave running far behind the master disagrees
+// as much as one running far ahead.
+CheckVerdict MasterSlaveVerdict(const SummaryRecord& r) {
+  bool passed = VarianceMagnitude(r.averages[1]) < LimitThreshold(r.slaveLimit, r.limitUnit);
+  return Verdict(r.slaveTest, passed, "Master-slave test disabled.", "Master and Slaves agree to within %s",
+                 "Master and Slaves disagree by more than %s", r.slaveLimit, r.limitUnit);
+}
+
+CheckVerdict SingleMachineVerdict(const SummaryRecord& r) {
+  uint64_t threshold = LimitThreshold(r.singleLimit, r.limitUnit);
+  bool passed = true;
+  for (int64_t worst : r.worst) passed = passed && VarianceMagnitude(worst) < threshold;
+  return Verdict(r.singleTest, passed, "Any-one-machine test disabled.",
+                 "All machines agree with master to within %s", "At least one machine's variance exceeds %s",
+                 r.singleLimit, r.limitUnit);
+}
+
+CheckVerdict TotalVarianceVerdict(const SummaryRecord& r) {
+  bool passed = VarianceMagnitude(r.averages[4]) <= LimitThreshold(r.totalLimit, r.limitUnit);
+  return Verdict(r.totalTest, passed, "Total system variance test disabled.", "Total system variance is within %s",
+                 "Total system variance exceeds %s", r.totalLimit, r.limitUnit);
+}
