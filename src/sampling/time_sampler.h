@@ -1,0 +1,55 @@
+// The sampler framework: a sampling run over one time source, and the base of the protocol
+// samplers that fill one TimeSample per exchange.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "sampling/client_socket.h"
+#include "sampling/sampler_rules.h"
+#include "sampling/time_sample.h"
+#include "sampling/time_source.h"
+
+// What a run takes from the network settings.
+struct SamplerSettings {
+  uint8_t ntpVersion = 3;
+  uint8_t maxStratum = 15;
+  SourcePorts sourcePorts;
+  uint32_t sendTimeoutMs = 3;
+  uint32_t recvTimeoutMs = 55;
+  std::string localAddressIpv4;  // empty: any
+  std::string localAddressIpv6;
+};
+
+// The settings as the registry holds them now (network discovery settings).
+SamplerSettings LoadSamplerSettings();
+
+class CTimeSampler {
+ public:
+  explicit CTimeSampler(const SamplerSettings& settings) : settings_(settings) {}
+  // Nothing to release.
+  virtual ~CTimeSampler() = default;
+  CTimeSampler(const CTimeSampler&) = delete;
+  CTimeSampler& operator=(const CTimeSampler&) = delete;
+
+  // The run: the spec's samples appended to results; 0 when any was obtained, 1115 when
+  // stopped, else the last failure's code.
+  virtual uint32_t Sample(const TimeSourceSpec& spec, SampleSet* results);
+  // One exchange over an open socket into a reset sample; sets and returns its errorCode.
+  virtual uint32_t SampleOnce(CClientSocket& socket, const TimeSourceSpec& spec, TimeSample* sample) = 0;
+
+ protected:
+  const SamplerSettings& Settings() const { return settings_; }
+
+ private:
+  uint32_t Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample);
+
+  SamplerSettings settings_;
+};
+
+// The sampler for a protocol, or nullptr when the protocol has none here.
+std::unique_ptr<CTimeSampler> CreateTimeSampler(TimeProtocol protocol, const SamplerSettings& settings);
+// Samples spec with its protocol's sampler into results; 8225 when there is none.
+uint32_t RunTimeSource(const TimeSourceSpec& spec, SampleSet* results);
+// The same with the given settings.
+uint32_t RunTimeSource(const TimeSourceSpec& spec, const SamplerSettings& settings, SampleSet* results);

@@ -1,0 +1,89 @@
+#include "sampling/time_sampler.h"
+
+#include "sampling/critical_timing.h"
+#include "sampling/network.h"
+#include "sampling/ntp_sampler.h"
+#include "sampling/stop_event.h"
+#include "timesources/network_discovery_settings.h"
+
+namespace {
+
+int SocketFamily(int family) { return family == 4 ? AF_INET : family == 6 ? AF_INET6 : AF_UNSPEC; }
+
+// Waits the delay on the stop event; false when it is set or missing.
+bool PauseUnlessStopped(uint32_t delayMs) {
+  HANDLE stop = StopEvent();
+  return stop && WaitForSingleObject(stop, delayMs) == WAIT_TIMEOUT;
+}
+
+// Records the exchange's code in the sample and returns it.
+uint32_t Finish(TimeSample* sample, uint32_t code) {
+  sample->errorCode = code;
+  return code;
+}
+
+}  // namespace
+
+SamplerSettings LoadSamplerSettings() {
+  NetworkDiscoverySettings network;
+  LoadNetworkDiscoverySettings(&network);
+  SamplerSettings settings;
+  settings.sourcePorts = {uint16_t(network.sendPortOV2), uint16_t(network.sendPortNTP),
+                          uint16_t(network.sendPortTIME)};
+  settings.sendTimeoutMs = network.udpSendTimeout;
+  settings.recvTimeoutMs = network.udpRecvTimeout;
+  return settings;
+}
+
+uint32_t CTimeSampler::Sample(const TimeSourceSpec& spec, SampleSet* results) {
+  if (uint32_t code = NetStartup()) return code;
+  int family = SocketFamily(ForcedFamily(spec));
+  uint32_t delayMs = SampleDelayMs(spec);
+  return RunAttempts(
+      SampleCount(spec), [delayMs] { return PauseUnlessStopped(delayMs); },
+      [&](TimeSample* sample) { return Attempt(spec, family, sample); }, results);
+}
+
+uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample) {
+  CClientSocket socket;
+  bool stream = IsStreamProtocol(spec.protocol);
+  if (uint32_t code = socket.Open(spec.server, spec.port, stream, family)) return Finish(sample, code);
+  const std::string& local = socket.IsIPv6() ? settings_.localAddressIpv6 : settings_.localAddressIpv4;
+  if (uint32_t code = socket.Bind(local, SourcePort(spec.protocol, settings_.sourcePorts)))
+    return Finish(sample, code);
+  if (uint32_t code = socket.SetSendTimeout(settings_.sendTimeoutMs)) return Finish(sample, code);
+  if (uint32_t code = socket.SetRecvTimeout(settings_.recvTimeoutMs)) return Finish(sample, code);
+  if (uint32_t code = socket.Connect()) return Finish(sample, code);
+  uint32_t code;
+  {
+    CCriticalTimingScope timing;
+    code = SampleOnce(socket, spec, sample);
+  }
+  if (code != 0) return code;
+  sample->server = spec.server;
+  sample->protocol = spec.protocol;
+  if (sample->address.family == 0) {
+    const sockaddr_storage& peer = socket.PeerAddress().ss_family ? socket.PeerAddress() : socket.RemoteAddress();
+    uint16_t port = 0;
+    sample->address = FromSocketAddress(reinterpret_cast<const sockaddr*>(&peer), &port);
+  }
+  return 0;
+}
+
+std::unique_ptr<CTimeSampler> CreateTimeSampler(TimeProtocol protocol, const SamplerSettings& settings) {
+  switch (protocol) {
+    case kProtocolNtp:
+      return std::make_unique<CNTPTimeSampler>(settings);
+    default:  // the OV2, OV2 HTTP and PTP samplers are not part of this build yet
+      return nullptr;
+  }
+}
+
+uint32_t RunTimeSource(const TimeSourceSpec& spec, SampleSet* results) {
+  return RunTimeSource(spec, LoadSamplerSettings(), results);
+}
+
+uint32_t RunTimeSource(const TimeSourceSpec& spec, const SamplerSettings& settings, SampleSet* results) {
+  std::unique_ptr<CTimeSampler> sampler = CreateTimeSampler(spec.protocol, settings);
+  return sampler ? sampler->Sample(spec, results) : kNoSamplerForProtocol;
+}

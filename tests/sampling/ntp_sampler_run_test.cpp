@@ -1,0 +1,219 @@
+// Sampling runs over NTP against a real server nobody here wrote: chronyd on 127.0.0.1,
+// port OVMON_NTP_PORT, serving its own clock at stratum 8 with the keys OVMON_NTP_MD5_KEY
+// (number 1) and OVMON_NTP_SHA1_KEY (number 2), as scripts/test starts it. The keys reach
+// the keyring through the registry, as they do in the applet; a key chronyd does not know
+// gets no reply.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "sampling/fake_domain.h"
+#include "sampling/keyring.h"
+#include "sampling/network.h"
+#include "sampling/ntp_time.h"
+#include "sampling/stop_event.h"
+#include "sampling/time_sampler.h"
+#include "support/registry_sandbox.h"
+
+namespace {
+
+const char kKeys[] = "Software\\Tallowin\\Orvane Monitor\\Keyring\\Keys";
+const char kConf[] = "Software\\Tallowin\\Orvane Monitor\\Keyring\\Conf";
+const char kParameters[] = "Software\\Tallowin\\Orvane Monitor\\Parameters";
+const int64_t kOneSecond = 10000000;
+
+// A UDP port on 127.0.0.1 that this test holds open (so nothing else takes it) until closed.
+class CHeldPort {
+ public:
+  CHeldPort() {
+    socket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    int length = sizeof address;
+    getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~CHeldPort() { Close(); }
+  void Close() {
+    if (socket_ != INVALID_SOCKET) closesocket(socket_);
+    socket_ = INVALID_SOCKET;
+  }
+  uint16_t Port() const { return port_; }
+
+ private:
+  SOCKET socket_ = INVALID_SOCKET;
+  uint16_t port_ = 0;
+};
+
+class NtpSamplerRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* port = std::getenv("OVMON_NTP_PORT");
+    if (!port || !*port) GTEST_SKIP() << "OVMON_NTP_PORT names no NTP server (scripts/test starts one)";
+    port_ = port;
+    ASSERT_EQ(NetStartup(), 0u);
+    // chronyd's key lines become the Monitor's keyring values, and key 3 one it lacks.
+    std::string trusted = "3";
+    for (const char* name : {"OVMON_NTP_MD5_KEY", "OVMON_NTP_SHA1_KEY"}) {
+      const char* line = std::getenv(name);
+      ASSERT_TRUE(line) << name;
+      std::istringstream words(line);
+      std::string number, type, text;
+      words >> number >> type >> text;
+      if (text.compare(0, 4, "HEX:") == 0) text.erase(0, 4);
+      SetStringValue(kKeys, number.c_str(), text.c_str());
+      trusted += " " + number;
+    }
+    SetStringValue(kKeys, "3", "notChronysKey");
+    SetStringValue(kConf, "TrustedKey", trusted.c_str());
+    LoadKeyring("");
+    settings_.recvTimeoutMs = 2000;
+    settings_.sendTimeoutMs = 500;
+  }
+  void TearDown() override {
+    InstallKeyring(Keyring());
+    if (StopEvent()) ResetEvent(StopEvent());
+  }
+
+  // Parses a time-source line as the test dialog does, keyring check included.
+  TimeSourceSpec Spec(const std::string& line) {
+    TimeSourceSpec spec;
+    EXPECT_TRUE(ParseTimeSource(spec, line, false)) << line << ": " << spec.errorText;
+    return spec;
+  }
+  std::string Server() const { return "server 127.0.0.1 port " + port_ + " protocol ntp "; }
+
+  void ExpectGoodSample(const TimeSample& sample) {
+    EXPECT_EQ(sample.errorCode, 0u);
+    EXPECT_EQ(sample.server, "127.0.0.1");
+    EXPECT_EQ(sample.protocol, kProtocolNtp);
+    EXPECT_EQ(FormatIpAddress(sample.address), "127.0.0.1");
+    EXPECT_EQ(sample.address.port, std::atoi(port_.c_str()));
+    EXPECT_EQ(sample.version, 3);
+    EXPECT_EQ(sample.mode, 4);
+    EXPECT_EQ(sample.stratum, 8);
+    EXPECT_EQ(sample.leap, 0);
+    // chronyd serves the clock we read: delta near 0, latency a loopback round trip.
+    EXPECT_LT(std::llabs(sample.delta), kOneSecond / 2);
+    EXPECT_GT(sample.latency, 0);
+    EXPECT_LT(sample.latency, kOneSecond / 2);
+    uint64_t t1 = NtpTimestampValue(sample.originateTs), t2 = NtpTimestampValue(sample.serverReceiveTs);
+    uint64_t t3 = NtpTimestampValue(sample.serverTransmitTs), t4 = NtpTimestampValue(sample.localReceiveTs);
+    EXPECT_LE(t1, t4);
+    EXPECT_LE(t2, t3);
+    EXPECT_NE(sample.referenceTs, 0u);
+    EXPECT_NE(sample.receiveTime, 0u);
+    EXPECT_EQ(FileTimeToNtp(sample.receiveTime), t4);
+  }
+
+  CRegistrySandbox sandbox_;
+  CFakeNetlogon netlogon_;  // Wine has no Netlogon functions; the keyring check wants them
+  SamplerSettings settings_;
+  std::string port_;
+};
+
+TEST_F(NtpSamplerRunTest, PlainRunOfSeveralSamples) {
+  TimeSourceSpec spec = Spec(Server() + "samples 4 delay 16");
+  spec.sampleTag = 7;
+  SampleSet results;
+  ASSERT_EQ(RunTimeSource(spec, settings_, &results), 0u);
+  ASSERT_EQ(results.size(), 4u);
+  for (const TimeSample& sample : results) {
+    ExpectGoodSample(sample);
+    EXPECT_EQ(sample.requestAuth, 0);
+    EXPECT_EQ(sample.replyAuth, 0);
+    EXPECT_EQ(sample.sampleTag, 7);
+  }
+  EXPECT_LT(NtpTimestampValue(results[0].originateTs), NtpTimestampValue(results[3].originateTs));
+}
+
+TEST_F(NtpSamplerRunTest, KeyedRuns) {
+  const struct {
+    uint32_t key;
+    uint32_t digestType;
+  } cases[] = {{1, 1}, {2, 2}};
+  for (const auto& c : cases) {
+    TimeSourceSpec spec = Spec(Server() + "samples 2 delay 16 key " + std::to_string(c.key));
+    SampleSet results;
+    ASSERT_EQ(RunTimeSource(spec, settings_, &results), 0u) << "key " << c.key;
+    ASSERT_EQ(results.size(), 2u);
+    for (const TimeSample& sample : results) {
+      ExpectGoodSample(sample);
+      EXPECT_EQ(sample.requestAuth, 2);
+      EXPECT_EQ(sample.replyAuth, 2) << "key " << c.key;
+      EXPECT_EQ(sample.digestType, c.digestType);
+      EXPECT_EQ(sample.role, c.key);
+    }
+  }
+}
+
+TEST_F(NtpSamplerRunTest, UnknownKeyTimesOutOnEveryAttempt) {
+  settings_.recvTimeoutMs = 300;
+  SampleSet results;
+  EXPECT_EQ(RunTimeSource(Spec(Server() + "samples 2 key 3"), settings_, &results), 10060u);
+  EXPECT_TRUE(results.empty());
+}
+
+TEST_F(NtpSamplerRunTest, KeyMissingFromTheKeyringSendsNothing) {
+  TimeSourceSpec spec = Spec(Server() + "samples 2");
+  spec.authType = kAuthKey;
+  spec.keyId = 4;
+  SampleSet results;
+  EXPECT_EQ(RunTimeSource(spec, settings_, &results), kKeyNotInKeyring);
+  EXPECT_TRUE(results.empty());
+}
+
+TEST_F(NtpSamplerRunTest, ClosedPort) {
+  CHeldPort held;
+  uint16_t port = held.Port();
+  held.Close();
+  settings_.recvTimeoutMs = 300;
+  SampleSet results;
+  uint32_t code = RunTimeSource(Spec("server 127.0.0.1 protocol ntp samples 2 port " + std::to_string(port)),
+                                settings_, &results);
+  EXPECT_TRUE(code == uint32_t(WSAECONNRESET) || code == uint32_t(WSAETIMEDOUT)) << code;
+  EXPECT_TRUE(results.empty());
+}
+
+TEST_F(NtpSamplerRunTest, StopEventEndsTheRunBetweenSamples) {
+  ASSERT_TRUE(StopEvent());
+  SetEvent(StopEvent());
+  SampleSet results;
+  EXPECT_EQ(RunTimeSource(Spec(Server() + "samples 3 delay 16"), settings_, &results), 1115u);
+  ASSERT_EQ(results.size(), 1u) << "the first exchange goes before any pause";
+  ExpectGoodSample(results[0]);
+}
+
+TEST_F(NtpSamplerRunTest, SettingsComeFromTheRegistry) {
+  // The NTP source port is bound: one that another socket holds fails the run.
+  SetDwordValue(kParameters, "UDP Recv Timeout (milliseconds)", 2000);
+  SampleSet results;
+  ASSERT_EQ(RunTimeSource(Spec(Server()), &results), 0u);
+  ASSERT_EQ(results.size(), 1u);
+  ExpectGoodSample(results[0]);
+  CHeldPort held;
+  SetDwordValue(kParameters, "Send Port NTP", held.Port());
+  results.clear();
+  EXPECT_EQ(RunTimeSource(Spec(Server()), &results), uint32_t(WSAEADDRINUSE));
+  EXPECT_TRUE(results.empty());
+}
+
+TEST_F(NtpSamplerRunTest, ProtocolsWithoutASampler) {
+  for (const char* protocol : {"time", "daytime", "icmp", "ptp"}) {
+    SampleSet results;
+    EXPECT_EQ(RunTimeSource(Spec(std::string("server 127.0.0.1 protocol ") + protocol), settings_, &results),
+              kNoSamplerForProtocol)
+        << protocol;
+    EXPECT_TRUE(results.empty());
+  }
+}
+
+}  // namespace
