@@ -9,9 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "sampling/fake_domain.h"
 #include "sampling/keyring.h"
@@ -47,10 +52,68 @@ class CHeldPort {
     socket_ = INVALID_SOCKET;
   }
   uint16_t Port() const { return port_; }
+  SOCKET Handle() const { return socket_; }
 
  private:
   SOCKET socket_ = INVALID_SOCKET;
   uint16_t port_ = 0;
+};
+
+// A UDP peer on 127.0.0.1 that answers the n-th request (counting from 0) with what its
+// script returns for it; an empty answer sends nothing.
+class CScriptedPeer {
+ public:
+  typedef std::function<std::vector<uint8_t>(int n, const uint8_t* request, int length)> Script;
+  explicit CScriptedPeer(Script script) : script_(std::move(script)) {
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~CScriptedPeer() {
+    stopping_ = true;
+    thread_.join();
+  }
+  uint16_t Port() const { return held_.Port(); }
+
+  // A good stratum 2 reply whose server clock runs offset100ns ahead of the request's T1.
+  static std::vector<uint8_t> Reply(const uint8_t* request, int64_t offset100ns) {
+    std::vector<uint8_t> reply(48, 0);
+    reply[0] = 0x1C;
+    reply[1] = 2;
+    reply[12] = 10;
+    uint64_t t1 = LoadNtpTimestamp(request + 40);
+    uint64_t serverTime = t1 + uint64_t((static_cast<__int128>(offset100ns) << 32) / kOneSecond);
+    StoreNtpTimestamp(serverTime - (60ull << 32), reply.data() + 16);
+    std::memcpy(reply.data() + 24, request + 40, 8);
+    StoreNtpTimestamp(serverTime, reply.data() + 32);
+    StoreNtpTimestamp(serverTime, reply.data() + 40);
+    return reply;
+  }
+
+ private:
+  void Serve() {
+    SOCKET s = held_.Handle();
+    for (int n = 0; !stopping_;) {
+      fd_set readable;
+      FD_ZERO(&readable);
+      FD_SET(s, &readable);
+      timeval wait = {0, 20000};
+      if (select(0, &readable, nullptr, nullptr, &wait) != 1) continue;
+      uint8_t request[512];
+      sockaddr_storage from = {};
+      int fromLength = sizeof from;
+      int got = recvfrom(s, reinterpret_cast<char*>(request), sizeof request, 0, reinterpret_cast<sockaddr*>(&from),
+                         &fromLength);
+      if (got < 48) continue;
+      std::vector<uint8_t> answer = script_(n++, request, got);
+      if (!answer.empty())
+        sendto(s, reinterpret_cast<const char*>(answer.data()), int(answer.size()), 0,
+               reinterpret_cast<sockaddr*>(&from), fromLength);
+    }
+  }
+
+  CHeldPort held_;
+  Script script_;
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;
 };
 
 class NtpSamplerRunTest : public ::testing::Test {
@@ -204,6 +267,68 @@ TEST_F(NtpSamplerRunTest, SettingsComeFromTheRegistry) {
   results.clear();
   EXPECT_EQ(RunTimeSource(Spec(Server()), &results), uint32_t(WSAEADDRINUSE));
   EXPECT_TRUE(results.empty());
+}
+
+TEST_F(NtpSamplerRunTest, ServerClockAheadAndBehind) {
+  // chronyd serves our own clock; a scripted peer shows the sign and size of delta.
+  for (int64_t offset : {10 * kOneSecond, -100 * kOneSecond}) {
+    CScriptedPeer peer([offset](int, const uint8_t* request, int) { return CScriptedPeer::Reply(request, offset); });
+    SampleSet results;
+    ASSERT_EQ(RunTimeSource(Spec("server 127.0.0.1 protocol ntp port " + std::to_string(peer.Port())), settings_,
+                            &results),
+              0u);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_LE(results[0].delta, offset) << offset;
+    EXPECT_GT(results[0].delta, offset - kOneSecond / 2) << offset;
+    EXPECT_GE(results[0].latency, 0);
+    EXPECT_EQ(results[0].stratum, 2);
+  }
+}
+
+TEST_F(NtpSamplerRunTest, RepliesChronydNeverSends) {
+  const struct {
+    const char* name;
+    std::function<void(std::vector<uint8_t>*)> change;
+    uint32_t code;
+  } cases[] = {
+      {"120 bytes: too long for the reply buffer", [](std::vector<uint8_t>* r) { r->resize(120); },
+       uint32_t(WSAEMSGSIZE)},
+      {"stale: another request's originate", [](std::vector<uint8_t>* r) { (*r)[31] ^= 1; }, 13},
+      {"kiss RATE", [](std::vector<uint8_t>* r) {
+         (*r)[1] = 0;
+         std::memcpy(r->data() + 12, "RATE", 4);
+       }, 5},
+      {"kiss INIT", [](std::vector<uint8_t>* r) {
+         (*r)[1] = 0;
+         std::memcpy(r->data() + 12, "INIT", 4);
+       }, 1901},
+      {"our own request reflected", [](std::vector<uint8_t>* r) { (*r)[0] = 0x1B; }, 1901},
+  };
+  for (const auto& c : cases) {
+    CScriptedPeer peer([&c](int, const uint8_t* request, int) {
+      std::vector<uint8_t> reply = CScriptedPeer::Reply(request, 0);
+      c.change(&reply);
+      return reply;
+    });
+    SampleSet results;
+    EXPECT_EQ(RunTimeSource(Spec("server 127.0.0.1 protocol ntp samples 3 port " + std::to_string(peer.Port())),
+                            settings_, &results),
+              c.code)
+        << c.name;
+    EXPECT_TRUE(results.empty()) << c.name;
+  }
+}
+
+TEST_F(NtpSamplerRunTest, ASilentAttemptInTheMiddle) {
+  CScriptedPeer peer([](int n, const uint8_t* request, int) {
+    return n == 1 ? std::vector<uint8_t>() : CScriptedPeer::Reply(request, 0);
+  });
+  settings_.recvTimeoutMs = 300;
+  SampleSet results;
+  EXPECT_EQ(RunTimeSource(Spec("server 127.0.0.1 protocol ntp samples 3 delay 16 port " + std::to_string(peer.Port())),
+                          settings_, &results),
+            0u);
+  EXPECT_EQ(results.size(), 2u);
 }
 
 TEST_F(NtpSamplerRunTest, ProtocolsWithoutASampler) {
