@@ -33,18 +33,22 @@ const char kConf[] = "Software\\Tallowin\\Orvane Monitor\\Keyring\\Conf";
 const char kParameters[] = "Software\\Tallowin\\Orvane Monitor\\Parameters";
 const int64_t kOneSecond = 10000000;
 
-// A UDP port on 127.0.0.1 that this test holds open (so nothing else takes it) until closed.
+// A UDP port on loopback (127.0.0.1 or ::1) that this test holds open (so nothing else
+// takes it) until closed.
 class CHeldPort {
  public:
-  CHeldPort() {
-    socket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    int length = sizeof address;
+  explicit CHeldPort(int family = AF_INET) {
+    socket_ = socket(family, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_storage address = {};
+    int length = family == AF_INET6 ? int(sizeof(sockaddr_in6)) : int(sizeof(sockaddr_in));
+    address.ss_family = uint16_t(family);
+    if (family == AF_INET)
+      reinterpret_cast<sockaddr_in*>(&address)->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    else
+      reinterpret_cast<sockaddr_in6*>(&address)->sin6_addr = in6addr_loopback;
+    bind(socket_, reinterpret_cast<sockaddr*>(&address), length);
     getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    port_ = ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);  // same place in both forms
   }
   ~CHeldPort() { Close(); }
   void Close() {
@@ -64,7 +68,7 @@ class CHeldPort {
 class CScriptedPeer {
  public:
   typedef std::function<std::vector<uint8_t>(int n, const uint8_t* request, int length)> Script;
-  explicit CScriptedPeer(Script script) : script_(std::move(script)) {
+  explicit CScriptedPeer(Script script, int family = AF_INET) : held_(family), script_(std::move(script)) {
     thread_ = std::thread([this] { Serve(); });
   }
   ~CScriptedPeer() {
@@ -329,6 +333,48 @@ TEST_F(NtpSamplerRunTest, ASilentAttemptInTheMiddle) {
                           settings_, &results),
             0u);
   EXPECT_EQ(results.size(), 2u);
+}
+
+TEST_F(NtpSamplerRunTest, Ipv6Server) {
+  CScriptedPeer peer([](int, const uint8_t* request, int) { return CScriptedPeer::Reply(request, 0); }, AF_INET6);
+  SampleSet results;
+  ASSERT_EQ(RunTimeSource(Spec("server [::1]:" + std::to_string(peer.Port()) + " protocol ntp"), settings_, &results),
+            0u);
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].server, "::1");
+  EXPECT_EQ(FormatIpAddress(results[0].address), "::1");
+  EXPECT_EQ(results[0].address.port, peer.Port());
+}
+
+TEST_F(NtpSamplerRunTest, WindowsAuthentication) {
+  // A domain time server: it answers a request carrying our machine RID with the digest the
+  // domain controller makes from the machine password (the fake Netlogon's "current").
+  std::atomic<uint32_t> ridSeen{0};
+  CScriptedPeer peer([&ridSeen](int, const uint8_t* request, int length) {
+    if (length != 68) return std::vector<uint8_t>();
+    ridSeen = uint32_t(request[48]) | request[49] << 8 | request[50] << 16 | uint32_t(request[51]) << 24;
+    std::vector<uint8_t> reply = CScriptedPeer::Reply(request, 0);
+    reply.resize(68);
+    std::memcpy(reply.data() + 48, request + 48, 4);
+    CFakeNetlogon::Digest("current", reply.data(), 48, reply.data() + 52);
+    return reply;
+  });
+  SampleSet results;
+  ASSERT_EQ(RunTimeSource(Spec("server 127.0.0.1 protocol ntp key windows port " + std::to_string(peer.Port())),
+                          settings_, &results),
+            0u);
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(ridSeen.load(), netlogon_.rid);
+  EXPECT_EQ(results[0].requestAuth, 3);
+  EXPECT_EQ(results[0].replyAuth, 3);
+  EXPECT_EQ(results[0].role, netlogon_.rid);
+  netlogon_.currentPassword = "changed";
+  netlogon_.previousPassword = "changed too";
+  results.clear();
+  EXPECT_EQ(RunTimeSource(Spec("server 127.0.0.1 protocol ntp key windows port " + std::to_string(peer.Port())),
+                          settings_, &results),
+            kDigestMismatch);
+  EXPECT_TRUE(results.empty());
 }
 
 TEST_F(NtpSamplerRunTest, ProtocolsWithoutASampler) {
