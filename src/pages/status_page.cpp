@@ -1,6 +1,7 @@
 #include "pages/status_page.h"
 
 #include <cstdio>
+#include <string>
 
 #include "applet/applet_resources.h"
 #include "applet/dialog_fonts.h"
@@ -10,6 +11,7 @@
 #include "applet/page_colors.h"
 #include "applet/page_contract.h"
 #include "applet/resource.h"
+#include "monitor/data_store.h"
 #include "monitor/registry.h"
 #include "monitor/registry_encoding.h"
 #include "monitor/service_signals.h"
@@ -18,6 +20,40 @@
 namespace {
 
 const char kNotice[] = "Copyright (c) Tallowin. All rights reserved.";
+const UINT_PTR kPollTimer = 1;
+const UINT kPollMilliseconds = 250;
+
+ServiceState CurrentServiceState() {
+  if (IsScanInProgress()) return ServiceState::kScanning;
+  return IsServiceRunning() ? ServiceState::kIdle : ServiceState::kStopped;
+}
+
+bool IsAlertRinging() {
+  HANDLE ringing = OpenGlobalEvent("ovmon-audio-alert-ringing", SYNCHRONIZE);
+  if (!ringing) return false;
+  bool signalled = WaitForSingleObject(ringing, 0) == WAIT_OBJECT_0;
+  CloseHandle(ringing);
+  return signalled;
+}
+
+// The record of "Check Results" or "Check Results (alert)"; a zero record when missing or malformed.
+SummaryRecord ReadCheckResults(const char* name) {
+  std::string value;
+  return ReadRegistryBinary("", name, &value) ? SummaryFromValue(value) : SummaryRecord{};
+}
+
+// Times come in UTF-8 in the user's language; the control gets them as wide text.
+void SetUtf8Text(HWND control, const std::string& text) {
+  int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(length > 0 ? length : 1, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
+  SetWindowTextW(control, wide.c_str());
+}
+
+void SetNotifyStyle(HWND control, bool on) {
+  LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+  SetWindowLongPtrA(control, GWL_STYLE, on ? style | SS_NOTIFY : style & ~static_cast<LONG_PTR>(SS_NOTIFY));
+}
 
 }  // namespace
 
@@ -31,10 +67,12 @@ INT_PTR CStatus::OnInitDialog(HWND, LPARAM) {
   CreateDialogFonts(window_);
   PrepareSheet();
   SetDlgItemTextA(window_, IDC_STATUS_HELP_LINK, kHelpHostName);
+  // Statics without the notify style let the mouse through, so only the links show the hand.
+  SetClassLongPtrA(GetDlgItem(window_, IDC_STATUS_HELP_LINK), GCLP_HCURSOR,
+                   reinterpret_cast<LONG_PTR>(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649))));
+  display_.Reset();
   SettingsChanged = 0;
-  HICON unknown = AppletResources().StateIcon(0);
-  SendDlgItemMessageA(window_, IDC_STATUS_CHECK_ICON, STM_SETICON, reinterpret_cast<WPARAM>(unknown), 0);
-  SendDlgItemMessageA(window_, IDC_STATUS_ALERT_ICON, STM_SETICON, reinterpret_cast<WPARAM>(unknown), 0);
+  Render(true);
   ShowProductLine();
   return 1;
 }
@@ -46,7 +84,6 @@ void CStatus::PrepareSheet() {
   SetWindowPos(sheet, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetDlgItemTextA(sheet, IDOK, "&OK");
   SetDlgItemTextA(sheet, IDCANCEL, "&Cancel");
-  ShowWindow(GetDlgItem(window_, IDC_STATUS_ACKNOWLEDGE), SW_HIDE);
 }
 
 void CStatus::ShowProductLine() {
@@ -55,10 +92,80 @@ void CStatus::ShowProductLine() {
   SetDlgItemTextA(window_, IDC_STATUS_PRODUCT, line);
 }
 
+void CStatus::Activate() {
+  display_.Show(ReadCheckResults("Check Results"), ReadCheckResults("Check Results (alert)"));
+  Render(false);
+  SetTimer(window_, kPollTimer, kPollMilliseconds, nullptr);
+}
+
+// The page keeps the focus while a check runs.
+INT_PTR CStatus::Deactivate() {
+  if (IsServiceRunning() && IsScanInProgress()) {
+    MsgBox(window_, "Please wait for the current scan to finish.", kProductTitle, MB_ICONINFORMATION,
+           "Scan Still Active");
+    SetWindowLongPtrA(window_, DWLP_MSGRESULT, 1);
+    return 1;
+  }
+  KillTimer(window_, kPollTimer);
+  return 0;
+}
+
+INT_PTR CStatus::OnTimer(UINT_PTR timerId, LPARAM) {
+  if (timerId == kPollTimer) Poll();
+  return 0;
+}
+
+void CStatus::Poll() {
+  display_.Poll(CurrentServiceState(), IsAlertRinging(), ReadCheckResults("Check Results"),
+                ReadCheckResults("Check Results (alert)"));
+  Render(false);
+}
+
+// Brings the controls to the display's view; all redraws every control.
+void CStatus::Render(bool all) {
+  const StatusView& view = display_.View();
+  if (all || view.check != shown_.check) RenderLine(IDC_STATUS_CHECK_TIME, IDC_STATUS_CHECK_ICON, view.check);
+  if (all || view.alert != shown_.alert) RenderLine(IDC_STATUS_ALERT_TIME, IDC_STATUS_ALERT_ICON, view.alert);
+  if (all || view.linksClickable != shown_.linksClickable) SetLinksClickable(view.linksClickable);
+  if (all || view.rescanEnabled != shown_.rescanEnabled)
+    EnableWindow(GetDlgItem(window_, IDC_STATUS_RESCAN), view.rescanEnabled);
+  if (all || view.acknowledgeVisible != shown_.acknowledgeVisible)
+    ShowWindow(GetDlgItem(window_, IDC_STATUS_ACKNOWLEDGE), view.acknowledgeVisible ? SW_SHOW : SW_HIDE);
+  shown_ = view;
+}
+
+void CStatus::RenderLine(int textId, int iconId, const StatusLine& line) {
+  SetUtf8Text(GetDlgItem(window_, textId), line.text);
+  SendDlgItemMessageA(window_, iconId, STM_SETICON,
+                      reinterpret_cast<WPARAM>(AppletResources().StateIcon(line.iconState)), 0);
+}
+
+void CStatus::SetLinksClickable(bool clickable) {
+  for (int id : {IDC_STATUS_CHECK_TIME, IDC_STATUS_ALERT_TIME, IDC_STATUS_CHECK_ICON, IDC_STATUS_ALERT_ICON})
+    SetNotifyStyle(GetDlgItem(window_, id), clickable);
+}
+
 INT_PTR CStatus::OnCommand(UINT id, UINT notifyCode, HWND) {
-  if (id == IDC_STATUS_RESCAN && notifyCode == BN_CLICKED) Rescan();
   if (id == IDC_STATUS_HELP_LINK) OpenHelpHome(window_);
+  if (id == IDC_STATUS_RESCAN && notifyCode == BN_CLICKED) Rescan();
+  if (notifyCode != STN_CLICKED) return 1;
+  if (id == IDC_STATUS_CHECK_TIME || id == IDC_STATUS_CHECK_ICON) ShowDetail(display_.ShownCheckTime());
+  if (id == IDC_STATUS_ALERT_TIME || id == IDC_STATUS_ALERT_ICON) ShowDetail(display_.ShownAlertTime());
+  if (id == IDC_STATUS_LOG_FILE) OpenLogViewer();
+  if (id == IDC_STATUS_ACKNOWLEDGE) Acknowledge();
   return 1;
+}
+
+void CStatus::ShowDetail(uint32_t time) { CMonitorStore(AppletSettings().dataFolder).ShowDetail(time, notepad_.get()); }
+
+// The one place that opens the log viewer window on the service log; the applet has no log
+// viewer yet, so the link does nothing for now.
+void CStatus::OpenLogViewer() {}
+
+void CStatus::Acknowledge() {
+  AcknowledgeAudioAlert();
+  display_.Acknowledge();
+  Render(false);
 }
 
 void CStatus::Rescan() {
@@ -85,9 +192,16 @@ void CStatus::Apply(const PSHNOTIFY* notify) {
 }
 
 INT_PTR CStatus::OnPageNotify(HWND, HWND, UINT code, int, PSHNOTIFY* notify) {
-  if (code == PSN_APPLY) {
-    Apply(notify);
-    return 0;
+  switch (code) {
+    case PSN_SETACTIVE:
+      Activate();
+      return 0;
+    case PSN_KILLACTIVE:
+      return Deactivate();
+    case PSN_APPLY:
+      Apply(notify);
+      return 0;
+    default:
+      return ContractNotify(code, notify, "status");
   }
-  return ContractNotify(code, notify, "status");
 }
