@@ -77,6 +77,47 @@ uint16_t SourcePort(TimeProtocol protocol, const SourcePorts& ports) {
   }
 }
 
+bool FollowsRedirect(const TimeSourceSpec& spec, const TimeSample& sample, uint32_t code) {
+  return spec.protocol == kProtocolOv2Http && !spec.redirected && code == kRedirectNeeded && !sample.server.empty();
+}
+
+TimeSourceSpec RedirectSpec(const TimeSourceSpec& spec, const TimeSample& sample) {
+  TimeSourceSpec next;
+  next.redirected = next.fromRedirect = true;
+  next.server = sample.server;
+  next.port = sample.serial > 0 && sample.serial <= 0xFFFF ? uint16_t(sample.serial) : spec.port;
+  next.protocol = kProtocolOv2Http;
+  next.samples = 1;
+  next.authType = spec.authType;
+  next.keyId = spec.keyId;
+  next.domain = spec.domain;
+  next.isDomain = spec.isDomain;
+  next.enabled = spec.enabled;
+  next.delayMs = spec.delayMs;
+  next.sampleTag = spec.sampleTag;
+  next.comment = spec.server + (spec.port == 80 ? "" : ":" + std::to_string(spec.port));
+  next.errorCode = sample.role;
+  return next;
+}
+
+uint32_t RedirectOutcome(uint32_t code) {
+  switch (code) {
+    case 0:
+      return kRedirectHandled;
+    case 12028:      // not found
+    case 12153:      // invalid header
+    case 12154:      // invalid query
+    case 0x80090310: // the target's serial did not echo the request
+    case 0x80096010: // digest mismatch
+    case 5:          // access denied
+    case 1746:       // no authentication digest
+    case 1901:       // clock not set on the target
+      return code;
+    default:
+      return kRedirectFailed;
+  }
+}
+
 uint32_t RunAttempts(uint32_t count, const PauseFunction& pause, const AttemptFunction& attempt,
                      SampleSet* results) {
   LoopState state;

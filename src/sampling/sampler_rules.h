@@ -15,6 +15,8 @@ constexpr uint32_t kRunStopped = 1115;            // ERROR_SHUTDOWN_IN_PROGRESS
 constexpr uint32_t kRedirectHandled = 1237;       // success without a sample of its own
 constexpr uint32_t kTimedOut = 10060;             // WSAETIMEDOUT
 constexpr uint32_t kExceptionInRun = 0x80040205;
+constexpr uint32_t kRedirectNeeded = 12160;       // an HTTP source names another host
+constexpr uint32_t kRedirectFailed = 12156;
 
 // The configured source ports of the protocols (0: any).
 struct SourcePorts {
@@ -35,6 +37,17 @@ uint32_t SampleDelayMs(const TimeSourceSpec& spec);
 int ForcedFamily(const TimeSourceSpec& spec);
 // Local port for the protocol: OV2 (0 and 7), NTP (1), TIME (4 and 5), else 0.
 uint16_t SourcePort(TimeProtocol protocol, const SourcePorts& ports);
+
+// Whether an OV2 HTTP exchange that failed with code asks the run to follow its redirect:
+// 12160 with a target server, on a spec that is not itself a redirect.
+bool FollowsRedirect(const TimeSourceSpec& spec, const TimeSample& sample, uint32_t code);
+// The one-shot spec that follows the redirect a sample reports: its server, the port it
+// named (kept in serial) or else the spec's, one sample, the spec's authentication, and the
+// HTTP status (kept in role) as errorCode.
+TimeSourceSpec RedirectSpec(const TimeSourceSpec& spec, const TimeSample& sample);
+// What the followed run's code means for the attempt that asked for it: 0 becomes 1237,
+// the codes that say why the target failed stay, any other failure becomes 12156.
+uint32_t RedirectOutcome(uint32_t code);
 
 // One exchange into a reset sample; 0 appends the sample, 1237 counts as success without one.
 typedef std::function<uint32_t(TimeSample* sample)> AttemptFunction;

@@ -32,8 +32,9 @@ class CTimeSampler {
   CTimeSampler(const CTimeSampler&) = delete;
   CTimeSampler& operator=(const CTimeSampler&) = delete;
 
-  // The run: the spec's samples appended to results; 0 when any was obtained, 1115 when
-  // stopped, else the last failure's code.
+  // The run: the spec's samples appended to results (an HTTP redirect is followed once, its
+  // samples joining the list); 0 when any was obtained, 1115 when stopped, else the last
+  // failure's code.
   virtual uint32_t Sample(const TimeSourceSpec& spec, SampleSet* results);
   // One exchange over an open socket into a reset sample; sets and returns its errorCode.
   virtual uint32_t SampleOnce(CClientSocket& socket, const TimeSourceSpec& spec, TimeSample* sample) = 0;
@@ -42,7 +43,7 @@ class CTimeSampler {
   const SamplerSettings& Settings() const { return settings_; }
 
  private:
-  uint32_t Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample);
+  uint32_t Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample, SampleSet* results);
 
   SamplerSettings settings_;
 };

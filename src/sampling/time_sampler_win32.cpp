@@ -41,10 +41,10 @@ uint32_t CTimeSampler::Sample(const TimeSourceSpec& spec, SampleSet* results) {
   uint32_t delayMs = SampleDelayMs(spec);
   return RunAttempts(
       SampleCount(spec), [delayMs] { return PauseUnlessStopped(delayMs); },
-      [&](TimeSample* sample) { return Attempt(spec, family, sample); }, results);
+      [&](TimeSample* sample) { return Attempt(spec, family, sample, results); }, results);
 }
 
-uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample) {
+uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample, SampleSet* results) {
   CClientSocket socket;
   bool stream = IsStreamProtocol(spec.protocol);
   if (uint32_t code = socket.Open(spec.server, spec.port, stream, family)) return Finish(sample, code);
@@ -59,6 +59,7 @@ uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, TimeSampl
     CCriticalTimingScope timing;
     code = SampleOnce(socket, spec, sample);
   }
+  if (FollowsRedirect(spec, *sample, code)) return RedirectOutcome(Sample(RedirectSpec(spec, *sample), results));
   if (code != 0) return code;
   sample->server = spec.server;
   sample->protocol = spec.protocol;

@@ -160,3 +160,63 @@ TEST(SamplerRules, ExceptionsBecomeACode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SamplerRedirect, WhenToFollow) {
+  TimeSourceSpec spec;
+  spec.protocol = kProtocolOv2Http;
+  TimeSample sample;
+  sample.server = "other.example";
+  EXPECT_TRUE(FollowsRedirect(spec, sample, kRedirectNeeded));
+  EXPECT_FALSE(FollowsRedirect(spec, sample, 12152));
+  TimeSample noTarget;
+  EXPECT_FALSE(FollowsRedirect(spec, noTarget, kRedirectNeeded));
+  TimeSourceSpec already = spec;
+  already.redirected = true;
+  EXPECT_FALSE(FollowsRedirect(already, sample, kRedirectNeeded)) << "a redirect is followed once";
+  TimeSourceSpec ntp = spec;
+  ntp.protocol = kProtocolNtp;
+  EXPECT_FALSE(FollowsRedirect(ntp, sample, kRedirectNeeded));
+}
+
+TEST(SamplerRedirect, OneShotSpec) {
+  TimeSourceSpec spec;
+  ASSERT_TRUE(ParseTimeSource(spec, "server time.example:8080 protocol http samples 5 delay 40 key 7", true));
+  spec.sampleTag = 3;
+  TimeSample sample;
+  sample.server = "other.example";
+  sample.serial = 8181;
+  sample.role = 302;
+  TimeSourceSpec next = RedirectSpec(spec, sample);
+  EXPECT_TRUE(next.redirected);
+  EXPECT_TRUE(next.fromRedirect);
+  EXPECT_EQ(next.server, "other.example");
+  EXPECT_EQ(next.port, 8181);
+  EXPECT_EQ(next.protocol, kProtocolOv2Http);
+  EXPECT_EQ(next.samples, 1);
+  EXPECT_EQ(next.authType, kAuthKey);
+  EXPECT_EQ(next.keyId, 7u);
+  EXPECT_EQ(next.delayMs, 40u);
+  EXPECT_EQ(next.sampleTag, 3);
+  EXPECT_EQ(next.comment, "time.example:8080");
+  EXPECT_EQ(next.errorCode, 302u);
+
+  spec.port = 80;
+  sample.serial = 0;
+  next = RedirectSpec(spec, sample);
+  EXPECT_EQ(next.port, 80) << "no port named: the spec's";
+  EXPECT_EQ(next.comment, "time.example");
+}
+
+TEST(SamplerRedirect, Outcome) {
+  const struct {
+    uint32_t code, outcome;
+  } cases[] = {{0, kRedirectHandled}, {12028, 12028},           {12153, 12153}, {12154, 12154},
+               {0x80090310, 0x80090310}, {0x80096010, 0x80096010}, {5, 5},         {1746, 1746},
+               {1901, 1901},        {kRedirectNeeded, kRedirectFailed}, {10061, kRedirectFailed},
+               {10060, kRedirectFailed}, {kRunStopped, kRedirectFailed}};
+  for (const auto& c : cases) EXPECT_EQ(RedirectOutcome(c.code), c.outcome) << c.code;
+}
+
+}  // namespace
