@@ -347,6 +347,7 @@ TEST_F(StatusPageTest, TimeLinksAndIconsOpenTheShownRecordsDetailFile) {
          if (!missing.window) return false;
          missing.title = WindowText(missing.window);
          PostMessageA(missing.window, WM_COMMAND, IDOK, 0);
+         StatusPage()->UseNotepad(std::make_unique<CNotepad>());  // the page outlives opened
          return true;
        }});
   EXPECT_EQ(opened, (std::vector<std::string>{detail, detail}));
