@@ -35,9 +35,7 @@ StatusLine CStatusDisplay::LineOf(const SummaryRecord& record) const {
 }
 
 void CStatusDisplay::Show(const SummaryRecord& check, const SummaryRecord& alert) {
-  scanning_ = false;
-  view_.linksClickable = true;
-  Forget();
+  EndScanning();
   ShowChanged(check, alert);
 }
 
