@@ -40,6 +40,7 @@ class CTimeSampler {
   virtual uint32_t SampleOnce(CClientSocket& socket, const TimeSourceSpec& spec, TimeSample* sample) = 0;
 
  protected:
+  // The settings the run was created with.
   const SamplerSettings& Settings() const { return settings_; }
 
  private:
