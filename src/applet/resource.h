@@ -117,3 +117,16 @@
 #define IDC_LOGGING_ARCHIVES_SPIN 1255
 #define IDC_LOGGING_EVENT_LEVEL 1242
 #define IDC_LOGGING_EVENT_VIEWER 3155
+
+// History list state images, indexed by a check state plus one.
+#define IDI_LIST_UNKNOWN 148
+#define IDI_LIST_PASSED 149
+#define IDI_LIST_ALERT 150
+#define IDI_LIST_WORKING 151
+
+// History graph (template 140).
+#define IDD_GRAPH 140
+#define IDC_GRAPH_SCALE 2217
+#define IDC_GRAPH_TYPE 2218
+#define IDC_GRAPH_AREA 2219
+#define IDC_GRAPH_LEGEND 2220

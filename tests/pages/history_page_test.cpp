@@ -1,0 +1,328 @@
+// The History page and its graph window, driven in the real sheet over a data folder of summary files.
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "applet/gui_driver.h"
+#include "applet/launch.h"
+#include "applet/resource.h"
+#include "logview/notepad.h"
+#include "monitor/data_store.h"
+#include "monitor/registry.h"
+#include "pages/history_page.h"
+#include "support/registry_sandbox.h"
+
+namespace {
+
+const char kParameters[] = "Software\\Tallowin\\Orvane Monitor\\Parameters";
+const uint32_t kFirstTime = 1700000000;
+
+// Sheets of test programs running side by side would meet the one-instance rule: take turns.
+class CSheetTurn {
+ public:
+  CSheetTurn() : mutex_(CreateMutexA(nullptr, FALSE, "Global\\ovmon-sheet-test-turn")) {
+    WaitForSingleObject(mutex_, 120000);
+  }
+  ~CSheetTurn() {
+    ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+  }
+
+ private:
+  HANDLE mutex_;
+};
+
+// A fresh, empty data folder of this test process.
+std::string EmptyFolder() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::string folder = std::string(temp) + "ovmon-history-" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      SetFileAttributesA((folder + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA((folder + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  return folder;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> g_launched;
+BOOL RecordLaunch(SHELLEXECUTEINFOA* info) {
+  g_launched.push_back(info->lpParameters);
+  return TRUE;
+}
+
+class HistoryPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = EmptyFolder();
+    SetStringValue(kParameters, "Data Folder", folder.c_str());
+    g_launched.clear();
+  }
+
+  // Stores a summary at kFirstTime + index with status, and a detail file when asked.
+  SummaryRecord Store(uint32_t index, uint32_t status = 3, bool detail = false) {
+    SummaryRecord record;
+    record.time = kFirstTime + index;
+    record.status = status;
+    record.slaveTest = 1;
+    record.slaveLimit = 500;
+    record.averages = {int64_t(index) * 10, 500, 0, 0, 0};
+    record.counts = {9, 1, 2, 3, 4};
+    record.worst = {-7, 0, 0, 0};
+    CMonitorStore(folder).WriteSummary(&record);
+    if (detail) WriteText(CMonitorStore(folder).DetailPath(record.time), "detail");
+    return record;
+  }
+  static void WriteText(const std::string& path, const char* text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+    CloseHandle(file);
+  }
+
+  // Runs the sheet on the History page; steps see the page window.
+  void Run(std::vector<std::function<bool(HWND page)>> steps) {
+    std::vector<CStepDriver::Step> driven;
+    driven.push_back([this] {
+      sheet = FindThreadDialog(nullptr);
+      if (!sheet || !PropSheet_GetCurrentPageHwnd(sheet)) return false;
+      PropSheet_SetCurSel(sheet, nullptr, 1);
+      page = PropSheet_GetCurrentPageHwnd(sheet);
+      static_cast<CHistory*>(AttachedDialog(page))->SetNotepad(&notepad);
+      return true;
+    });
+    for (auto& step : steps) driven.push_back([this, step] { return step(page); });
+    driven.push_back([this] {
+      PropSheet_PressButton(sheet, PSBTN_CANCEL);
+      return true;
+    });
+    CStepDriver driver(std::move(driven));
+    RunAppletSheet();
+    EXPECT_TRUE(driver.Finished());
+  }
+
+  CSheetTurn turn;
+  CRegistrySandbox sandbox;
+  std::string folder;
+  HWND sheet = nullptr;
+  HWND page = nullptr;
+  CNotepad notepad{RecordLaunch};
+};
+
+HWND List(HWND page) { return GetDlgItem(page, IDC_HISTORY_LIST); }
+std::string Text(HWND page, int id) { return WindowText(GetDlgItem(page, id)); }
+bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)); }
+
+std::vector<int> Selected(HWND page) {
+  std::vector<int> items;
+  for (int i = ListView_GetNextItem(List(page), -1, LVNI_SELECTED); i >= 0;
+       i = ListView_GetNextItem(List(page), i, LVNI_SELECTED))
+    items.push_back(i);
+  return items;
+}
+
+void Click(HWND page, int id) {
+  SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+}
+
+void Select(HWND page, std::vector<int> items) {
+  ListView_SetItemState(List(page), -1, 0, LVIS_SELECTED);
+  for (int i : items) ListView_SetItemState(List(page), i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// A step that waits for a dialog with caption and presses button in it.
+std::function<bool(HWND)> Answer(const char* caption, int button, std::string* text = nullptr) {
+  return [caption, button, text](HWND) {
+    HWND box = FindThreadDialog(caption);
+    if (!box) return false;
+    if (text) *text = WindowText(GetDlgItem(box, IDC_MSGBOX_TEXT));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, 0), 0);
+    return true;
+  };
+}
+
+TEST_F(HistoryPageTest, EmptyFolderGivesAnEmptyListAndNoLinks) {
+  Run({[](HWND page) {
+    EXPECT_EQ(ListView_GetItemCount(List(page)), 0);
+    EXPECT_FALSE(Enabled(page, IDC_HISTORY_GRAPHS));
+    EXPECT_FALSE(Enabled(page, IDC_HISTORY_DETAILS));
+    EXPECT_FALSE(Enabled(page, IDC_HISTORY_DELETE));
+    EXPECT_EQ(Text(page, IDC_HISTORY_TIME), "History unavailable");
+    EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_MASTER_SLAVE), "No sample selected");
+    EXPECT_EQ(Text(page, IDC_HISTORY_AVG_MASTERS), "?");
+    EXPECT_EQ(Text(page, IDC_HISTORY_AVG_SLAVES), "");
+    return true;
+  }});
+}
+
+TEST_F(HistoryPageTest, ListsRecordsOldestFirstAndShowsTheNewest) {
+  Store(2, 1);
+  Store(0, 3);
+  Store(1, 0);
+  WriteText(folder + "12345.bin", "short");
+  Run({[](HWND page) {
+    HWND list = List(page);
+    EXPECT_EQ(ListView_GetItemCount(list), 3);
+    const UINT images[3] = {4, 1, 2};  // status 3, 0, 1 plus one
+    for (int i = 0; i < 3; ++i) {
+      LVITEMA item = {};
+      item.mask = LVIF_PARAM | LVIF_STATE;
+      item.iItem = i;
+      item.stateMask = LVIS_STATEIMAGEMASK;
+      SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      EXPECT_EQ(item.lParam, LPARAM(kFirstTime + i));
+      EXPECT_EQ(item.state >> 12, images[i]) << i;
+    }
+    EXPECT_EQ(Selected(page), std::vector<int>{2});
+    EXPECT_TRUE(Enabled(page, IDC_HISTORY_GRAPHS));
+    EXPECT_TRUE(Enabled(page, IDC_HISTORY_DETAILS));
+    // A slaves' average of exactly the 500 ms limit disagrees.
+    EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_MASTER_SLAVE), "Master and Slaves disagree by more than 500 ms     ");
+    EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_SINGLE), "Any-one-machine test disabled.");
+    EXPECT_EQ(Text(page, IDC_HISTORY_COUNT_MASTERS), "1");
+    EXPECT_EQ(Text(page, IDC_HISTORY_COUNT_TOTAL), "9");
+    EXPECT_EQ(Text(page, IDC_HISTORY_AVG_MASTERS), "20");
+    EXPECT_EQ(Text(page, IDC_HISTORY_WORST_MASTERS), "-7");
+    EXPECT_NE(Text(page, IDC_HISTORY_TIME), "No sample selected");
+    return true;
+  }});
+}
+
+TEST_F(HistoryPageTest, GraphsNeedTwoRecords) {
+  for (bool two : {false, true}) {
+    EmptyFolder();
+    Store(0);
+    if (two) Store(1);
+    Run({[two](HWND page) {
+      EXPECT_EQ(Enabled(page, IDC_HISTORY_GRAPHS), two);
+      EXPECT_TRUE(Enabled(page, IDC_HISTORY_DETAILS));
+      return true;
+    }});
+  }
+}
+
+TEST_F(HistoryPageTest, DeleteKeyRemovesTheSelectedRecordsAndTheirFilesOnceConfirmed) {
+  for (int i = 0; i < 4; ++i) Store(i, 3, true);
+  CMonitorStore store(folder);
+  std::string question;
+  auto pressDelete = [](HWND page) {
+    Select(page, {0, 2, 3});
+    SendMessageA(List(page), WM_KEYDOWN, VK_DELETE, 0);
+    return true;
+  };
+  Run({pressDelete, Answer("Orvane Monitor", IDNO, &question),
+       [](HWND page) {
+         EXPECT_EQ(ListView_GetItemCount(List(page)), 4);
+         return true;
+       },
+       pressDelete, Answer("Orvane Monitor", IDYES),
+       [](HWND page) {
+         EXPECT_EQ(ListView_GetItemCount(List(page)), 1);
+         EXPECT_EQ(Selected(page).size(), 1u);
+         EXPECT_FALSE(Enabled(page, IDC_HISTORY_GRAPHS));
+         return true;
+       }});
+  EXPECT_EQ(question, "Delete the 3 selected history records and their detail files?");
+  for (uint32_t i : {0u, 2u, 3u}) {
+    EXPECT_FALSE(FileExists(store.SummaryPath(kFirstTime + i))) << i;
+    EXPECT_FALSE(FileExists(store.DetailPath(kFirstTime + i))) << i;
+  }
+  EXPECT_TRUE(FileExists(store.SummaryPath(kFirstTime + 1)));
+  EXPECT_TRUE(FileExists(store.DetailPath(kFirstTime + 1)));
+}
+
+TEST_F(HistoryPageTest, AlertsOnlySurvivesLeavingThePage) {
+  Store(0, 3);
+  Store(1, 1);
+  Store(2, 3);
+  Run({[](HWND page) {
+         SendMessageA(GetDlgItem(page, IDC_HISTORY_ALERTS_ONLY), BM_CLICK, 0, 0);
+         EXPECT_EQ(ListView_GetItemCount(List(page)), 1);
+         PropSheet_SetCurSel(GetParent(page), nullptr, 2);
+         PropSheet_SetCurSel(GetParent(page), nullptr, 1);
+         EXPECT_EQ(IsDlgButtonChecked(page, IDC_HISTORY_ALERTS_ONLY), BST_CHECKED);
+         EXPECT_EQ(ListView_GetItemCount(List(page)), 1);
+         return true;
+       }});
+  Run({[](HWND page) {
+    EXPECT_EQ(IsDlgButtonChecked(page, IDC_HISTORY_ALERTS_ONLY), BST_UNCHECKED);
+    EXPECT_EQ(ListView_GetItemCount(List(page)), 3);
+    return true;
+  }});
+}
+
+TEST_F(HistoryPageTest, DetailsOpenTheFocusedRecordsFileOrSayThereIsNone) {
+  Store(0, 3, true);
+  Store(1, 3, false);
+  CMonitorStore store(folder);
+  Run({[](HWND page) {
+         Select(page, {0});
+         Click(page, IDC_HISTORY_DETAILS);
+         Select(page, {1});
+         Click(page, IDC_HISTORY_DETAILS);
+         return true;
+       },
+       Answer("Orvane Monitor", IDOK)});
+  EXPECT_EQ(g_launched, std::vector<std::string>{store.DetailPath(kFirstTime)});
+}
+
+TEST_F(HistoryPageTest, GraphWindowOpensOnTheDefaultTypeAndKeepsTheChosenOne) {
+  SetDwordValue(kParameters, "Graph Type", 42);
+  for (int i = 0; i < 45; ++i) Store(i);
+  std::string caption, legend;
+  int scales = 0;
+  std::string firstScale;
+  COLORREF corner = 0;
+  Run({[](HWND page) {
+         Click(page, IDC_HISTORY_GRAPHS);
+         return true;
+       },
+       [&](HWND) {
+         HWND graph = FindThreadDialog("Servers, Clients, and Total");
+         if (!graph) return false;
+         legend = Text(graph, IDC_GRAPH_LEGEND);
+         scales = static_cast<int>(SendDlgItemMessageA(graph, IDC_GRAPH_SCALE, CB_GETCOUNT, 0, 0));
+         firstScale = Text(graph, IDC_GRAPH_SCALE);
+         SendDlgItemMessageA(graph, IDC_GRAPH_TYPE, CB_SETCURSEL, 0, 0);
+         SendMessageA(graph, WM_COMMAND, MAKEWPARAM(IDC_GRAPH_TYPE, CBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(GetDlgItem(graph, IDC_GRAPH_TYPE)));
+         caption = WindowText(graph);
+         // The owner-drawn area paints through the window's own handler.
+         HDC dc = CreateCompatibleDC(nullptr);
+         HBITMAP bitmap = CreateCompatibleBitmap(GetDC(nullptr), 600, 400);
+         HGDIOBJ old = SelectObject(dc, bitmap);
+         DRAWITEMSTRUCT item = {};
+         item.CtlType = ODT_STATIC;
+         item.CtlID = IDC_GRAPH_AREA;
+         item.hDC = dc;
+         item.rcItem = {0, 0, 600, 400};
+         SendMessageA(graph, WM_DRAWITEM, IDC_GRAPH_AREA, reinterpret_cast<LPARAM>(&item));
+         corner = GetPixel(dc, 0, 0);
+         SelectObject(dc, old);
+         DeleteObject(bitmap);
+         DeleteDC(dc);
+         PostMessageA(graph, WM_COMMAND, IDCANCEL, 0);
+         return true;
+       }});
+  EXPECT_EQ(legend,
+            "Each point represents the Servers, Clients, and Total data from one Monitor sample. "
+            "The most recent 30 samples are shown. Each vertical division represents 50 milliseconds.");
+  EXPECT_EQ(scales, 22);
+  EXPECT_EQ(firstScale, "Auto");
+  EXPECT_EQ(caption, "Master Variance");
+  EXPECT_EQ(corner, RGB(0, 0, 0));
+  EXPECT_EQ(ReadRegistryDword("", "Graph Type", 99), 0u);
+}
+
+}  // namespace
