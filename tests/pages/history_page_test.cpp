@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "applet/control_utils.h"
 #include "applet/gui_driver.h"
 #include "applet/launch.h"
 #include "applet/resource.h"
@@ -247,12 +248,26 @@ TEST_F(HistoryPageTest, DeleteKeyRemovesTheSelectedRecordsAndTheirFilesOnceConfi
          return true;
        }});
   EXPECT_EQ(question, "Delete the 3 selected history records and their detail files?");
-  for (uint32_t i : {0u, 2u, 3u}) {
+  for (uint32_t i : {0u, 2u, 3u}) EXPECT_FALSE(FileExists(store.SummaryPath(kFirstTime + i))) << i;
+  EXPECT_TRUE(FileExists(store.SummaryPath(kFirstTime + 1)));
+  EXPECT_TRUE(FileExists(store.DetailPath(kFirstTime + 1)));
+  // The link deletes the last one; nothing is left to show.
+  Run({[](HWND page) {
+         Click(page, IDC_HISTORY_DELETE);
+         return true;
+       },
+       Answer("Orvane Monitor", IDYES, &question),
+       [](HWND page) {
+         EXPECT_EQ(ListView_GetItemCount(List(page)), 0);
+         EXPECT_FALSE(Enabled(page, IDC_HISTORY_DELETE));
+         EXPECT_EQ(Text(page, IDC_HISTORY_TIME), "No sample selected");
+         return true;
+       }});
+  EXPECT_EQ(question, "Delete the selected history record and its detail file?");
+  for (uint32_t i : {0u, 1u, 2u, 3u}) {
     EXPECT_FALSE(FileExists(store.SummaryPath(kFirstTime + i))) << i;
     EXPECT_FALSE(FileExists(store.DetailPath(kFirstTime + i))) << i;
   }
-  EXPECT_TRUE(FileExists(store.SummaryPath(kFirstTime + 1)));
-  EXPECT_TRUE(FileExists(store.DetailPath(kFirstTime + 1)));
 }
 
 TEST_F(HistoryPageTest, AlertsOnlySurvivesLeavingThePage) {
@@ -286,8 +301,17 @@ TEST_F(HistoryPageTest, DetailsOpenTheFocusedRecordsFileOrSayThereIsNone) {
          Click(page, IDC_HISTORY_DETAILS);
          return true;
        },
-       Answer("Orvane Monitor", IDOK)});
-  EXPECT_EQ(g_launched, std::vector<std::string>{store.DetailPath(kFirstTime)});
+       Answer("Orvane Monitor", IDOK),
+       [](HWND page) {
+         NMITEMACTIVATE click = {};
+         click.hdr.hwndFrom = List(page);
+         click.hdr.idFrom = IDC_HISTORY_LIST;
+         click.hdr.code = NM_DBLCLK;
+         click.iItem = 0;
+         SendMessageA(page, WM_NOTIFY, IDC_HISTORY_LIST, reinterpret_cast<LPARAM>(&click));
+         return true;
+       }});
+  EXPECT_EQ(g_launched, std::vector<std::string>(2, store.DetailPath(kFirstTime)));
 }
 
 TEST_F(HistoryPageTest, GraphWindowOpensOnTheDefaultTypeAndKeepsTheChosenOne) {
@@ -298,13 +322,19 @@ TEST_F(HistoryPageTest, GraphWindowOpensOnTheDefaultTypeAndKeepsTheChosenOne) {
   std::string firstScale;
   COLORREF corner = 0;
   int newestYellow = 0, red = 0;
+  POINT offset = {};
+  std::string scaledLegend;
   Run({[](HWND page) {
          Click(page, IDC_HISTORY_GRAPHS);
          return true;
        },
-       [&](HWND) {
+       [&](HWND page) {
          HWND graph = FindThreadDialog("Servers, Clients, and Total");
          if (!graph) return false;
+         RECT own = {}, owner = {};
+         GetWindowRect(graph, &own);
+         GetWindowRect(page, &owner);
+         offset = {own.left - owner.left, own.top - owner.top};
          legend = Text(graph, IDC_GRAPH_LEGEND);
          scales = static_cast<int>(SendDlgItemMessageA(graph, IDC_GRAPH_SCALE, CB_GETCOUNT, 0, 0));
          firstScale = Text(graph, IDC_GRAPH_SCALE);
@@ -312,6 +342,13 @@ TEST_F(HistoryPageTest, GraphWindowOpensOnTheDefaultTypeAndKeepsTheChosenOne) {
          SendMessageA(graph, WM_COMMAND, MAKEWPARAM(IDC_GRAPH_TYPE, CBN_SELCHANGE),
                       reinterpret_cast<LPARAM>(GetDlgItem(graph, IDC_GRAPH_TYPE)));
          caption = WindowText(graph);
+         SelectComboByData(graph, IDC_GRAPH_SCALE, 2500);
+         SendMessageA(graph, WM_COMMAND, MAKEWPARAM(IDC_GRAPH_SCALE, CBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(GetDlgItem(graph, IDC_GRAPH_SCALE)));
+         scaledLegend = Text(graph, IDC_GRAPH_LEGEND);
+         SelectComboByData(graph, IDC_GRAPH_SCALE, 0);
+         SendMessageA(graph, WM_COMMAND, MAKEWPARAM(IDC_GRAPH_SCALE, CBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(GetDlgItem(graph, IDC_GRAPH_SCALE)));
          // The masters' averages of the 30 newest run 150 to 440 ms: with 50 ms a division on 400 pixels
          // the newest stands at y 24 on the right, yellow (half the 750 ms total limit or more); none is red.
          HDC dc = CreateCompatibleDC(nullptr);
@@ -339,6 +376,11 @@ TEST_F(HistoryPageTest, GraphWindowOpensOnTheDefaultTypeAndKeepsTheChosenOne) {
   EXPECT_EQ(scales, 22);
   EXPECT_EQ(firstScale, "Auto");
   EXPECT_EQ(caption, "Master Variance");
+  EXPECT_EQ(offset.x, 30);
+  EXPECT_EQ(offset.y, 20);
+  EXPECT_EQ(scaledLegend,
+            "Each point represents the Master Variance data from one Monitor sample. "
+            "The most recent 30 samples are shown. Each vertical division represents 2 seconds.");
   EXPECT_EQ(corner, RGB(0, 0, 0));
   EXPECT_GE(newestYellow, 5);
   EXPECT_EQ(red, 0);
