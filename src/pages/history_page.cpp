@@ -133,18 +133,8 @@ void CHistory::UpdateButtons() {
   EnableWindow(GetDlgItem(window_, IDC_HISTORY_DELETE), selected);
 }
 
-// Records and their detail files are gone for good: the user says yes first.
-bool CHistory::ConfirmDelete() const {
-  UINT count = ListView_GetSelectedCount(list_);
-  if (count == 0) return false;
-  std::string text = count == 1 ? std::string("Delete the selected history record and its detail file?")
-                                : "Delete the " + std::to_string(count) +
-                                      " selected history records and their detail files?";
-  return MsgBox(window_, text.c_str(), kProductTitle, MB_YESNO | MB_ICONQUESTION, "Delete Record") == IDYES;
-}
-
 bool CHistory::DeleteSelected() {
-  if (!ConfirmDelete()) return false;
+  if (ListView_GetSelectedCount(list_) == 0) return false;
   CMonitorStore store = Store();
   for (int i = ListView_GetItemCount(list_) - 1; i >= 0 && ListView_GetSelectedCount(list_) > 0; --i) {
     if (!(ListView_GetItemState(list_, i, LVIS_SELECTED) & LVIS_SELECTED)) continue;

@@ -34,7 +34,6 @@ class CHistory : public CBasicPropPage {
   void PrepareList();
   void RefreshList();
   void UpdateButtons();
-  bool ConfirmDelete() const;
   bool DeleteSelected();
   void ShowVerdicts(const SummaryRecord& record);
   void ShowNoRecord();

@@ -226,44 +226,28 @@ TEST_F(HistoryPageTest, GraphsNeedTwoRecords) {
   }
 }
 
-TEST_F(HistoryPageTest, DeleteKeyRemovesTheSelectedRecordsAndTheirFilesOnceConfirmed) {
+TEST_F(HistoryPageTest, DeleteKeyRemovesTheSelectedRecordsAndTheirFilesWithoutAsking) {
   for (int i = 0; i < 4; ++i) Store(i, 3, true);
   CMonitorStore store(folder);
-  std::string question;
-  auto pressDelete = [](HWND page) {
-    Select(page, {0, 2, 3});
-    SendMessageA(List(page), WM_KEYDOWN, VK_DELETE, 0);
-    return true;
-  };
-  Run({pressDelete, Answer("Orvane Monitor", IDNO, &question),
-       [](HWND page) {
-         EXPECT_EQ(ListView_GetItemCount(List(page)), 4);
-         return true;
-       },
-       pressDelete, Answer("Orvane Monitor", IDYES),
-       [](HWND page) {
+  Run({[](HWND page) {
+         Select(page, {0, 2, 3});
+         SendMessageA(List(page), WM_KEYDOWN, VK_DELETE, 0);
          EXPECT_EQ(ListView_GetItemCount(List(page)), 1);
          EXPECT_EQ(Selected(page).size(), 1u);
          EXPECT_FALSE(Enabled(page, IDC_HISTORY_GRAPHS));
          return true;
        }});
-  EXPECT_EQ(question, "Delete the 3 selected history records and their detail files?");
   for (uint32_t i : {0u, 2u, 3u}) EXPECT_FALSE(FileExists(store.SummaryPath(kFirstTime + i))) << i;
   EXPECT_TRUE(FileExists(store.SummaryPath(kFirstTime + 1)));
   EXPECT_TRUE(FileExists(store.DetailPath(kFirstTime + 1)));
   // The link deletes the last one; nothing is left to show.
   Run({[](HWND page) {
          Click(page, IDC_HISTORY_DELETE);
-         return true;
-       },
-       Answer("Orvane Monitor", IDYES, &question),
-       [](HWND page) {
          EXPECT_EQ(ListView_GetItemCount(List(page)), 0);
          EXPECT_FALSE(Enabled(page, IDC_HISTORY_DELETE));
          EXPECT_EQ(Text(page, IDC_HISTORY_TIME), "No sample selected");
          return true;
        }});
-  EXPECT_EQ(question, "Delete the selected history record and its detail file?");
   for (uint32_t i : {0u, 1u, 2u, 3u}) {
     EXPECT_FALSE(FileExists(store.SummaryPath(kFirstTime + i))) << i;
     EXPECT_FALSE(FileExists(store.DetailPath(kFirstTime + i))) << i;
