@@ -34,3 +34,18 @@ HWND FindThreadDialog(const char* caption);
 std::string WindowText(HWND window);
 // The control's rectangle in its dialog's client coordinates.
 RECT ControlRect(HWND dialog, int id);
+
+// Sheets of test programs running side by side would meet the one-instance rule: take turns.
+class CSheetTurn {
+ public:
+  CSheetTurn() : mutex_(CreateMutexA(nullptr, FALSE, "Global\\ovmon-sheet-test-turn")) {
+    WaitForSingleObject(mutex_, 120000);
+  }
+  ~CSheetTurn() {
+    ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+  }
+
+ private:
+  HANDLE mutex_;
+};

@@ -22,21 +22,6 @@ namespace {
 const char kParameters[] = "Software\\Tallowin\\Orvane Monitor\\Parameters";
 const uint32_t kFirstTime = 1700000000;
 
-// Sheets of test programs running side by side would meet the one-instance rule: take turns.
-class CSheetTurn {
- public:
-  CSheetTurn() : mutex_(CreateMutexA(nullptr, FALSE, "Global\\ovmon-sheet-test-turn")) {
-    WaitForSingleObject(mutex_, 120000);
-  }
-  ~CSheetTurn() {
-    ReleaseMutex(mutex_);
-    CloseHandle(mutex_);
-  }
-
- private:
-  HANDLE mutex_;
-};
-
 // A fresh, empty data folder of this test process.
 std::string EmptyFolder() {
   char temp[MAX_PATH];

@@ -61,21 +61,6 @@ CStepDriver::Step Press(int button) {
   };
 }
 
-// Sheets of test programs running side by side would meet the one-instance rule: take turns.
-class CSheetTurn {
- public:
-  CSheetTurn() : mutex_(CreateMutexA(nullptr, FALSE, "Global\\ovmon-sheet-test-turn")) {
-    WaitForSingleObject(mutex_, 120000);
-  }
-  ~CSheetTurn() {
-    ReleaseMutex(mutex_);
-    CloseHandle(mutex_);
-  }
-
- private:
-  HANDLE mutex_;
-};
-
 class SheetTest : public ::testing::Test {
  protected:
   void SetUp() override {

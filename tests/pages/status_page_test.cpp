@@ -117,21 +117,6 @@ std::unique_ptr<CNotepad> RecordingNotepad(std::vector<std::string>* opened) {
   });
 }
 
-// Sheets of test programs running side by side would meet the one-instance rule: take turns.
-class CSheetTurn {
- public:
-  CSheetTurn() : mutex_(CreateMutexA(nullptr, FALSE, "Global\\ovmon-sheet-test-turn")) {
-    WaitForSingleObject(mutex_, 120000);
-  }
-  ~CSheetTurn() {
-    ReleaseMutex(mutex_);
-    CloseHandle(mutex_);
-  }
-
- private:
-  HANDLE mutex_;
-};
-
 class StatusPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
