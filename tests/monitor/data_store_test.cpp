@@ -10,26 +10,9 @@
 
 #include "logview/notepad.h"
 #include "monitor/summary_list.h"
+#include "support/temp_folder.h"
 
 namespace {
-
-// A fresh, empty folder of this test process.
-std::string TempFolder(const char* name = "store") {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  std::string folder = std::string(temp) + "ovmon-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      SetFileAttributesA((folder + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA((folder + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  return folder;
-}
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -55,7 +38,7 @@ TEST(MonitorStore, SummaryPathIsFolderAndTime) {
 }
 
 TEST(MonitorStore, WriteSummaryStampsEarlyTimesAndTruncates) {
-  CMonitorStore store(TempFolder());
+  CMonitorStore store(EmptyTempFolder("store"));
   SummaryRecord record;
   record.status = 3;
   uint32_t before = CurrentUnixSeconds();
@@ -80,7 +63,7 @@ TEST(MonitorStore, WriteSummaryStampsEarlyTimesAndTruncates) {
 class StoreListingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = TempFolder("listing");
+    folder_ = EmptyTempFolder("listing");
     WriteBytes(folder_ + "1700000300.bin", RecordBytes(1700000300, 3));
     WriteBytes(folder_ + "1700000100.BIN", RecordBytes(1700000100, 1));       // capital extension
     WriteBytes(folder_ + "1700000200.bin", RecordBytes(1700000200, 3, 1));    // flag from the older layout
@@ -107,7 +90,7 @@ TEST_F(StoreListingTest, FiltersAndOrder) {
   EXPECT_EQ(Times(kSummariesWithoutOldFlag), (std::vector<uint32_t>{1700000100, 1700000300}));
   EXPECT_TRUE(Times(7).empty());
   std::vector<SummaryRecord> none(2);
-  EXPECT_EQ(CMonitorStore(TempFolder("empty")).ListSummaries(kSummariesAll, &none), 0u);
+  EXPECT_EQ(CMonitorStore(EmptyTempFolder("empty")).ListSummaries(kSummariesAll, &none), 0u);
   EXPECT_TRUE(none.empty());
 }
 

@@ -16,29 +16,12 @@
 #include "monitor/registry.h"
 #include "pages/history_page.h"
 #include "support/registry_sandbox.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 const char kParameters[] = "Software\\Tallowin\\Orvane Monitor\\Parameters";
 const uint32_t kFirstTime = 1700000000;
-
-// A fresh, empty data folder of this test process.
-std::string EmptyFolder() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  std::string folder = std::string(temp) + "ovmon-history-" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      SetFileAttributesA((folder + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA((folder + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  return folder;
-}
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -51,7 +34,7 @@ BOOL RecordLaunch(SHELLEXECUTEINFOA* info) {
 class HistoryPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = EmptyFolder();
+    folder = EmptyTempFolder("history");
     SetStringValue(kParameters, "Data Folder", folder.c_str());
     g_launched.clear();
   }
@@ -200,7 +183,7 @@ TEST_F(HistoryPageTest, GarbageFilesAndValuesShowNoRecord) {
 
 TEST_F(HistoryPageTest, GraphsNeedTwoRecords) {
   for (bool two : {false, true}) {
-    EmptyFolder();
+    EmptyTempFolder("history");
     Store(0);
     if (two) Store(1);
     Run({[two](HWND page) {
