@@ -28,9 +28,9 @@ struct SourcePorts {
 // "%s key %u" with the type's name for a nonzero type and key, else the type's name alone
 // ("unauthenticated" for types 0 and 2).
 std::string AuthDescription(uint32_t authType, uint32_t keyId, uint32_t digestType);
-// Exchanges per run: the spec's samples, 0 counting as 1, at most 32.
+// Exchanges per run: the time source's samples, 0 counting as 1, at most 32.
 uint32_t SampleCount(const TimeSourceSpec& spec);
-// Pause between samples in ms: the spec's delay, 0 counting as 256, clamped to 16..1024.
+// Pause between samples in ms: the time source's delay, 0 counting as 256, clamped to 16..1024.
 uint32_t SampleDelayMs(const TimeSourceSpec& spec);
 // The family the socket must have: 4 or 6 for an IP literal server or a comment naming
 // "Ipv4"/"Ipv6" (any case), 0 when none is forced.
@@ -42,7 +42,7 @@ uint16_t SourcePort(TimeProtocol protocol, const SourcePorts& ports);
 // 12160 with a target server, on a spec that is not itself a redirect.
 bool FollowsRedirect(const TimeSourceSpec& spec, const TimeSample& sample, uint32_t code);
 // The one-shot spec that follows the redirect a sample reports: its server, the port it
-// named (kept in serial) or else the spec's, one sample, the spec's authentication, and the
+// named (kept in serial) or else the time source's, one sample, the time source's authentication, and the
 // HTTP status (kept in role) as errorCode.
 TimeSourceSpec RedirectSpec(const TimeSourceSpec& spec, const TimeSample& sample);
 // What the followed run's code means for the attempt that asked for it: 0 becomes 1237,

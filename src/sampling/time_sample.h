@@ -11,7 +11,7 @@
 // (32 bits of seconds since 1900, 32 bits of fraction) are kept in network byte order, as
 // on the wire (NtpTimestampValue gives their value).
 struct TimeSample {
-  std::string server;      // the spec's server; for an HTTP redirect its target host
+  std::string server;      // the time source's server; for an HTTP redirect its target host
   std::string errorText;   // protocol-level failure text; empty otherwise
   IpLiteral address;       // the peer's address and port
   TimeProtocol protocol = 0;

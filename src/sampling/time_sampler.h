@@ -32,7 +32,7 @@ class CTimeSampler {
   CTimeSampler(const CTimeSampler&) = delete;
   CTimeSampler& operator=(const CTimeSampler&) = delete;
 
-  // The run: the spec's samples appended to results (an HTTP redirect is followed once, its
+  // The run: the time source's samples appended to results (an HTTP redirect is followed once, its
   // samples joining the list); 0 when any was obtained, 1115 when stopped, else the last
   // failure's code.
   virtual uint32_t Sample(const TimeSourceSpec& spec, SampleSet* results);

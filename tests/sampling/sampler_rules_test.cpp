@@ -205,7 +205,7 @@ TEST(SamplerRedirect, OneShotSpec) {
   spec.port = 80;
   sample.serial = 0;
   next = RedirectSpec(spec, sample);
-  EXPECT_EQ(next.port, 80) << "no port named: the spec's";
+  EXPECT_EQ(next.port, 80) << "no port named: the time source's";
   EXPECT_EQ(next.comment, "time.example");
 }
 
