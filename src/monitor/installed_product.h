@@ -6,3 +6,7 @@
 // "\\Software\Tallowin\Orvane Client" when the client service is installed, else
 // "\\Software\Tallowin\Orvane Server" when the server service is, else empty.
 std::string GetInstalledProductKey();
+
+// The two product services' keys, as registry subkey arguments.
+inline constexpr char kClientServiceKey[] = "\\\\System\\CurrentControlSet\\Services\\Orvane Client";
+inline constexpr char kServerServiceKey[] = "\\\\System\\CurrentControlSet\\Services\\Orvane Server";

@@ -5,6 +5,7 @@
 
 #include <mutex>
 
+#include "monitor/installed_product.h"
 #include "monitor/machine_role.h"
 #include "monitor/registry.h"
 #include "sampling/stop_event.h"
@@ -93,16 +94,10 @@ void FindDomainController(LocalMachineRole* role) {
 }
 
 ProductInstallation ReadInstallation() {
-  auto exists = [](const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  };
   const char serverParameters[] = "\\\\Software\\Tallowin\\Orvane Server\\Parameters";
   ProductInstallation installed;
-  installed.clientInstalled = exists("System\\CurrentControlSet\\Services\\Orvane Client");
-  installed.serverInstalled = exists("System\\CurrentControlSet\\Services\\Orvane Server");
+  installed.clientInstalled = RegistryKeyExists(kClientServiceKey);
+  installed.serverInstalled = RegistryKeyExists(kServerServiceKey);
   installed.slaveModeSet = RegistryValueExists(serverParameters, "Slave Mode");
   installed.slaveMode = ReadRegistryBool(serverParameters, "Slave Mode", false);
   return installed;

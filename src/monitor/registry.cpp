@@ -110,6 +110,11 @@ bool RegistryValueExists(const std::string& subkey, const char* name) {
   return QueryValue(subkey, name, nullptr, &size, nullptr) == ERROR_SUCCESS;
 }
 
+bool RegistryKeyExists(const std::string& subkey) {
+  CSettingsKey key(subkey, KeyAccess::Read);
+  return Finish(key.Result());
+}
+
 bool WriteRegistryValue(const std::string& subkey, const char* name, DWORD type, const void* data, DWORD length) {
   CSettingsKey key(subkey, KeyAccess::Create);
   if (key.Result() != ERROR_SUCCESS) return Finish(key.Result());

@@ -23,6 +23,8 @@ bool ReadRegistryList(const std::string& subkey, const char* name, std::vector<s
 bool ReadRegistryFlag(const std::string& subkey, const char* name, bool fallback);
 // True when the value exists (of any type).
 bool RegistryValueExists(const std::string& subkey, const char* name);
+// True when the key can be opened for reading.
+bool RegistryKeyExists(const std::string& subkey);
 
 // Stores a value of the given type; absent data or length 0 deletes the value instead.
 bool WriteRegistryValue(const std::string& subkey, const char* name, DWORD type, const void* data, DWORD length);

@@ -1,13 +1,12 @@
 #include "monitor/settings.h"
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "monitor/installed_product.h"
+#include "mail/host_name.h"
 #include "monitor/password_scramble.h"
 #include "monitor/registry.h"
 #include "monitor/registry_encoding.h"
@@ -74,24 +73,6 @@ std::string LoadQueueFolder() {
   CreateFolderPath(folder);
   WriteRegistryString(kSmtpKey, "Queue", folder);
   return folder;
-}
-
-// The official (fully qualified) name of this machine, or its host name when it does not resolve.
-std::string OfficialHostName() {
-  WSADATA data;
-  bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  char host[256] = "";
-  gethostname(host, sizeof host);
-  std::string name = host;
-  addrinfo hints = {};
-  hints.ai_flags = AI_CANONNAME;
-  addrinfo* result = nullptr;
-  if (host[0] && getaddrinfo(host, nullptr, &hints, &result) == 0) {
-    if (result->ai_canonname && result->ai_canonname[0]) name = result->ai_canonname;
-    freeaddrinfo(result);
-  }
-  if (started) WSACleanup();
-  return name;
 }
 
 void LoadMailSender(CMonitorSettings* s) {
