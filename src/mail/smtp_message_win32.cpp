@@ -5,12 +5,12 @@
 #include "mail/content_type.h"
 #include "mail/host_name.h"
 #include "mail/mail_clock.h"
+#include "mail/mail_component.h"
 #include "mail/mail_composer.h"
 #include "mail/mail_error.h"
 #include "mail/smtp_message.h"
 
 namespace {
-const char kCounterKey[] = "Software\\Classes\\Tln\\TLServiceSMTP";
 
 // The whole file, or an unreadable entry when it cannot be opened or read completely.
 MailAttachmentContent ReadAttachment(const MailAttachment& attachment) {
@@ -99,7 +99,7 @@ std::string CSMTPMessage::WriteMailFile(std::string* path) {
 
 uint32_t NextMessageId() {
   HKEY key;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kCounterKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMailComponentPath, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                       &key, nullptr) != ERROR_SUCCESS)
     return 1;
   DWORD stored = 0, type = 0, size = sizeof stored;

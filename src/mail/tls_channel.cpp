@@ -5,8 +5,6 @@
 #include "mail/mail_error.h"
 #include "monitor/registry.h"
 
-const char kMailComponentKey[] = "\\\\Software\\Classes\\Tln\\TLServiceSMTP";
-
 namespace {
 
 const ULONG kRequestFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |

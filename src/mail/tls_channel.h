@@ -13,11 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "mail/mail_component.h"
 #include "mail/tls_names.h"
 #include "mail/transcript_writer.h"
 
-// The mail component's key, below HKEY_LOCAL_MACHINE.
-extern const char kMailComponentKey[];
 
 // Certificate policy: let the provider validate the server certificate itself.
 constexpr uint32_t kCertProviderValidates = 0x10000000;
