@@ -51,8 +51,6 @@ class CTlsChannel {
   void TlsRelease();
   // Whether a handshake completed: sends and receives go through the channel.
   bool Active() const { return active_; }
-  // The connection facts of the last handshake.
-  const TlsConnectionFacts& Connection() const { return connection_; }
 
  private:
   uint32_t AcquireTlsCredentials();
