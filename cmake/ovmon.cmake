@@ -24,37 +24,42 @@ else()
   endif()
 endif()
 
-# ovmon_sources(PORTABLE a.cpp ... WIN32 b.cpp ...): adds a module's files to the core library.
+# ovmon_sources(PORTABLE a.cpp ... WIN32 b.cpp ...): adds files to the module of this folder.
 function(ovmon_sources)
   cmake_parse_arguments(ARG "" "" "PORTABLE;WIN32" ${ARGN})
-  foreach(f IN LISTS ARG_PORTABLE)
-    set_property(GLOBAL APPEND PROPERTY OVMON_PORTABLE_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
-  endforeach()
-  foreach(f IN LISTS ARG_WIN32)
-    set_property(GLOBAL APPEND PROPERTY OVMON_WIN32_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
-  endforeach()
+  set_property(DIRECTORY APPEND PROPERTY OVMON_PORTABLE_SOURCES ${ARG_PORTABLE})
+  set_property(DIRECTORY APPEND PROPERTY OVMON_WIN32_SOURCES ${ARG_WIN32})
 endfunction()
 
-# ovmon_add_core(): the static library every program and test links.
-function(ovmon_add_core)
-  get_property(portable GLOBAL PROPERTY OVMON_PORTABLE_SOURCES)
-  set(sources ${portable})
+# ovmon_module(name [USES module ...] [SYSTEM lib ...]): the static library ovmon_<name> of this
+# folder's sources. It may use only the modules below it, named in USES; SYSTEM names the
+# Windows libraries it calls. A module with no sources in this tree is an interface library.
+function(ovmon_module name)
+  cmake_parse_arguments(ARG "" "" "USES;SYSTEM" ${ARGN})
+  get_property(sources DIRECTORY PROPERTY OVMON_PORTABLE_SOURCES)
+  set(uses)
+  foreach(module IN LISTS ARG_USES)
+    list(APPEND uses ovmon_${module})
+  endforeach()
   if(WIN32)
-    get_property(win GLOBAL PROPERTY OVMON_WIN32_SOURCES)
+    get_property(win DIRECTORY PROPERTY OVMON_WIN32_SOURCES)
     list(APPEND sources ${win})
+    list(APPEND uses ${ARG_SYSTEM})
   endif()
-  add_library(ovmon_core STATIC ${sources})
-  target_include_directories(ovmon_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_compile_options(ovmon_core PRIVATE ${OVMON_WARNINGS})
-  if(WIN32)
-    target_link_libraries(ovmon_core PUBLIC
-      comctl32 uxtheme ws2_32 iphlpapi mpr advapi32 shell32 ole32 user32 gdi32 comdlg32
-      secur32 crypt32 netapi32 version)
+  if(sources)
+    add_library(ovmon_${name} STATIC ${sources})
+    target_compile_options(ovmon_${name} PRIVATE ${OVMON_WARNINGS})
+    target_include_directories(ovmon_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(ovmon_${name} PUBLIC ${uses})
+  else()
+    add_library(ovmon_${name} INTERFACE)
+    target_include_directories(ovmon_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(ovmon_${name} INTERFACE ${uses})
   endif()
 endfunction()
 
-# ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RC rcfile] [LIBS ...]):
-# a GoogleTest program; portable tests run in both trees.
+# ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RC rcfile] [LIBS ...]): a GoogleTest program
+# linked with the module its folder tests (tests/<module>); portable tests run in both trees.
 function(ovmon_test)
   cmake_parse_arguments(ARG "WIN32_ONLY" "NAME" "SOURCES;LIBS;RC" ${ARGN})
   if(ARG_WIN32_ONLY AND NOT WIN32)
@@ -63,18 +68,19 @@ function(ovmon_test)
   add_executable(${ARG_NAME} ${ARG_SOURCES} ${ARG_RC})
   target_compile_options(${ARG_NAME} PRIVATE ${OVMON_WARNINGS})
   target_include_directories(${ARG_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(${ARG_NAME} PRIVATE ovmon_core ovmon_test_support GTest::gmock ${ARG_LIBS})
+  get_filename_component(module ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  target_link_libraries(${ARG_NAME} PRIVATE ovmon_${module} ovmon_test_support GTest::gmock ${ARG_LIBS})
   gtest_discover_tests(${ARG_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     PROPERTIES ENVIRONMENT "OVMON_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
 
-# ovmon_fuzz(NAME n SOURCES ...): a libFuzzer target (native clang tree only).
+# ovmon_fuzz(NAME n MODULE m SOURCES ...): a libFuzzer target on module m (native clang tree only).
 function(ovmon_fuzz)
-  cmake_parse_arguments(ARG "" "NAME" "SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "NAME;MODULE" "SOURCES" ${ARGN})
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   target_compile_options(${ARG_NAME} PRIVATE ${OVMON_WARNINGS} -fsanitize=fuzzer)
   target_link_options(${ARG_NAME} PRIVATE -fsanitize=fuzzer)
-  target_link_libraries(${ARG_NAME} PRIVATE ovmon_core)
+  target_link_libraries(${ARG_NAME} PRIVATE ovmon_${ARG_MODULE})
   # A short bounded run proves the target works; longer campaigns run by hand. New inputs
   # go to the first corpus folder, in the build tree; the checked-in seeds are only read.
   set(corpus ${CMAKE_CURRENT_BINARY_DIR}/corpus/${ARG_NAME})

@@ -3,11 +3,11 @@
 #include <cpl.h>
 
 #include "applet/launch.h"
-#include "applet/os_info.h"
-#include "applet/page_contract.h"
-#include "applet/resource.h"
 #include "applet/system_access.h"
-#include "monitor/registry.h"
+#include "platform/os_info.h"
+#include "platform/registry.h"
+#include "ui/page_contract.h"
+#include "ui/resource.h"
 
 namespace {
 

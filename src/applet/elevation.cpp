@@ -1,8 +1,8 @@
 #include "applet/elevation.h"
 
 #include "applet/applet.h"
-#include "applet/module.h"
-#include "applet/os_info.h"
+#include "platform/module.h"
+#include "platform/os_info.h"
 
 namespace {
 

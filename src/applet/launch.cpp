@@ -4,25 +4,25 @@
 
 #include <cstdio>
 
-#include "applet/activation_context.h"
 #include "applet/applet.h"
-#include "applet/applet_resources.h"
-#include "applet/basic_prop_sheet.h"
-#include "applet/dialog_fonts.h"
 #include "applet/elevation.h"
 #include "applet/instance_limit.h"
-#include "applet/module.h"
-#include "applet/msg_box.h"
-#include "applet/os_info.h"
-#include "applet/page_colors.h"
-#include "applet/page_contract.h"
 #include "applet/process_environment.h"
-#include "monitor/registry.h"
-#include "monitor/registry_encoding.h"
 #include "monitor/service_signals.h"
 #include "monitor/settings.h"
 #include "pages/applet_pages.h"
-#include "sampling/describe_error.h"
+#include "platform/describe_error.h"
+#include "platform/module.h"
+#include "platform/os_info.h"
+#include "platform/registry.h"
+#include "platform/registry_encoding.h"
+#include "ui/activation_context.h"
+#include "ui/applet_resources.h"
+#include "ui/basic_prop_sheet.h"
+#include "ui/dialog_fonts.h"
+#include "ui/msg_box.h"
+#include "ui/page_colors.h"
+#include "ui/page_contract.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ void InitialiseCommonControls() {
 INT_PTR ShowSheet() {
   CBasicPropSheet sheet;
   sheet.SetIcons(AppletResources().SmallIcon(), AppletResources().LargeIcon());
-  AddAppletPages(&sheet);
+  AddAppletPages(&sheet, &AppletSettings());
   return sheet.Run();
 }
 

@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
-#include "monitor/machine_role.h"
-#include "monitor/registry.h"
 #include "monitor/service_signals.h"
+#include "platform/activity_section.h"
+#include "platform/registry.h"
 #include "sampling/critical_timing.h"
+#include "sampling/machine_role.h"
 #include "sampling/netlogon.h"
 #include "sampling/system_clock.h"
 

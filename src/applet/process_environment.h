@@ -1,7 +1,7 @@
 // The process environment the sheet needs while it runs: the shared objects and the timing
 // facts of the service family, started and stopped in one fixed order.
 #pragma once
-#include "applet/start_options.h"
+#include "platform/start_options.h"
 
 // Starts every part of the environment in order.
 void StartProcessEnvironment();

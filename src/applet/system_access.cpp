@@ -1,6 +1,6 @@
 #include "applet/system_access.h"
 
-#include "applet/os_info.h"
+#include "platform/os_info.h"
 
 namespace {
 

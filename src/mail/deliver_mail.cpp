@@ -8,7 +8,7 @@
 
 #include "mail/mail_error.h"
 #include "mail/smtp_engine.h"
-#include "monitor/registry.h"
+#include "platform/registry.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "sampling/describe_error.h"
+#include "platform/describe_error.h"
 
 std::string DescribeMailError(uint32_t code) {
   char description[512];

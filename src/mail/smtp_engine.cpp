@@ -9,7 +9,7 @@
 
 #include "mail/mail_error.h"
 #include "mail/smtp_command.h"
-#include "monitor/registry.h"
+#include "platform/registry.h"
 
 namespace {
 

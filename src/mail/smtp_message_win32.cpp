@@ -3,12 +3,12 @@
 #include <new>
 
 #include "mail/content_type.h"
-#include "mail/host_name.h"
 #include "mail/mail_clock.h"
 #include "mail/mail_component.h"
 #include "mail/mail_composer.h"
 #include "mail/mail_error.h"
 #include "mail/smtp_message.h"
+#include "platform/host_name.h"
 
 namespace {
 

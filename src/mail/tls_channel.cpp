@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "mail/mail_error.h"
-#include "monitor/registry.h"
+#include "platform/registry.h"
 
 namespace {
 

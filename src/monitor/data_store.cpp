@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include "logview/notepad.h"
-#include "monitor/registry_encoding.h"
+#include <algorithm>
+
 #include "monitor/summary_list.h"
+#include "platform/registry_encoding.h"
 #include "sampling/system_clock.h"
 
 namespace {
@@ -51,16 +52,6 @@ bool CMonitorStore::DetailExists(uint32_t time) const {
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   return true;
-}
-
-bool CMonitorStore::ShowDetail(uint32_t time, CNotepad* notepad) const {
-  if (DetailExists(time)) {
-    notepad->Launch(DetailPath(time), nullptr);
-    return true;
-  }
-  MessageBoxA(nullptr, "No detailed data file exists for this summary record.", kProductTitle,
-              MB_ICONINFORMATION | MB_TASKMODAL);
-  return false;
 }
 
 bool CMonitorStore::WriteSummary(SummaryRecord* record) const {

@@ -7,8 +7,6 @@
 
 #include "monitor/summary_record.h"
 
-class CNotepad;
-
 class CMonitorStore {
  public:
   // A store on a data folder whose text ends with a backslash.
@@ -20,8 +18,6 @@ class CMonitorStore {
   std::string DetailPath(uint32_t time) const;
   // Whether the detail file can be found.
   bool DetailExists(uint32_t time) const;
-  // Opens the detail file in Notepad, or says that there is none; returns whether it existed.
-  bool ShowDetail(uint32_t time, CNotepad* notepad) const;
   // Writes the 328 bytes; a time before 2000-01-01 is first set to the current time.
   bool WriteSummary(SummaryRecord* record) const;
   // Reads the summary of a time; false unless exactly 328 bytes with a valid time were read.

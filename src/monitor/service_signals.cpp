@@ -3,39 +3,19 @@
 #include <mutex>
 #include <vector>
 
-#include "monitor/object_names.h"
-#include "monitor/registry.h"
+#include "platform/named_objects.h"
+#include "platform/registry.h"
 #include "sampling/client_socket.h"
 #include "sampling/network.h"
-#include "sampling/stop_event.h"
 
 namespace {
 
 const DWORD kSetAccess = EVENT_MODIFY_STATE | SYNCHRONIZE;  // 0x100002
-const size_t kActivitySize = 256;
-const LONG kActivityMark = 5;
-
-// A security descriptor with a null access-control list: every account may open the object.
-class COpenSecurity {
- public:
-  COpenSecurity() {
-    InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor_, TRUE, nullptr, FALSE);
-    attributes_ = {sizeof attributes_, &descriptor_, FALSE};
-  }
-  SECURITY_ATTRIBUTES* Attributes() { return &attributes_; }
-
- private:
-  SECURITY_DESCRIPTOR descriptor_;
-  SECURITY_ATTRIBUTES attributes_;
-};
 
 // The objects made when the program loads and released when it unloads.
 class CLoadTimeObjects {
  public:
   CLoadTimeObjects() {
-    stopEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    InstallStopEvent(stopEvent_);
     owned_.push_back(CreateGlobalEvent("audit-sync-trigger", true, OpenSecurityAttributes()));
     owned_.push_back(CreateGlobalEvent("audit-timeset-event", false, OpenSecurityAttributes()));
     for (const char* name : {"orvane-sync-status-ptpv2-enabled", "orvane-sync-status-ptpv2-slave",
@@ -53,28 +33,17 @@ class CLoadTimeObjects {
     }
     for (HANDLE handle : owned_)
       if (handle) CloseHandle(handle);
-    InstallStopEvent(nullptr);
-    if (stopEvent_) CloseHandle(stopEvent_);
   }
   HANDLE Ringing() const { return ringing_; }
   HANDLE Acknowledged() const { return acknowledged_; }
 
  private:
-  HANDLE stopEvent_ = nullptr;
   HANDLE ringing_ = nullptr;
   HANDLE acknowledged_ = nullptr;
   std::vector<HANDLE> owned_;
 };
 
-COpenSecurity g_openSecurity;
 CLoadTimeObjects g_loadTimeObjects;
-
-struct ActivitySection {
-  std::mutex lock;
-  HANDLE mapping = nullptr;
-  volatile LONG* slots = nullptr;
-  volatile bool open = false;
-} g_activity;
 
 struct DriftFile {
   std::mutex lock;
@@ -121,17 +90,6 @@ void ReclaimFile(const std::string& path) {
 
 }  // namespace
 
-SECURITY_ATTRIBUTES* OpenSecurityAttributes() { return g_openSecurity.Attributes(); }
-
-HANDLE OpenGlobalEvent(const std::string& name, DWORD access) {
-  return OpenEventA(access, FALSE, GlobalObjectName(name).c_str());
-}
-
-HANDLE CreateGlobalEvent(const std::string& name, bool manualReset, SECURITY_ATTRIBUTES* attributes) {
-  return CreateEventA(attributes ? attributes : OpenSecurityAttributes(), manualReset, FALSE,
-                      GlobalObjectName(name).c_str());
-}
-
 bool SignalService(bool settingsChanged) {
   return SetEventByName(settingsChanged ? "ovmon-cpl-event" : "ovmon-trigger-event");
 }
@@ -170,42 +128,6 @@ uint32_t PingTrayIcon(const std::string& command) {
 void AcknowledgeAudioAlert() {
   if (g_loadTimeObjects.Ringing()) ResetEvent(g_loadTimeObjects.Ringing());
   if (g_loadTimeObjects.Acknowledged()) SetEvent(g_loadTimeObjects.Acknowledged());
-}
-
-bool OpenActivitySection() {
-  std::lock_guard<std::mutex> guard(g_activity.lock);
-  if (g_activity.open) return true;
-  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, OpenSecurityAttributes(), PAGE_READWRITE | SEC_COMMIT,
-                                      0, kActivitySize, GlobalObjectName("orvane-activity").c_str());
-  if (!mapping) return false;
-  bool created = GetLastError() != ERROR_ALREADY_EXISTS;
-  void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kActivitySize);
-  if (!view) {
-    CloseHandle(mapping);
-    return false;
-  }
-  if (created) ZeroMemory(view, kActivitySize);
-  g_activity.mapping = mapping;
-  g_activity.slots = static_cast<volatile LONG*>(view);
-  g_activity.open = true;
-  return true;
-}
-
-void CloseActivitySection() {
-  g_activity.open = false;
-  std::lock_guard<std::mutex> guard(g_activity.lock);
-  if (g_activity.slots) UnmapViewOfFile(const_cast<LONG*>(g_activity.slots));
-  if (g_activity.mapping) CloseHandle(g_activity.mapping);
-  g_activity.slots = nullptr;
-  g_activity.mapping = nullptr;
-}
-
-void MarkActivity(ActivitySlot slot) {
-  if (g_activity.open) InterlockedExchange(&g_activity.slots[slot], kActivityMark);
-}
-
-uint32_t ActivityValue(ActivitySlot slot) {
-  return g_activity.open ? static_cast<uint32_t>(g_activity.slots[slot]) : 0;
 }
 
 bool OpenDriftFile() {

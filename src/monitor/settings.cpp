@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "monitor/installed_product.h"
-#include "mail/host_name.h"
 #include "monitor/password_scramble.h"
-#include "monitor/registry.h"
-#include "monitor/registry_encoding.h"
 #include "monitor/settings_upgrade.h"
+#include "platform/host_name.h"
+#include "platform/registry.h"
+#include "platform/registry_encoding.h"
+#include "sampling/installed_product.h"
 #include "sampling/keyring.h"
 
 const char kSummariesKey[] = "\\Summaries";

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "mail/mailbox.h"
-#include "timesources/network_discovery_settings.h"
+#include "sampling/network_discovery_settings.h"
 
 // Logging values kept with the record; the service's logging reads the same values.
 struct LoggingSettings {

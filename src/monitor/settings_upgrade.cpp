@@ -6,11 +6,11 @@
 
 #include "monitor/data_store.h"
 #include "monitor/old_settings.h"
-#include "monitor/registry.h"
-#include "monitor/registry_encoding.h"
 #include "monitor/settings.h"
 #include "monitor/summary_record.h"
-#include "timesources/network_discovery_settings.h"
+#include "platform/registry.h"
+#include "platform/registry_encoding.h"
+#include "sampling/network_discovery_settings.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "pages/alerts_page.h"
 
-#include "applet/page_colors.h"
-#include "applet/page_contract.h"
+#include "ui/page_colors.h"
+#include "ui/page_contract.h"
 
 INT_PTR CAlerts::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return PageCtlColor(this, msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));

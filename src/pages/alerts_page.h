@@ -1,8 +1,8 @@
 // CAlerts: the Alerts page of the sheet (template 2002).
 #pragma once
-#include "applet/basic_prop_page.h"
+#include "pages/settings_page.h"
 
-class CAlerts : public CBasicPropPage {
+class CAlerts : public CSettingsPage {
  public:
   // The pages' shared colours.
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -1,12 +1,12 @@
 #include "pages/applet_pages.h"
 
-#include "applet/basic_prop_sheet.h"
-#include "applet/resource.h"
 #include "pages/alerts_page.h"
 #include "pages/history_page.h"
 #include "pages/logging_page.h"
 #include "pages/setup_page.h"
 #include "pages/status_page.h"
+#include "ui/basic_prop_sheet.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -18,7 +18,9 @@ CLogging g_logging;
 
 }  // namespace
 
-void AddAppletPages(CBasicPropSheet* sheet) {
+void AddAppletPages(CBasicPropSheet* sheet, CMonitorSettings* settings) {
+  for (CSettingsPage* page : std::initializer_list<CSettingsPage*>{&g_status, &g_history, &g_setup, &g_alerts, &g_logging})
+    page->AttachSettings(settings);
   sheet->AddPage(IDD_STATUS, &g_status, "Status");
   sheet->AddPage(IDD_HISTORY, &g_history, "History");
   sheet->AddPage(IDD_SETUP, &g_setup, "Setup");

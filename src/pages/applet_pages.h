@@ -2,6 +2,7 @@
 #pragma once
 
 class CBasicPropSheet;
+struct CMonitorSettings;
 
-// Adds Status, History, Setup, Alerts and Logs to sheet, in this order.
-void AddAppletPages(CBasicPropSheet* sheet);
+// Adds Status, History, Setup, Alerts and Logs to sheet, in this order, each editing settings.
+void AddAppletPages(CBasicPropSheet* sheet, CMonitorSettings* settings);

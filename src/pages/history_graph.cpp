@@ -1,10 +1,10 @@
 #include "pages/history_graph.h"
 
-#include "applet/control_utils.h"
-#include "applet/resource.h"
 #include "monitor/data_store.h"
-#include "monitor/registry.h"
 #include "monitor/summary_list.h"
+#include "platform/registry.h"
+#include "ui/control_utils.h"
+#include "ui/resource.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "applet/basic_dialog.h"
 #include "pages/history_graph_data.h"
 #include "pages/history_graph_painter.h"
+#include "ui/basic_dialog.h"
 
 class CHistoryGraph : public CBasicDialog {
  public:

@@ -3,23 +3,23 @@
 #include <string>
 #include <vector>
 
-#include "applet/applet_resources.h"
-#include "applet/dialog_fonts.h"
-#include "applet/launch.h"
-#include "applet/module.h"
-#include "applet/msg_box.h"
-#include "applet/page_colors.h"
-#include "applet/page_contract.h"
-#include "applet/resource.h"
+#include "logview/check_detail.h"
 #include "logview/notepad.h"
 #include "monitor/data_store.h"
-#include "monitor/registry.h"
-#include "monitor/registry_encoding.h"
 #include "monitor/settings.h"
 #include "monitor/summary_list.h"
 #include "pages/history_graph.h"
 #include "pages/history_verdicts.h"
+#include "platform/module.h"
+#include "platform/registry.h"
+#include "platform/registry_encoding.h"
 #include "sampling/system_clock.h"
+#include "ui/applet_resources.h"
+#include "ui/dialog_fonts.h"
+#include "ui/msg_box.h"
+#include "ui/page_colors.h"
+#include "ui/page_contract.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -36,8 +36,6 @@ const int kAverageIds[5] = {IDC_HISTORY_AVG_MASTERS, IDC_HISTORY_AVG_SLAVES, IDC
 const int kWorstIds[4] = {IDC_HISTORY_WORST_MASTERS, IDC_HISTORY_WORST_SLAVES, IDC_HISTORY_WORST_INDIES,
                           IDC_HISTORY_WORST_CLIENTS};
 const char kNoSample[] = "No sample selected";
-
-CMonitorStore Store() { return CMonitorStore(AppletSettings().dataFolder); }
 
 CNotepad* AppletNotepad() {
   static CNotepad notepad;
@@ -179,13 +177,15 @@ void CHistory::ShowNoRecord() {
 }
 
 void CHistory::ShowDetail(int item) {
-  Store().ShowDetail(ItemTime(item), notepad_ ? notepad_ : AppletNotepad());
+  ShowCheckDetail(Store(), ItemTime(item), notepad_ ? notepad_ : AppletNotepad());
 }
 
 void CHistory::OpenGraphs() {
-  CHistoryGraph graph(AppletSettings().dataFolder, AppletSettings().totalLimit);
+  CHistoryGraph graph(Settings().dataFolder, Settings().totalLimit);
   graph.RunModal(AppletModule(), IDD_GRAPH, window_);
 }
+
+CMonitorStore CHistory::Store() const { return CMonitorStore(Settings().dataFolder); }
 
 uint32_t CHistory::ItemTime(int item) const {
   LVITEMA read = {};

@@ -6,12 +6,13 @@
 
 #include <cstdint>
 
-#include "applet/basic_prop_page.h"
+#include "monitor/data_store.h"
 #include "monitor/summary_record.h"
+#include "pages/settings_page.h"
 
 class CNotepad;
 
-class CHistory : public CBasicPropPage {
+class CHistory : public CSettingsPage {
  public:
   // The pages' shared colours.
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -42,6 +43,7 @@ class CHistory : public CBasicPropPage {
   void OnItemChanged(const NMLISTVIEW* change);
   uint32_t ItemTime(int item) const;
   void FocusList();
+  CMonitorStore Store() const;
 
   HWND list_ = nullptr;
   HIMAGELIST stateImages_ = nullptr;

@@ -1,8 +1,8 @@
 // CLogging: the Logging page of the sheet (template 2005).
 #pragma once
-#include "applet/basic_prop_page.h"
+#include "pages/settings_page.h"
 
-class CLogging : public CBasicPropPage {
+class CLogging : public CSettingsPage {
  public:
   // The pages' shared colours.
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -1,8 +1,8 @@
 // CSetup: the Setup page of the sheet (template 2003).
 #pragma once
-#include "applet/basic_prop_page.h"
+#include "pages/settings_page.h"
 
-class CSetup : public CBasicPropPage {
+class CSetup : public CSettingsPage {
  public:
   // The pages' shared colours.
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -3,19 +3,20 @@
 #include <cstdio>
 #include <string>
 
-#include "applet/applet_resources.h"
-#include "applet/dialog_fonts.h"
-#include "applet/launch.h"
-#include "applet/msg_box.h"
-#include "applet/online_help.h"
-#include "applet/page_colors.h"
-#include "applet/page_contract.h"
-#include "applet/resource.h"
+#include "logview/check_detail.h"
 #include "monitor/data_store.h"
-#include "monitor/registry.h"
-#include "monitor/registry_encoding.h"
 #include "monitor/service_signals.h"
 #include "monitor/settings.h"
+#include "platform/named_objects.h"
+#include "platform/registry.h"
+#include "platform/registry_encoding.h"
+#include "ui/applet_resources.h"
+#include "ui/dialog_fonts.h"
+#include "ui/msg_box.h"
+#include "ui/online_help.h"
+#include "ui/page_colors.h"
+#include "ui/page_contract.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -156,7 +157,7 @@ INT_PTR CStatus::OnCommand(UINT id, UINT notifyCode, HWND) {
   return 1;
 }
 
-void CStatus::ShowDetail(uint32_t time) { CMonitorStore(AppletSettings().dataFolder).ShowDetail(time, notepad_.get()); }
+void CStatus::ShowDetail(uint32_t time) { ShowCheckDetail(CMonitorStore(Settings().dataFolder), time, notepad_.get()); }
 
 // The one place that opens the log viewer window on the service log; the applet has no log
 // viewer yet, so the link does nothing for now.
@@ -185,7 +186,7 @@ void CStatus::Rescan() {
 void CStatus::Apply(const PSHNOTIFY* notify) {
   if (notify && notify->lParam) ReenableCallerWindow();
   if (!SettingsChanged) return;
-  SaveSettings(AppletSettings());
+  SaveSettings(Settings());
   SignalService(true);
   SetDlgItemTextA(Sheet(), IDCANCEL, "&Close");
   SettingsChanged = 0;

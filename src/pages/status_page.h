@@ -4,12 +4,12 @@
 #pragma once
 #include <memory>
 
-#include "applet/basic_prop_page.h"
 #include "logview/notepad.h"
+#include "pages/settings_page.h"
 #include "pages/status_display.h"
 #include "sampling/system_clock.h"
 
-class CStatus : public CBasicPropPage {
+class CStatus : public CSettingsPage {
  public:
   // The pages' shared colours.
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

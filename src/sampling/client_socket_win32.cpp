@@ -3,10 +3,10 @@
 #include <atomic>
 #include <string>
 
+#include "platform/stop_event.h"
 #include "sampling/clock_math.h"
 #include "sampling/network.h"
 #include "sampling/receive_timestamp.h"
-#include "sampling/stop_event.h"
 #include "sampling/system_clock.h"
 
 namespace {

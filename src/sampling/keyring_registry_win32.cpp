@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "monitor/registry.h"
-#include "monitor/registry_encoding.h"
+#include "platform/registry.h"
+#include "platform/registry_encoding.h"
 #include "sampling/keyring.h"
 
 namespace {

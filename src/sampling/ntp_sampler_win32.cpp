@@ -1,6 +1,6 @@
 #include "sampling/ntp_sampler.h"
 
-#include "monitor/service_signals.h"
+#include "platform/activity_section.h"
 #include "sampling/clock_math.h"
 #include "sampling/network.h"
 #include "sampling/ntp_packet.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "applet/start_options.h"
+#include "platform/start_options.h"
 #include "sampling/clock_math.h"
 
 // What the clock may use; tests narrow it.

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "monitor/registry.h"
+#include "platform/registry.h"
 #include "sampling/critical_timing.h"
 
 namespace {

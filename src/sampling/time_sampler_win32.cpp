@@ -1,10 +1,10 @@
 #include "sampling/time_sampler.h"
 
+#include "platform/stop_event.h"
 #include "sampling/critical_timing.h"
 #include "sampling/network.h"
+#include "sampling/network_discovery_settings.h"
 #include "sampling/ntp_sampler.h"
-#include "sampling/stop_event.h"
-#include "timesources/network_discovery_settings.h"
 
 namespace {
 

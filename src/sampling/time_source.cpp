@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sampling/describe_error.h"
+#include "platform/describe_error.h"
 #include "sampling/ip_literal.h"
 #include "sampling/keyring.h"
 #include "sampling/netlogon.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "monitor/registry_encoding.h"
+#include "platform/registry_encoding.h"
 #include "support/registry_sandbox.h"
 
 namespace {

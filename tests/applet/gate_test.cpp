@@ -5,12 +5,12 @@
 #include "applet/applet.h"
 #include "applet/elevation.h"
 #include "applet/launch.h"
-#include "applet/os_info.h"
-#include "applet/page_contract.h"
-#include "applet/resource.h"
-#include "gui_driver.h"
-#include "sampling/describe_error.h"
+#include "platform/describe_error.h"
+#include "platform/os_info.h"
+#include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
+#include "ui/page_contract.h"
+#include "ui/resource.h"
 
 namespace {
 

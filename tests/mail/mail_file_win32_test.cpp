@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "mail/content_type.h"
-#include "mail/host_name.h"
 #include "mail/mail_clock.h"
 #include "mail/mail_composer.h"
+#include "platform/host_name.h"
 #include "sample_message.h"
 #include "support/registry_sandbox.h"
 #include "text_shape.h"

@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "mail/base64.h"
-#include "monitor/registry.h"
+#include "platform/registry.h"
 #include "scripted_smtp_server.h"
 #include "support/registry_sandbox.h"
 

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "logview/notepad.h"
 #include "monitor/summary_list.h"
 #include "support/temp_folder.h"
 
@@ -113,50 +112,6 @@ TEST_F(StoreListingTest, ReadAndDelete) {
   EXPECT_FALSE(store.DetailExists(1700000100));
   EXPECT_FALSE(store.ReadSummary(1700000100, &record));
   store.DeleteSummary(1700009999);  // missing files are no error
-}
-
-// Reads and closes the first message box shown on this thread, once its modal loop runs.
-struct MessageBoxCatcher {
-  static std::string text;
-  static HHOOK hook;
-  static HWND box;
-  static void CALLBACK Read(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    char title[64] = "", message[256] = "";
-    GetWindowTextA(box, title, sizeof title);
-    GetDlgItemTextA(box, 0xFFFF, message, sizeof message);
-    text = std::string(title) + "|" + message;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-  }
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && !box) {
-      box = reinterpret_cast<HWND>(wParam);
-      SetTimer(nullptr, 0, 1, Read);
-    }
-    return CallNextHookEx(hook, code, wParam, lParam);
-  }
-  MessageBoxCatcher() {
-    box = nullptr;
-    hook = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
-  }
-  ~MessageBoxCatcher() { UnhookWindowsHookEx(hook); }
-};
-std::string MessageBoxCatcher::text;
-HHOOK MessageBoxCatcher::hook;
-HWND MessageBoxCatcher::box;
-
-TEST_F(StoreListingTest, ShowDetailOpensNotepadOrSaysThereIsNone) {
-  std::string opened;
-  CNotepad notepad([&](SHELLEXECUTEINFOA* info) {
-    opened = info->lpParameters;
-    return TRUE;
-  });
-  CMonitorStore store(folder_);
-  EXPECT_TRUE(store.ShowDetail(1700000100, &notepad));
-  EXPECT_EQ(opened, store.DetailPath(1700000100));
-  MessageBoxCatcher catcher;
-  EXPECT_FALSE(store.ShowDetail(1700000300, &notepad));
-  EXPECT_EQ(MessageBoxCatcher::text, "Orvane Monitor|No detailed data file exists for this summary record.");
 }
 
 }  // namespace

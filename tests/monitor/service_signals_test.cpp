@@ -7,8 +7,10 @@
 
 #include <thread>
 
-#include "monitor/machine_role.h"
-#include "sampling/stop_event.h"
+#include "platform/activity_section.h"
+#include "platform/named_objects.h"
+#include "platform/stop_event.h"
+#include "sampling/machine_role.h"
 #include "support/registry_sandbox.h"
 
 namespace {

@@ -7,9 +7,9 @@
 
 #include "monitor/data_store.h"
 #include "monitor/old_settings.h"
-#include "monitor/registry.h"
-#include "monitor/registry_encoding.h"
 #include "monitor/summary_record.h"
+#include "platform/registry.h"
+#include "platform/registry_encoding.h"
 #include "support/registry_sandbox.h"
 
 namespace {

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "applet/control_utils.h"
-#include "applet/gui_driver.h"
 #include "applet/launch.h"
-#include "applet/resource.h"
 #include "logview/notepad.h"
 #include "monitor/data_store.h"
-#include "monitor/registry.h"
 #include "pages/history_page.h"
+#include "platform/registry.h"
+#include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
+#include "ui/control_utils.h"
+#include "ui/resource.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "applet/applet.h"
-#include "applet/basic_prop_page.h"
-#include "applet/gui_driver.h"
 #include "applet/launch.h"
-#include "applet/online_help.h"
-#include "applet/page_colors.h"
-#include "applet/page_contract.h"
-#include "applet/resource.h"
+#include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
+#include "ui/basic_prop_page.h"
+#include "ui/online_help.h"
+#include "ui/page_colors.h"
+#include "ui/page_contract.h"
+#include "ui/resource.h"
 
 namespace {
 

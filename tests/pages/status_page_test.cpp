@@ -10,18 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "applet/applet_resources.h"
-#include "applet/basic_prop_page.h"
-#include "applet/gui_driver.h"
 #include "applet/launch.h"
-#include "applet/online_help.h"
-#include "applet/page_contract.h"
-#include "applet/resource.h"
-#include "monitor/registry.h"
 #include "monitor/summary_record.h"
 #include "pages/status_page.h"
+#include "platform/registry.h"
 #include "sampling/system_clock.h"
+#include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
+#include "ui/applet_resources.h"
+#include "ui/basic_prop_page.h"
+#include "ui/online_help.h"
+#include "ui/page_contract.h"
+#include "ui/resource.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <tuple>
 
 #include "loopback_server.h"
+#include "platform/stop_event.h"
 #include "sampling/network.h"
-#include "sampling/stop_event.h"
 #include "sampling/system_clock.h"
 
 namespace {

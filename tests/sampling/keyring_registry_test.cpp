@@ -9,10 +9,10 @@
 
 #include <vector>
 
-#include "monitor/installed_product.h"
 #include "monitor/settings.h"
 #include "sampling/digest.h"
 #include "sampling/fake_domain.h"
+#include "sampling/installed_product.h"
 #include "sampling/keyring.h"
 #include "sampling/time_source.h"
 #include "support/registry_sandbox.h"

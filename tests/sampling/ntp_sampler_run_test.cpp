@@ -18,11 +18,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/stop_event.h"
 #include "sampling/fake_domain.h"
 #include "sampling/keyring.h"
 #include "sampling/network.h"
 #include "sampling/ntp_time.h"
-#include "sampling/stop_event.h"
 #include "sampling/time_sampler.h"
 #include "support/registry_sandbox.h"
 

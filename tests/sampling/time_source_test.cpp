@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "sampling/describe_error.h"
+#include "platform/describe_error.h"
 #include "sampling/fake_domain.h"
 #include "sampling/keyring.h"
 #include "sampling/time_source_round_trip.h"

@@ -1,9 +1,0 @@
-#include "monitor/installed_product.h"
-
-#include "monitor/registry.h"
-
-std::string GetInstalledProductKey() {
-  if (RegistryKeyExists(kClientServiceKey)) return "\\\\Software\\Tallowin\\Orvane Client";
-  if (RegistryKeyExists(kServerServiceKey)) return "\\\\Software\\Tallowin\\Orvane Server";
-  return std::string();
-}

@@ -1,0 +1,34 @@
+#include "ui/control_utils.h"
+
+#include <vector>
+
+std::string GetItemString(HWND window, int id) {
+  LRESULT length = SendDlgItemMessageA(window, id, WM_GETTEXTLENGTH, 0, 0);
+  if (length < 0) length = 0;
+  std::vector<char> text(static_cast<size_t>(length) + 64, '\0');
+  GetDlgItemTextA(window, id, text.data(), static_cast<int>(text.size()));
+  return text.data();
+}
+
+int SelectComboByData(HWND window, int id, LPARAM data) {
+  LRESULT count = SendDlgItemMessageA(window, id, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    if (SendDlgItemMessageA(window, id, CB_GETITEMDATA, i, 0) != data) continue;
+    SendDlgItemMessageA(window, id, CB_SETCURSEL, i, 0);
+    return static_cast<int>(i);
+  }
+  return -1;
+}
+
+LPARAM GetComboSelData(HWND window, int id) {
+  LRESULT selection = SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0);
+  return SendDlgItemMessageA(window, id, CB_GETITEMDATA, selection, 0);
+}
+
+bool IsItemBlank(HWND window, int id) {
+  char text[32] = "";
+  GetDlgItemTextA(window, id, text, sizeof text);
+  for (const char* c = text; *c; ++c)
+    if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n') return false;
+  return true;
+}

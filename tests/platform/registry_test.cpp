@@ -1,0 +1,146 @@
+// The registry primitives against the real (Wine) registry, HKLM mapped onto a private key.
+#include "platform/registry.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/registry_encoding.h"
+#include "support/registry_sandbox.h"
+
+namespace {
+
+const char kSub[] = "Cases";
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  std::string Path() const { return BuildSettingsKeyPath(kSub); }
+  void Raw(const char* name, DWORD type, const std::string& data) {
+    SetRawValue(Path().c_str(), name, type, data.data(), static_cast<DWORD>(data.size()));
+  }
+  CRegistrySandbox sandbox_;
+};
+
+TEST_F(RegistryTest, BoolCases) {
+  const struct {
+    DWORD type;
+    std::string data;
+    bool fallback;
+    bool expected;
+  } cases[] = {
+      {REG_SZ, std::string("True", 5), false, true},
+      {REG_SZ, std::string("False", 6), true, false},
+      {REG_SZ, std::string("yes", 4), false, true},
+      {REG_SZ, std::string("no", 3), true, false},
+      {REG_SZ, std::string("7", 2), false, true},
+      {REG_SZ, std::string("?", 2), true, false},
+      {REG_DWORD, std::string("\x01\0\0\0", 4), true, false},  // first byte 0x01 is no letter or digit
+      {REG_BINARY, std::string(16, 'T'), false, true},
+      {REG_BINARY, std::string(16, 'F'), true, false},
+      {REG_BINARY, std::string(17, 'F'), false, true},  // longer than 16 bytes reads as true
+      {REG_SZ, std::string(), true, false},              // empty value: no first byte
+  };
+  for (const auto& c : cases) {
+    Raw("Flag", c.type, c.data);
+    EXPECT_EQ(ReadRegistryBool(kSub, "Flag", c.fallback), c.expected) << c.data << " type " << c.type;
+  }
+  for (const char* letters : {"Ff", "Nn", "Tt", "Yy", "0123456789"}) {
+    for (const char* p = letters; *p; ++p) {
+      Raw("Flag", REG_SZ, std::string(1, *p) + "xyz");
+      bool expected = !(*p == 'F' || *p == 'f' || *p == 'N' || *p == 'n' || *p == '0');
+      EXPECT_EQ(ReadRegistryBool(kSub, "Flag", !expected), expected) << *p;
+    }
+  }
+  EXPECT_TRUE(ReadRegistryBool(kSub, "Missing", true));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(ReadRegistryBool("NoSuchKey", "Flag", false));
+}
+
+TEST_F(RegistryTest, DwordCases) {
+  Raw("N", REG_DWORD, std::string("\x2A\0\0\0", 4));
+  EXPECT_EQ(ReadRegistryDword(kSub, "N", 7), 42u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  Raw("N", REG_BINARY, std::string("\x01\x02\x03\x04", 4));  // no type check
+  EXPECT_EQ(ReadRegistryDword(kSub, "N", 7), 0x04030201u);
+  Raw("N", REG_QWORD, std::string(8, '\x01'));  // longer than 4 bytes: default
+  EXPECT_EQ(ReadRegistryDword(kSub, "N", 7), 7u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MORE_DATA));
+  EXPECT_EQ(ReadRegistryDword(kSub, "Missing", 9), 9u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(ReadRegistryDword("NoSuchKey", "N", 5), 5u);
+}
+
+TEST_F(RegistryTest, StringCases) {
+  Raw("S", REG_SZ, std::string("hello", 6));
+  EXPECT_EQ(ReadRegistryString(kSub, "S", "d"), "hello");
+  Raw("S", REG_BINARY, "raw");  // any type, no terminator stored
+  EXPECT_EQ(ReadRegistryString(kSub, "S", "d"), "raw");
+  Raw("S", REG_SZ, std::string("", 1));
+  EXPECT_EQ(ReadRegistryString(kSub, "S", "d"), "");
+  Raw("S", REG_SZ, std::string(299, 'x') + '\0');
+  EXPECT_EQ(ReadRegistryString(kSub, "S", "d", 260), "d");  // oversized: default
+  EXPECT_EQ(ReadRegistryString(kSub, "S", "d", 300), std::string(299, 'x'));
+  EXPECT_EQ(ReadRegistryString(kSub, "Missing", "d"), "d");
+}
+
+TEST_F(RegistryTest, ListCases) {
+  std::vector<std::string> items{"stale"};
+  Raw("L", REG_MULTI_SZ, std::string(" a\0\0b\0\0", 7));
+  EXPECT_TRUE(ReadRegistryList(kSub, "L", &items));
+  EXPECT_EQ(items, (std::vector<std::string>{"a", "b"}));
+  Raw("L", REG_MULTI_SZ, std::string("a\0b", 3));  // without its final terminator
+  EXPECT_TRUE(ReadRegistryList(kSub, "L", &items));
+  EXPECT_EQ(items, (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(ReadRegistryList(kSub, "Missing", &items));
+  EXPECT_TRUE(items.empty());
+
+  WriteRegistryList(kSub, "W", {" x", "", "y"});
+  DWORD type = 0;
+  std::string data;
+  ASSERT_TRUE(GetRawValue(Path().c_str(), "W", &type, &data));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+  EXPECT_EQ(data, std::string("x\0y\0\0", 5));
+  WriteRegistryList(kSub, "W", {});
+  ASSERT_TRUE(GetRawValue(Path().c_str(), "W", &type, &data));
+  EXPECT_EQ(data, std::string("\0\0", 2));
+}
+
+TEST_F(RegistryTest, FlagCases) {
+  const struct {
+    DWORD type;
+    std::string data;
+    bool expected;
+  } cases[] = {
+      {REG_DWORD, std::string("\x01\0\0\0", 4), true},  {REG_DWORD, std::string("\0\0\0\0", 4), false},
+      {REG_DWORD, std::string("0\0\0\0", 4), false},     {REG_DWORD, std::string("n\0\0\0", 4), false},
+      {REG_SZ, std::string("True", 5), true},            {REG_SZ, std::string("False", 6), false},
+      {REG_SZ, std::string("yes", 4), true},             {REG_SZ, std::string("1", 2), true},
+      {REG_SZ, std::string("T", 2), true},               {REG_SZ, std::string("F", 2), false},
+      {REG_SZ, std::string("Nope", 5), false},
+  };
+  for (const auto& c : cases) {
+    Raw("Service Installed", c.type, c.data);
+    EXPECT_EQ(ReadRegistryFlag(kSub, "Service Installed", !c.expected), c.expected) << c.data;
+  }
+  EXPECT_TRUE(ReadRegistryFlag(kSub, "Missing", true));
+  EXPECT_FALSE(ReadRegistryFlag(kSub, "Missing", false));
+}
+
+TEST_F(RegistryTest, WritersAndDeletion) {
+  WriteRegistryBool(kSub, "B", true);
+  DWORD type = 0;
+  std::string data;
+  ASSERT_TRUE(GetRawValue(Path().c_str(), "B", &type, &data));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(data, std::string("True", 5));
+  WriteRegistryBool(kSub, "B", false);
+  ASSERT_TRUE(GetRawValue(Path().c_str(), "B", &type, &data));
+  EXPECT_EQ(data, std::string("False", 6));
+  WriteRegistryString(kSub, "S", "");
+  ASSERT_TRUE(GetRawValue(Path().c_str(), "S", &type, &data));
+  EXPECT_EQ(data, std::string(1, '\0'));
+  EXPECT_TRUE(WriteRegistryValue(kSub, "S", REG_BINARY, nullptr, 0));  // no data deletes
+  EXPECT_FALSE(RegistryValueExists(kSub, "S"));
+  EXPECT_FALSE(DeleteRegistryValue("Absent", "S"));
+  EXPECT_FALSE(KeyExists(BuildSettingsKeyPath("Absent").c_str()));  // deleting never creates keys
+}
+
+}  // namespace
