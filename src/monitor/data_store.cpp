@@ -13,7 +13,7 @@ namespace {
 const uint64_t kUnixEpochIn100ns = 116444736000000000ull;
 
 // Reads a whole summary file: true only when it holds exactly 328 bytes.
-bool ReadSummaryFile(const std::string& path, SummaryBytes* bytes) {
+bool ReadWholeSummary(const std::string& path, SummaryBytes* bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -69,7 +69,7 @@ bool CMonitorStore::WriteSummary(SummaryRecord* record) const {
 
 bool CMonitorStore::ReadSummary(uint32_t time, SummaryRecord* record) const {
   SummaryBytes bytes;
-  if (!ReadSummaryFile(SummaryPath(time), &bytes)) return false;
+  if (!ReadWholeSummary(SummaryPath(time), &bytes)) return false;
   SummaryRecord read = DecodeSummary(bytes.data());
   if (read.time <= kEarliestSummaryTime) return false;
   *record = read;
@@ -82,17 +82,34 @@ void CMonitorStore::DeleteDetail(uint32_t time) const { DeleteStoreFile(DetailPa
 
 size_t CMonitorStore::ListSummaries(uint32_t filter, std::vector<SummaryRecord>* records) const {
   records->clear();
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dataFolder_ + "*.bin").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  do {
-    if (SummaryTimeFromFileName(found.cFileName) == 0) continue;
-    SummaryBytes bytes;
-    if (!ReadSummaryFile(dataFolder_ + found.cFileName, &bytes)) continue;
-    SummaryRecord record = DecodeSummary(bytes.data());
-    if (KeepSummary(record, filter)) records->push_back(record);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  for (const SummaryFile& file : ScanSummaryFiles()) {
+    SummaryRecord record;
+    if (ReadSummaryFile(file.name, &record) && KeepSummary(record, filter)) records->push_back(record);
+  }
   SortSummaries(records);
   return records->size();
 }
+
+std::vector<SummaryFile> CMonitorStore::ScanSummaryFiles() const {
+  std::vector<SummaryFile> files;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dataFolder_ + "*.bin").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    uint32_t time = SummaryTimeFromFileName(found.cFileName);
+    if (time == 0 || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    files.push_back({found.cFileName, time, (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
+                     (uint64_t(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime});
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return files;
+}
+
+bool CMonitorStore::ReadSummaryFile(const std::string& name, SummaryRecord* record) const {
+  SummaryBytes bytes;
+  if (!ReadWholeSummary(dataFolder_ + name, &bytes)) return false;
+  *record = DecodeSummary(bytes.data());
+  return true;
+}
+
+void CMonitorStore::DeleteSummaryFile(const std::string& name) const { DeleteStoreFile(dataFolder_ + name); }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "monitor/summary_list.h"
 #include "monitor/summary_record.h"
 
 class CMonitorStore {
@@ -28,6 +29,12 @@ class CMonitorStore {
   void DeleteDetail(uint32_t time) const;
   // Replaces *records by the stored summaries that pass filter, oldest first; returns their number.
   size_t ListSummaries(uint32_t filter, std::vector<SummaryRecord>* records) const;
+  // The summary files of the folder (names that stand for a time), in no order, none of them read.
+  std::vector<SummaryFile> ScanSummaryFiles() const;
+  // Reads a found summary file by its name; false unless it holds exactly 328 bytes.
+  bool ReadSummaryFile(const std::string& name, SummaryRecord* record) const;
+  // Deletes a found summary file by its name, read-only or not; errors are ignored.
+  void DeleteSummaryFile(const std::string& name) const;
 
  private:
   std::string dataFolder_;

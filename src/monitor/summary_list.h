@@ -6,6 +6,17 @@
 
 #include "monitor/summary_record.h"
 
+// A summary file found in the data folder, before it is read: its name as found, the time the
+// name stands for, and what tells a changed file from an unchanged one.
+struct SummaryFile {
+  std::string name;
+  uint32_t time = 0;
+  uint64_t size = 0;
+  uint64_t writeTime = 0;  // 100-nanosecond units
+
+  bool operator==(const SummaryFile&) const = default;
+};
+
 // Listing filters.
 constexpr uint32_t kSummariesAlertsOnly = 0;
 constexpr uint32_t kSummariesWithoutOldFlag = 1;

@@ -1,7 +1,5 @@
 #include "pages/history_graph.h"
 
-#include "monitor/data_store.h"
-#include "monitor/summary_list.h"
 #include "platform/registry.h"
 #include "ui/control_utils.h"
 #include "ui/resource.h"
@@ -12,8 +10,8 @@ const char kGraphTypeValue[] = "Graph Type";
 
 }  // namespace
 
-CHistoryGraph::CHistoryGraph(std::string dataFolder, uint32_t totalLimit)
-    : dataFolder_(std::move(dataFolder)), totalLimit_(totalLimit) {}
+CHistoryGraph::CHistoryGraph(std::vector<SummaryRecord> records, uint32_t totalLimit)
+    : records_(std::move(records)), totalLimit_(totalLimit) {}
 
 INT_PTR CHistoryGraph::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg != WM_DRAWITEM || wParam != IDC_GRAPH_AREA) return 0;
@@ -51,14 +49,12 @@ void CHistoryGraph::FillScales() {
   SendDlgItemMessageA(window_, IDC_GRAPH_SCALE, CB_SETCURSEL, 0, 0);
 }
 
-// Takes the chosen type and scale, keeps the type, and rebuilds the series from the store.
+// Takes the chosen type and scale, keeps the type, and rebuilds the series from the records.
 void CHistoryGraph::Recompute() {
   auto chosen = static_cast<uint32_t>(SendDlgItemMessageA(window_, IDC_GRAPH_TYPE, CB_GETCURSEL, 0, 0));
   int type = ValidGraphType(chosen);
   WriteRegistryDword("", kGraphTypeValue, static_cast<uint32_t>(type));
-  std::vector<SummaryRecord> records;
-  CMonitorStore(dataFolder_).ListSummaries(kSummariesAll, &records);
-  data_ = BuildGraphData(type, records);
+  data_ = BuildGraphData(type, records_);
   scale_ = EffectiveScale(static_cast<uint32_t>(GetComboSelData(window_, IDC_GRAPH_SCALE)), data_);
   SetWindowTextA(window_, GraphTypeName(type));
   SetDlgItemTextA(window_, IDC_GRAPH_LEGEND, GraphLegendText(data_, scale_).c_str());

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
+#include <vector>
 
 #include "pages/history_graph_data.h"
 #include "pages/history_graph_painter.h"
@@ -13,8 +13,8 @@
 
 class CHistoryGraph : public CBasicDialog {
  public:
-  // A graph of the summaries in dataFolder, markers classed by totalLimit milliseconds.
-  CHistoryGraph(std::string dataFolder, uint32_t totalLimit);
+  // A graph of the stored summaries (all of them, oldest first), markers classed by totalLimit milliseconds.
+  CHistoryGraph(std::vector<SummaryRecord> records, uint32_t totalLimit);
 
   // Draws the chart into the owner-drawn area.
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -29,7 +29,7 @@ class CHistoryGraph : public CBasicDialog {
   void Recompute();
   void Draw(const DRAWITEMSTRUCT* item) const;
 
-  std::string dataFolder_;
+  std::vector<SummaryRecord> records_;
   uint32_t totalLimit_;
   std::unique_ptr<CGraphPainter> painter_;
   GraphData data_;

@@ -1,5 +1,6 @@
 #include "pages/history_page.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/registry_encoding.h"
 #include "sampling/system_clock.h"
 #include "ui/applet_resources.h"
+#include "ui/control_utils.h"
 #include "ui/dialog_fonts.h"
 #include "ui/msg_box.h"
 #include "ui/page_colors.h"
@@ -36,6 +38,8 @@ const int kAverageIds[5] = {IDC_HISTORY_AVG_MASTERS, IDC_HISTORY_AVG_SLAVES, IDC
 const int kWorstIds[4] = {IDC_HISTORY_WORST_MASTERS, IDC_HISTORY_WORST_SLAVES, IDC_HISTORY_WORST_INDIES,
                           IDC_HISTORY_WORST_CLIENTS};
 const char kNoSample[] = "No sample selected";
+// Posted by the listing thread when it has a batch for the page.
+const UINT kListingBatch = WM_APP + 0x48;
 
 CNotepad* AppletNotepad() {
   static CNotepad notepad;
@@ -57,6 +61,10 @@ SummaryRecord LastCheck() {
 }  // namespace
 
 INT_PTR CHistory::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kListingBatch) {
+    TakeBatch();
+    return 1;
+  }
   return PageCtlColor(this, msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
 }
 
@@ -64,6 +72,10 @@ INT_PTR CHistory::OnInitDialog(HWND, LPARAM) {
   CountPageOpened();
   alertsOnly_ = false;
   list_ = GetDlgItem(window_, IDC_HISTORY_LIST);
+  records_.Clear();
+  shown_.clear();
+  rescan_ = selectNewest_ = listingChanged_ = false;
+  loader_ = std::make_unique<CHistoryLoader>(window_, kListingBatch);
   CreateStateImages();
   SendDlgItemMessageA(window_, IDC_HISTORY_TIME, WM_SETFONT, reinterpret_cast<WPARAM>(BoldDialogFont()), FALSE);
   PrepareList();
@@ -83,7 +95,10 @@ void CHistory::CreateStateImages() {
   ListView_SetImageList(list_, stateImages_, LVSIL_STATE);
 }
 
+// The list asks the page for each item's text (wide, as dates come in the user's language) and state image.
 void CHistory::PrepareList() {
+  SendMessageA(list_, CCM_SETUNICODEFORMAT, TRUE, 0);
+  ListView_SetCallbackMask(list_, LVIS_STATEIMAGEMASK);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
   RECT client = {};
   GetClientRect(list_, &client);
@@ -96,61 +111,109 @@ void CHistory::PrepareList() {
 }
 
 INT_PTR CHistory::OnDestroy(WPARAM, LPARAM) {
+  loader_.reset();
   if (stateImages_) ImageList_Destroy(stateImages_);
   stateImages_ = nullptr;
   return 0;
 }
 
-void CHistory::RefreshList() {
-  std::vector<SummaryRecord> records;
-  Store().ListSummaries(alertsOnly_ ? kSummariesAlertsOnly : kSummariesAll, &records);
-  ListView_DeleteAllItems(list_);
-  for (size_t i = 0; i < records.size(); ++i) {
-    std::string text = FormatUnixTime(records[i].time);
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
-    item.iItem = static_cast<int>(i);
-    item.pszText = const_cast<char*>(text.c_str());
-    item.lParam = records[i].time;
-    item.state = StateImage(records[i].status);
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+// Lists the folder against the page's copy; a listing already running is followed by another.
+void CHistory::StartListing() {
+  selectNewest_ = true;
+  if (loader_->Busy()) {
+    rescan_ = true;
+    return;
   }
-  if (!records.empty()) {
-    int newest = static_cast<int>(records.size()) - 1;
-    ListView_EnsureVisible(list_, newest, FALSE);
-    ListView_SetItemState(list_, newest, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  loader_->Start(Settings().dataFolder, records_.Known());
+}
+
+// Brings what the listing found into the copy and the list; at its end selects the newest item.
+void CHistory::TakeBatch() {
+  HistoryBatch batch = loader_->Take();
+  for (const std::string& name : batch.drop) records_.Drop(name);
+  for (HistoryEntry& entry : batch.read)
+    if (!deleted_.count(entry.file.name)) records_.Put(std::move(entry));
+  bool changed = !batch.read.empty() || !batch.drop.empty();
+  if (changed) ShowRecords();
+  listingChanged_ = listingChanged_ || changed;
+  if (!batch.done) return;
+  deleted_.clear();
+  if (rescan_) {
+    rescan_ = false;
+    return StartListing();
   }
+  if (selectNewest_ && listingChanged_) SelectNewest();
+  selectNewest_ = listingChanged_ = false;
   UpdateButtons();
 }
 
+// Shows the copy's records that pass the filter, keeping the selected and focused files selected.
+void CHistory::ShowRecords() {
+  std::set<std::string> selected;
+  for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(list_, i, LVNI_SELECTED))
+    if (const HistoryEntry* entry = Entry(i)) selected.insert(entry->file.name);
+  const HistoryEntry* focusedEntry = Entry(ListView_GetNextItem(list_, -1, LVNI_FOCUSED));
+  std::string focused = focusedEntry ? focusedEntry->file.name : std::string();
+  shown_ = records_.Filtered(alertsOnly_ ? kSummariesAlertsOnly : kSummariesAll);
+  restoring_ = true;
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemCountEx(list_, static_cast<int>(shown_.size()), LVSICF_NOSCROLL);
+  for (size_t i = 0; i < shown_.size(); ++i) {
+    UINT state = (selected.count(shown_[i]->file.name) ? LVIS_SELECTED : 0) |
+                 (shown_[i]->file.name == focused ? LVIS_FOCUSED : 0);
+    if (state) ListView_SetItemState(list_, static_cast<int>(i), state, state);
+  }
+  restoring_ = false;
+  InvalidateRect(list_, nullptr, TRUE);
+  UpdateButtons();
+}
+
+void CHistory::SelectNewest() {
+  if (!shown_.empty()) SelectItem(static_cast<int>(shown_.size()) - 1);
+  UpdateButtons();
+}
+
+// Makes item the only selected one, focused and visible; its verdicts follow from the change.
+void CHistory::SelectItem(int item) {
+  restoring_ = true;
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  restoring_ = false;
+  ListView_EnsureVisible(list_, item, FALSE);
+  ListView_SetItemState(list_, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// The graphs plot the whole history, so they wait until the listing has ended.
 void CHistory::UpdateButtons() {
   bool selected = ListView_GetSelectedCount(list_) > 0;
   EnableWindow(GetDlgItem(window_, IDC_HISTORY_DETAILS), selected);
-  EnableWindow(GetDlgItem(window_, IDC_HISTORY_GRAPHS), ListView_GetItemCount(list_) > 1);
+  EnableWindow(GetDlgItem(window_, IDC_HISTORY_GRAPHS), shown_.size() > 1 && Listed());
   EnableWindow(GetDlgItem(window_, IDC_HISTORY_DELETE), selected);
 }
 
+// Deletes the files of the selected items, nothing else; the nearest item left becomes the selection.
 bool CHistory::DeleteSelected() {
-  if (ListView_GetSelectedCount(list_) == 0) return false;
+  std::vector<const HistoryEntry*> doomed;
+  for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(list_, i, LVNI_SELECTED))
+    if (const HistoryEntry* entry = Entry(i)) doomed.push_back(entry);
+  if (doomed.empty()) return false;
+  int first = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
   CMonitorStore store = Store();
-  for (int i = ListView_GetItemCount(list_) - 1; i >= 0 && ListView_GetSelectedCount(list_) > 0; --i) {
-    if (!(ListView_GetItemState(list_, i, LVIS_SELECTED) & LVIS_SELECTED)) continue;
-    uint32_t time = ItemTime(i);
-    ListView_DeleteItem(list_, i);
-    store.DeleteSummary(time);
-    store.DeleteDetail(time);
+  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+    std::string name = (*it)->file.name;
+    store.DeleteSummaryFile(name);
+    store.DeleteDetail((*it)->file.time);
+    if (loader_->Busy()) deleted_.insert(name);
+    records_.Drop(name);
   }
-  int focused = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
-  if (focused >= 0)
-    ListView_SetItemState(list_, focused, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ShowRecords();
+  if (!shown_.empty()) SelectItem(std::min(first, static_cast<int>(shown_.size()) - 1));
   if (ListView_GetSelectedCount(list_) == 0) ShowVerdicts(SummaryRecord());
   return true;
 }
 
 void CHistory::ShowVerdicts(const SummaryRecord& record) {
   if (record.time == 0) return ShowNoRecord();
-  SetDlgItemTextA(window_, IDC_HISTORY_TIME, FormatUnixTime(record.time).c_str());
+  SetUtf8Text(GetDlgItem(window_, IDC_HISTORY_TIME), FormatUnixTime(record.time));
   CheckVerdict verdicts[3] = {MasterSlaveVerdict(record), SingleMachineVerdict(record),
                               TotalVarianceVerdict(record)};
   for (int i = 0; i < 3; ++i) {
@@ -177,22 +240,34 @@ void CHistory::ShowNoRecord() {
 }
 
 void CHistory::ShowDetail(int item) {
-  ShowCheckDetail(Store(), ItemTime(item), notepad_ ? notepad_ : AppletNotepad());
+  if (const HistoryEntry* entry = Entry(item))
+    ShowCheckDetail(Store(), entry->file.time, notepad_ ? notepad_ : AppletNotepad());
 }
 
 void CHistory::OpenGraphs() {
-  CHistoryGraph graph(Settings().dataFolder, Settings().totalLimit);
+  CHistoryGraph graph(records_.AllRecords(), Settings().totalLimit);
   graph.RunModal(AppletModule(), IDD_GRAPH, window_);
 }
 
 CMonitorStore CHistory::Store() const { return CMonitorStore(Settings().dataFolder); }
 
-uint32_t CHistory::ItemTime(int item) const {
-  LVITEMA read = {};
-  read.mask = LVIF_PARAM;
-  read.iItem = item;
-  SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&read));
-  return static_cast<uint32_t>(read.lParam);
+const HistoryEntry* CHistory::Entry(int item) const {
+  return item >= 0 && static_cast<size_t>(item) < shown_.size() ? shown_[static_cast<size_t>(item)] : nullptr;
+}
+
+void CHistory::GetItemDisplay(NMLVDISPINFOW* display) const {
+  const HistoryEntry* entry = Entry(display->item.iItem);
+  if (!entry) return;
+  if ((display->item.mask & LVIF_TEXT) && display->item.pszText && display->item.cchTextMax > 0) {
+    std::wstring text = Utf8ToWide(FormatUnixTime(entry->file.time));
+    size_t length = std::min(text.size(), static_cast<size_t>(display->item.cchTextMax) - 1);
+    std::copy_n(text.c_str(), length, display->item.pszText);
+    display->item.pszText[length] = L'\0';
+  }
+  if (display->item.mask & LVIF_STATE) {
+    display->item.state = (display->item.state & ~LVIS_STATEIMAGEMASK) | StateImage(entry->record.status);
+    display->item.stateMask |= LVIS_STATEIMAGEMASK;
+  }
 }
 
 void CHistory::FocusList() { SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list_), TRUE); }
@@ -217,17 +292,22 @@ INT_PTR CHistory::OnCommand(UINT id, UINT notifyCode, HWND) {
       break;
     case IDC_HISTORY_ALERTS_ONLY:
       alertsOnly_ = IsDlgButtonChecked(window_, IDC_HISTORY_ALERTS_ONLY) == BST_CHECKED;
-      RefreshList();
+      ShowRecords();
+      SelectNewest();
       break;
   }
   return 1;
 }
 
+// A newly selected item shows the verdicts of its file as it is now; a file that vanished or holds
+// no valid time shows none.
 void CHistory::OnItemChanged(const NMLISTVIEW* change) {
-  if (change->iItem < 0 || !(change->uChanged & LVIF_STATE)) return;
+  const HistoryEntry* entry = Entry(change->iItem);
+  if (restoring_ || !entry || !(change->uChanged & LVIF_STATE)) return;
   if (change->uNewState & LVIS_SELECTED) {
     SummaryRecord scratch;
-    Store().ReadSummary(static_cast<uint32_t>(change->lParam), &scratch);
+    if (!Store().ReadSummaryFile(entry->file.name, &scratch) || scratch.time <= kEarliestSummaryTime)
+      scratch = SummaryRecord();
     ShowVerdicts(scratch);
   }
   UpdateButtons();
@@ -236,6 +316,9 @@ void CHistory::OnItemChanged(const NMLISTVIEW* change) {
 INT_PTR CHistory::OnNotify(UINT_PTR controlId, NMHDR* header) {
   if (controlId != IDC_HISTORY_LIST) return 0;
   switch (header->code) {
+    case LVN_GETDISPINFOW:
+      GetItemDisplay(reinterpret_cast<NMLVDISPINFOW*>(header));
+      break;
     case LVN_KEYDOWN:
       if (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_DELETE) {
         DeleteSelected();
@@ -261,10 +344,11 @@ INT_PTR CHistory::OnPageNotify(HWND, HWND, UINT code, int, PSHNOTIFY* notify) {
   if (code == PSN_SETACTIVE) {
     current_ = LastCheck();
     ShowVerdicts(current_);
-    SetDlgItemTextA(window_, IDC_HISTORY_TIME,
-                    current_.time ? FormatUnixTime(current_.time).c_str() : "History unavailable");
+    if (!current_.time) SetDlgItemTextA(window_, IDC_HISTORY_TIME, "History unavailable");
     CheckDlgButton(window_, IDC_HISTORY_ALERTS_ONLY, alertsOnly_ ? BST_CHECKED : BST_UNCHECKED);
-    RefreshList();
+    ShowRecords();
+    SelectNewest();
+    StartListing();
     return 1;
   }
   if (code == PSN_KILLACTIVE) return 1;

@@ -11,6 +11,7 @@
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
 #include "ui/applet_resources.h"
+#include "ui/control_utils.h"
 #include "ui/dialog_fonts.h"
 #include "ui/msg_box.h"
 #include "ui/online_help.h"
@@ -41,14 +42,6 @@ bool IsAlertRinging() {
 SummaryRecord ReadCheckResults(const char* name) {
   std::string value;
   return ReadRegistryBinary("", name, &value) ? SummaryFromValue(value) : SummaryRecord{};
-}
-
-// Times come in UTF-8 in the user's language; the control gets them as wide text.
-void SetUtf8Text(HWND control, const std::string& text) {
-  int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(length > 0 ? length : 1, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
-  SetWindowTextW(control, wide.c_str());
 }
 
 void SetNotifyStyle(HWND control, bool on) {

@@ -25,6 +25,15 @@ LPARAM GetComboSelData(HWND window, int id) {
   return SendDlgItemMessageA(window, id, CB_GETITEMDATA, selection, 0);
 }
 
+std::wstring Utf8ToWide(const std::string& text) {
+  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
+  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+void SetUtf8Text(HWND control, const std::string& text) { SetWindowTextW(control, Utf8ToWide(text).c_str()); }
+
 bool IsItemBlank(HWND window, int id) {
   char text[32] = "";
   GetDlgItemTextA(window, id, text, sizeof text);

@@ -10,5 +10,9 @@ std::string GetItemString(HWND window, int id);
 int SelectComboByData(HWND window, int id, LPARAM data);
 // The item data of the combo box's selection.
 LPARAM GetComboSelData(HWND window, int id);
+// UTF-8 text (dates in the user's language) as wide text.
+std::wstring Utf8ToWide(const std::string& text);
+// Sets a control's text from UTF-8, as wide text.
+void SetUtf8Text(HWND control, const std::string& text);
 // Whether the control's text (its first 31 characters) is only spaces, tabs, CR and LF.
 bool IsItemBlank(HWND window, int id);

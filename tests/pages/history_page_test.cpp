@@ -14,6 +14,7 @@
 #include "platform/registry.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
+#include "sampling/system_clock.h"
 #include "support/temp_folder.h"
 #include "ui/control_utils.h"
 #include "ui/resource.h"
@@ -30,6 +31,9 @@ BOOL RecordLaunch(SHELLEXECUTEINFOA* info) {
   g_launched.push_back(info->lpParameters);
   return TRUE;
 }
+
+// Whether the page's listing of the data folder has ended.
+bool Listed(HWND page) { return static_cast<CHistory*>(AttachedDialog(page))->Listed(); }
 
 class HistoryPageTest : public ::testing::Test {
  protected:
@@ -53,15 +57,15 @@ class HistoryPageTest : public ::testing::Test {
     if (detail) WriteText(CMonitorStore(folder).DetailPath(record.time), "detail");
     return record;
   }
-  static void WriteText(const std::string& path, const char* text) {
+  static void WriteText(const std::string& path, const std::string& text) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
-    WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(file);
   }
 
-  // Runs the sheet on the History page; steps see the page window.
-  void Run(std::vector<std::function<bool(HWND page)>> steps) {
+  // Runs the sheet on the History page; the steps begin once its listing has ended unless told otherwise.
+  void Run(std::vector<std::function<bool(HWND page)>> steps, bool waitForListing = true) {
     std::vector<CStepDriver::Step> driven;
     driven.push_back([this] {
       sheet = FindThreadDialog(nullptr);
@@ -71,6 +75,7 @@ class HistoryPageTest : public ::testing::Test {
       static_cast<CHistory*>(AttachedDialog(page))->SetNotepad(&notepad);
       return true;
     });
+    if (waitForListing) driven.push_back([this] { return Listed(page); });
     for (auto& step : steps) driven.push_back([this, step] { return step(page); });
     driven.push_back([this] {
       PropSheet_PressButton(sheet, PSBTN_CANCEL);
@@ -90,6 +95,11 @@ class HistoryPageTest : public ::testing::Test {
 };
 
 HWND List(HWND page) { return GetDlgItem(page, IDC_HISTORY_LIST); }
+std::string ItemText(HWND page, int item) {
+  char text[128] = "";
+  ListView_GetItemText(List(page), item, 0, text, sizeof text);
+  return text;
+}
 std::string Text(HWND page, int id) { return WindowText(GetDlgItem(page, id)); }
 bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)); }
 
@@ -146,11 +156,11 @@ TEST_F(HistoryPageTest, ListsRecordsOldestFirstAndShowsTheNewest) {
     const UINT images[3] = {4, 1, 2};  // status 3, 0, 1 plus one
     for (int i = 0; i < 3; ++i) {
       LVITEMA item = {};
-      item.mask = LVIF_PARAM | LVIF_STATE;
+      item.mask = LVIF_STATE;
       item.iItem = i;
       item.stateMask = LVIS_STATEIMAGEMASK;
       SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      EXPECT_EQ(item.lParam, LPARAM(kFirstTime + i));
+      EXPECT_EQ(ItemText(page, i), FormatUnixTime(kFirstTime + i));
       EXPECT_EQ(item.state >> 12, images[i]) << i;
     }
     EXPECT_EQ(Selected(page), std::vector<int>{2});
@@ -168,17 +178,105 @@ TEST_F(HistoryPageTest, ListsRecordsOldestFirstAndShowsTheNewest) {
   }});
 }
 
-TEST_F(HistoryPageTest, GarbageFilesAndValuesShowNoRecord) {
-  WriteText(folder + std::to_string(kFirstTime) + ".bin", std::string(kSummarySize, '\xFF').c_str());
+TEST_F(HistoryPageTest, GarbageFilesAndValuesShowWhatTheFileHolds) {
+  WriteText(folder + std::to_string(kFirstTime) + ".bin", std::string(kSummarySize, '\xFF'));
   SetStringValue(kParameters, "Check Results", "not a summary");
   Run({[](HWND page) {
     HWND list = List(page);
     EXPECT_EQ(ListView_GetItemCount(list), 1);
     EXPECT_EQ(ListView_GetItemState(list, 0, LVIS_STATEIMAGEMASK) >> 12, 1u);
-    EXPECT_EQ(Text(page, IDC_HISTORY_TIME), "No sample selected");
-    EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_TOTAL), "No sample selected");
+    EXPECT_EQ(ItemText(page, 0), FormatUnixTime(kFirstTime));  // the item stands for its file
+    EXPECT_EQ(Text(page, IDC_HISTORY_TIME), FormatUnixTime(0xFFFFFFFFu));
+    EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_TOTAL), "Total system variance is within 4294967295 ms     ");
     return true;
   }});
+}
+
+TEST_F(HistoryPageTest, DeletingADamagedRecordRemovesItsOwnFileOnly) {
+  // A copied file whose record names another stored check's time.
+  SummaryRecord other = Store(0xFFFFFFFFu - kFirstTime, 3, true);
+  CMonitorStore store(folder);
+  SummaryBytes bytes = EncodeSummary(other);
+  WriteText(store.SummaryPath(kFirstTime), std::string(bytes.begin(), bytes.end()));
+  WriteText(store.DetailPath(kFirstTime), "copy detail");
+  Run({[](HWND page) {
+    EXPECT_EQ(ListView_GetItemCount(List(page)), 2);
+    Select(page, {0});
+    SendMessageA(List(page), WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(ListView_GetItemCount(List(page)), 1);
+    EXPECT_EQ(ItemText(page, 0), FormatUnixTime(0xFFFFFFFFu));
+    return true;
+  }});
+  EXPECT_FALSE(FileExists(store.SummaryPath(kFirstTime)));
+  EXPECT_FALSE(FileExists(store.DetailPath(kFirstTime)));
+  EXPECT_TRUE(FileExists(store.SummaryPath(0xFFFFFFFFu)));
+  EXPECT_TRUE(FileExists(store.DetailPath(0xFFFFFFFFu)));
+}
+
+// The page lists the folder again on every return, reading only the files that changed.
+TEST_F(HistoryPageTest, ReturningListsWhatChangedInTheFolder) {
+  Store(0, 3);
+  Store(1, 3);
+  Store(2, 3);
+  CMonitorStore store(folder);
+  Run({[&](HWND page) {
+         EXPECT_EQ(ListView_GetItemCount(List(page)), 3);
+         PropSheet_SetCurSel(GetParent(page), nullptr, 0);
+         // Meanwhile the service writes a check, retention removes the oldest, and a record is
+         // rewritten in place without its size or write time changing.
+         FILETIME written = {};
+         HANDLE file = CreateFileA(store.SummaryPath(kFirstTime + 1).c_str(), FILE_READ_ATTRIBUTES, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+         GetFileTime(file, nullptr, nullptr, &written);
+         CloseHandle(file);
+         Store(1, 1);
+         file = CreateFileA(store.SummaryPath(kFirstTime + 1).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+         SetFileTime(file, nullptr, nullptr, &written);
+         CloseHandle(file);
+         Store(3, 1);
+         store.DeleteSummary(kFirstTime);
+         PropSheet_SetCurSel(GetParent(page), nullptr, 1);
+         return true;
+       },
+       [](HWND page) { return Listed(page); },
+       [](HWND page) {
+         HWND list = List(page);
+         EXPECT_EQ(ListView_GetItemCount(list), 3);
+         EXPECT_EQ(ItemText(page, 0), FormatUnixTime(kFirstTime + 1));
+         EXPECT_EQ(ItemText(page, 2), FormatUnixTime(kFirstTime + 3));
+         EXPECT_EQ(ListView_GetItemState(list, 0, LVIS_STATEIMAGEMASK) >> 12, 4u);  // not read again
+         EXPECT_EQ(ListView_GetItemState(list, 2, LVIS_STATEIMAGEMASK) >> 12, 2u);
+         EXPECT_EQ(Selected(page), std::vector<int>{2});
+         return true;
+       }});
+}
+
+// A long listing runs beside the sheet: the user may leave the page and come back meanwhile.
+TEST_F(HistoryPageTest, SwitchingTabsWhileALongListingRuns) {
+  static constexpr int kRecords = 1500;
+  for (int i = 0; i < kRecords; ++i) Store(static_cast<uint32_t>(i), i % 2 ? 1 : 3);
+  bool busyAtFirst = false;
+  Run({[&](HWND page) {
+         busyAtFirst = !Listed(page);
+         for (int turn = 0; turn < 3; ++turn) {
+           PropSheet_SetCurSel(GetParent(page), nullptr, 2 + turn % 2);
+           PropSheet_SetCurSel(GetParent(page), nullptr, 1);
+         }
+         return true;
+       },
+       [](HWND page) { return Listed(page); },
+       [](HWND page) {
+         EXPECT_EQ(ListView_GetItemCount(List(page)), kRecords);
+         EXPECT_EQ(Selected(page), std::vector<int>{kRecords - 1});
+         EXPECT_EQ(ItemText(page, kRecords - 1), FormatUnixTime(kFirstTime + kRecords - 1));
+         EXPECT_TRUE(Enabled(page, IDC_HISTORY_GRAPHS));
+         SendMessageA(GetDlgItem(page, IDC_HISTORY_ALERTS_ONLY), BM_CLICK, 0, 0);
+         EXPECT_EQ(ListView_GetItemCount(List(page)), kRecords / 2);
+         return true;
+       }},
+      false);
+  EXPECT_TRUE(busyAtFirst);
 }
 
 TEST_F(HistoryPageTest, GraphsNeedTwoRecords) {
