@@ -58,14 +58,30 @@ function(ovmon_module name)
   endif()
 endfunction()
 
-# ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RC rcfile] [LIBS ...]): a GoogleTest program
+# The module's resources: ovmon.rc and what it includes (dialog templates, icons, the manifest),
+# so that a program holding them is rebuilt when any of them changes (windres writes no depfile).
+set(OVMON_RESOURCES ${CMAKE_SOURCE_DIR}/src/ui/res/ovmon.rc)
+file(GLOB OVMON_RESOURCE_PARTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/ui/res/* ${CMAKE_SOURCE_DIR}/src/ui/resource.h)
+list(REMOVE_ITEM OVMON_RESOURCE_PARTS ${OVMON_RESOURCES})
+
+# ovmon_add_resources(target): compiles the module's resources into target.
+function(ovmon_add_resources target)
+  target_sources(${target} PRIVATE ${OVMON_RESOURCES})
+  set_source_files_properties(${OVMON_RESOURCES} TARGET_DIRECTORY ${target}
+    PROPERTIES OBJECT_DEPENDS "${OVMON_RESOURCE_PARTS}")
+endfunction()
+
+# ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RESOURCES] [LIBS ...]): a GoogleTest program
 # linked with the module its folder tests (tests/<module>); portable tests run in both trees.
 function(ovmon_test)
-  cmake_parse_arguments(ARG "WIN32_ONLY" "NAME" "SOURCES;LIBS;RC" ${ARGN})
+  cmake_parse_arguments(ARG "WIN32_ONLY;RESOURCES" "NAME" "SOURCES;LIBS" ${ARGN})
   if(ARG_WIN32_ONLY AND NOT WIN32)
     return()
   endif()
-  add_executable(${ARG_NAME} ${ARG_SOURCES} ${ARG_RC})
+  add_executable(${ARG_NAME} ${ARG_SOURCES})
+  if(ARG_RESOURCES)
+    ovmon_add_resources(${ARG_NAME})
+  endif()
   target_compile_options(${ARG_NAME} PRIVATE ${OVMON_WARNINGS})
   target_include_directories(${ARG_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   get_filename_component(module ${CMAKE_CURRENT_SOURCE_DIR} NAME)
