@@ -1,13 +1,27 @@
 # Loopback test servers started by scripts/test and stopped by the process ids it started:
-# chronyd (NTP with one MD5 and one SHA1 key) and an SMTP server (STARTTLS, implicit TLS, AUTH).
-# The server's certificate names "localhost" only, so 127.0.0.1 is a wrong host name for it.
-# The tests find them through the OVMON_* variables exported here.
-PEER_PACKAGES="chrony python3-aiosmtpd openssl iproute2"
+# chronyd (NTP with one MD5 and one SHA1 key), an SMTP server (STARTTLS, implicit TLS, AUTH),
+# the OV2 test server (tools/ov2_server.py: OV2 over UDP, TCP and HTTP, serving this clock
+# moved by OVMON_OV2_OFFSET_MS and signing with the OVMON_OV2_KEYS) and nginx in front of its
+# HTTP server. The SMTP server's certificate names "localhost" only, so 127.0.0.1 is a wrong
+# host name for it. The tests find them through the OVMON_* variables exported here.
+PEER_PACKAGES="chrony python3-aiosmtpd openssl iproute2 nginx-light"
 
 export OVMON_NTP_PORT=${OVMON_NTP_PORT:-11123}
 export OVMON_SMTP_PORT=${OVMON_SMTP_PORT:-10587} OVMON_SMTPS_PORT=${OVMON_SMTPS_PORT:-10465}
 export OVMON_SMTP_PLAIN_PORT=${OVMON_SMTP_PLAIN_PORT:-10525}
 export OVMON_NTP_MD5_KEY="1 MD5 testMD5key" OVMON_NTP_SHA1_KEY="2 SHA1 HEX:00112233445566778899AABBCCDDEEFF01234567"
+# The OV2 server's base ports: the base is a well-behaved server, base + n the n-th behaviour
+# of tools/ov2_server.py (12 on UDP and TCP, 18 on HTTP). nginx: 302 to the good HTTP server
+# on OVMON_NGINX_PORT, 301 on the next port, a proxy to it on the one after.
+export OVMON_OV2_UDP_PORT=${OVMON_OV2_UDP_PORT:-10910} OVMON_OV2_TCP_PORT=${OVMON_OV2_TCP_PORT:-10910}
+export OVMON_OV2_HTTP_PORT=${OVMON_OV2_HTTP_PORT:-10950} OVMON_NGINX_PORT=${OVMON_NGINX_PORT:-10990}
+export OVMON_OV2_OFFSET_MS=${OVMON_OV2_OFFSET_MS:-2500}
+# Key number and text pairs in the keyring's forms: MD5 text, SHA1, SHA256 and SHA512 digits.
+export OVMON_OV2_KEYS="1:testMD5key 2:00112233445566778899AABBCCDDEEFF01234567
+  3:000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F
+  4:$(printf '%02X' $(seq 64 127))"
+# The machine password the tests' stand-in domain makes its digests with.
+OV2_DOMAIN_PASSWORD=current
 
 wait_port() {  # protocol port
   local tries=500
@@ -21,6 +35,16 @@ wait_gone() {
   local tries=500
   while [ -e "/proc/$1" ] && [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" != Z ]; do
     tries=$((tries - 1)); [ $tries -gt 0 ] || return 1; sleep 0.01
+  done
+}
+
+# Waits until a server's log begins a line with READY.
+wait_ready() {  # name log
+  local tries=500
+  until grep -q '^READY' "$2" 2>/dev/null; do
+    tries=$((tries - 1))
+    [ $tries -gt 0 ] || { echo "$1 did not start" >&2; cat "$2" >&2; return 1; }
+    sleep 0.02
   done
 }
 
@@ -56,18 +80,49 @@ CONF
     --key "$OVMON_PEERS/certs/localhost.key" --maildir "$OVMON_PEERS/smtp/mail" \
     --starttls-port "$OVMON_SMTP_PORT" --smtps-port "$OVMON_SMTPS_PORT" --plain-port "$OVMON_SMTP_PLAIN_PORT" \
     --pidfile "$OVMON_PEERS/smtp/smtpd.pid" > "$OVMON_PEERS/smtp/smtpd.log" 2>&1 &
+  start_ov2_server
   wait_port u "$OVMON_NTP_PORT"
-  local tries=500
-  until grep -q '^READY' "$OVMON_PEERS/smtp/smtpd.log" 2>/dev/null; do
-    tries=$((tries - 1))
-    [ $tries -gt 0 ] || { echo "SMTP server did not start" >&2; cat "$OVMON_PEERS/smtp/smtpd.log" >&2; return 1; }
-    sleep 0.02
-  done
-  echo "=== test servers: ntp $(cat "$OVMON_PEERS/ntp/chronyd.pid"), smtp $(cat "$OVMON_PEERS/smtp/smtpd.pid")"
+  wait_port t "$((OVMON_NGINX_PORT + 2))"
+  wait_ready "SMTP server" "$OVMON_PEERS/smtp/smtpd.log"
+  wait_ready "OV2 server" "$OVMON_PEERS/ov2/ov2_server.log"
+  echo "=== test servers: ntp $(cat "$OVMON_PEERS/ntp/chronyd.pid"), smtp $(cat "$OVMON_PEERS/smtp/smtpd.pid")," \
+    "ov2 $(cat "$OVMON_PEERS/ov2/ov2_server.pid"), nginx $(cat "$OVMON_PEERS/nginx/nginx.pid")"
+}
+
+# The OV2 test server with its keys file, and nginx in a private prefix in front of it.
+start_ov2_server() {
+  mkdir -p "$OVMON_PEERS"/ov2 "$OVMON_PEERS"/nginx/{logs,tmp}
+  { for pair in $OVMON_OV2_KEYS; do echo "${pair%%:*} ${pair#*:}"; done; echo "windows $OV2_DOMAIN_PASSWORD"; } \
+    > "$OVMON_PEERS/ov2/keys"
+  /usr/bin/python3 "$ROOT/tools/ov2_server.py" --udp-port "$OVMON_OV2_UDP_PORT" --tcp-port "$OVMON_OV2_TCP_PORT" \
+    --http-port "$OVMON_OV2_HTTP_PORT" --offset-ms "$OVMON_OV2_OFFSET_MS" --keys "$OVMON_PEERS/ov2/keys" \
+    --pidfile "$OVMON_PEERS/ov2/ov2_server.pid" > "$OVMON_PEERS/ov2/ov2_server.log" 2>&1 &
+  local n="$OVMON_PEERS/nginx" good="http://127.0.0.1:$OVMON_OV2_HTTP_PORT"
+  cat > "$n/nginx.conf" <<CONF
+worker_processes 1;
+pid $n/nginx.pid;
+error_log $n/logs/error.log;
+events { worker_connections 64; }
+http {
+  access_log $n/logs/access.log;
+  client_body_temp_path $n/tmp/body;
+  proxy_temp_path $n/tmp/proxy;
+  fastcgi_temp_path $n/tmp/fastcgi;
+  uwsgi_temp_path $n/tmp/uwsgi;
+  scgi_temp_path $n/tmp/scgi;
+  server_tokens off;
+  server { listen 127.0.0.1:$OVMON_NGINX_PORT; location / { return 302 $good/time; } }
+  server { listen 127.0.0.1:$((OVMON_NGINX_PORT + 1)); location / { return 301 $good/time; } }
+  server { listen 127.0.0.1:$((OVMON_NGINX_PORT + 2)); location / { proxy_pass $good; } }
+}
+CONF
+  nginx -p "$n" -c "$n/nginx.conf" -e "$n/logs/error.log"
 }
 
 stop_peers() {
   [ -n "${OVMON_PEERS:-}" ] || return 0
+  stop_pidfile "$OVMON_PEERS/nginx/nginx.pid"
+  stop_pidfile "$OVMON_PEERS/ov2/ov2_server.pid"
   stop_pidfile "$OVMON_PEERS/smtp/smtpd.pid"
   stop_pidfile "$OVMON_PEERS/ntp/chronyd.pid"
 }

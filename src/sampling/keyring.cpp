@@ -330,8 +330,8 @@ uint32_t VerifyOv2Reply(const uint8_t* replyBytes, size_t length, uint32_t reque
     case kAuthWindows:
       *digestType = kDigestMd5;
       return WindowsDigestCheck(reply.data(), 8, reply.data() + 60);
-    default:
-      return 0;
+    default:  // a type this program does not know proves nothing to a request that asked for proof
+      return requestAuth == kAuthNone ? 0 : kAuthenticationMissing;
   }
 }
 
@@ -351,9 +351,9 @@ uint32_t VerifyHttpBody(uint32_t number, const std::string& body, const std::str
   std::string text = body.substr(0, body.find('\0'));
   size_t full = KeyedDigest(key.digestType, reinterpret_cast<const uint8_t*>(key.bytes.data()),
                             key.bytes.size(), text.data(), text.size(), digest);
-  if (expected.size() > full) return kDigestMismatch;
-  if (!expected.empty() && std::memcmp(digest, expected.data(), expected.size()) != 0) return kDigestMismatch;
-  return 0;
+  // Fewer bytes than a keyed digest sends would let a forger guess them (none at all, for one digit).
+  if (expected.size() > full || expected.size() < WireDigestLength(key.digestType)) return kDigestMismatch;
+  return std::memcmp(digest, expected.data(), expected.size()) == 0 ? 0 : kDigestMismatch;
 }
 
 uint32_t WindowsDigestCheck(const uint8_t* data, size_t length, const uint8_t* digest) {

@@ -97,10 +97,13 @@ uint32_t VerifyNtp(const uint8_t* reply, size_t length, uint32_t* digestType);
 uint32_t BuildOv2Auth(uint32_t authType, uint32_t keyId, uint8_t* request, size_t* length,
                       uint32_t* digestType);
 // Verifies an OV2 reply of length bytes against the request's authentication type and the
-// source's key number; bytes past length count as zero.
+// source's key number; bytes past length count as zero. A reply of an unknown type passes
+// only an unauthenticated request.
 uint32_t VerifyOv2Reply(const uint8_t* reply, size_t length, uint32_t requestAuth, uint32_t keyId,
                         uint32_t* digestType);
-// Verifies an OV2 HTTP body against the hexadecimal "auth-digest" made with key number.
+// Verifies an OV2 HTTP body against the hexadecimal "auth-digest" made with key number: its
+// decoded bytes, at least as many as a keyed digest sends (16 MD5, else 20), must begin the
+// keyed digest of the body up to its first zero byte. Key number 0 is not checked.
 uint32_t VerifyHttpBody(uint32_t number, const std::string& body, const std::string& hexDigest,
                         uint32_t* digestType);
 

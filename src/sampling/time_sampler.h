@@ -49,6 +49,16 @@ class CTimeSampler {
   SamplerSettings settings_;
 };
 
+// PTP sources: this program has no PTP exchange, so every run answers 8225 at once.
+class CPTPTimeSampler : public CTimeSampler {
+ public:
+  using CTimeSampler::CTimeSampler;
+  // 8225 without sampling.
+  uint32_t Sample(const TimeSourceSpec& spec, SampleSet* results) override;
+  // 8225 without sending.
+  uint32_t SampleOnce(CClientSocket& socket, const TimeSourceSpec& spec, TimeSample* sample) override;
+};
+
 // The sampler for a protocol, or nullptr when the protocol has none here.
 std::unique_ptr<CTimeSampler> CreateTimeSampler(TimeProtocol protocol, const SamplerSettings& settings);
 // Samples spec with its protocol's sampler into results; 8225 when there is none.

@@ -5,6 +5,7 @@
 #include "sampling/network.h"
 #include "sampling/network_discovery_settings.h"
 #include "sampling/ntp_sampler.h"
+#include "sampling/ov2_sampler.h"
 
 namespace {
 
@@ -71,11 +72,25 @@ uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, TimeSampl
   return 0;
 }
 
+uint32_t CPTPTimeSampler::Sample(const TimeSourceSpec&, SampleSet*) { return kNoSamplerForProtocol; }
+
+uint32_t CPTPTimeSampler::SampleOnce(CClientSocket&, const TimeSourceSpec&, TimeSample* sample) {
+  return Finish(sample, kNoSamplerForProtocol);
+}
+
 std::unique_ptr<CTimeSampler> CreateTimeSampler(TimeProtocol protocol, const SamplerSettings& settings) {
   switch (protocol) {
+    case kProtocolOv2Udp:
+    case kProtocolOv2Tcp:
+      return std::make_unique<COV2TimeSampler>(settings);
     case kProtocolNtp:
       return std::make_unique<CNTPTimeSampler>(settings);
-    default:  // the OV2, OV2 HTTP and PTP samplers are not part of this build yet
+    case kProtocolOv2Http:
+      return std::make_unique<COV2HTTPClient>(settings);
+    case kProtocolPtp:
+    case kProtocolPtpGeneral:
+      return std::make_unique<CPTPTimeSampler>(settings);
+    default:
       return nullptr;
   }
 }

@@ -347,8 +347,9 @@ TEST_F(KeyringTest, VerifyOv2ReplyRules) {
   EXPECT_EQ(verify(Ov2Reply(kAuthBroadcast, 1), kAuthKey, 1), kAuthenticationMissing);
   EXPECT_EQ(type, kDigestMd5);
   EXPECT_EQ(verify(Ov2Reply(kAuthBroadcast, 1), kAuthBroadcast, 0), 0u);
-  // Unknown types pass.
-  EXPECT_EQ(verify(Ov2Reply(7, 0), kAuthKey, 1), 0u);
+  // An unknown type passes an unauthenticated request only: it proves nothing to a keyed one.
+  EXPECT_EQ(verify(Ov2Reply(7, 0), kAuthNone, 0), 0u);
+  EXPECT_EQ(verify(Ov2Reply(7, 0), kAuthKey, 1), kAuthenticationMissing);
   // A short reply counts as zero past its end: the digest is missing.
   std::vector<uint8_t> shortReply = Ov2Reply(kAuthKey, 1);
   EXPECT_EQ(VerifyOv2Reply(shortReply.data(), 70, kAuthKey, 1, &type), kDigestMismatch);
@@ -392,7 +393,9 @@ TEST_F(KeyringTest, VerifyHttpBody) {
     EXPECT_EQ(VerifyHttpBody(number, body, HexOf(digest, full), &type), 0u) << number;
     EXPECT_EQ(type, key.digestType);
     EXPECT_EQ(VerifyHttpBody(number, body, HexOf(digest, full, true), &type), 0u) << number;
-    EXPECT_EQ(VerifyHttpBody(number, body, HexOf(digest, 8) + "7", &type), 0u) << "prefix with an odd digit";
+    size_t wire = WireDigestLength(key.digestType);
+    EXPECT_EQ(VerifyHttpBody(number, body, HexOf(digest, wire) + "7", &type), 0u) << "wire prefix, odd digit";
+    EXPECT_EQ(VerifyHttpBody(number, body, HexOf(digest, wire - 1), &type), kDigestMismatch) << "too short";
     EXPECT_EQ(VerifyHttpBody(number, body + std::string("\0tail", 5), HexOf(digest, full), &type), 0u)
         << "the body ends at its terminating zero";
     std::string wrong = HexOf(digest, full);
@@ -400,7 +403,7 @@ TEST_F(KeyringTest, VerifyHttpBody) {
     EXPECT_EQ(VerifyHttpBody(number, body, wrong, &type), kDigestMismatch) << number;
     EXPECT_EQ(VerifyHttpBody(number, body + "x", HexOf(digest, full), &type), kDigestMismatch) << number;
   }
-  EXPECT_EQ(VerifyHttpBody(1, body, "a", &type), 0u);  // one character decodes to nothing
+  EXPECT_EQ(VerifyHttpBody(1, body, "a", &type), kDigestMismatch);  // one character decodes to nothing
   EXPECT_EQ(VerifyHttpBody(0, body, "zz", &type), 0u);  // key 0 is not checked
   EXPECT_EQ(VerifyHttpBody(1, body, std::string(34, 'a'), &type), kDigestMismatch);  // longer than MD5
   EXPECT_EQ(VerifyHttpBody(5, body, "00", &type), kKeyNotTrusted);

@@ -1,0 +1,72 @@
+#include "sampling/ov2_sampler.h"
+
+#include "platform/activity_section.h"
+#include "sampling/machine_role.h"
+#include "sampling/ov2_http.h"
+#include "sampling/ov2_packet.h"
+
+namespace {
+
+// The serial number this installation sends; it has none of its own.
+constexpr uint32_t kLocalSerial = 0;
+// Product roles below this one are servers.
+constexpr uint32_t kFirstClientRole = 4;
+
+// Records the exchange's code in the sample and returns it.
+uint32_t Finish(TimeSample* sample, uint32_t code) {
+  sample->errorCode = code;
+  return code;
+}
+
+uint32_t Exchange(CClientSocket& socket, const void* request, size_t length, void* reply, size_t capacity,
+                  ExchangeResult* result) {
+  return socket.IsStream() ? socket.ExchangeStream(request, uint32_t(length), reply, uint32_t(capacity), result)
+                           : socket.ExchangeDatagram(request, uint32_t(length), reply, uint32_t(capacity), result);
+}
+
+void StoreTimes(const ExchangeResult& exchange, TimeSample* sample) {
+  sample->receiveTime = exchange.receiveTime;
+  sample->receiveCorrection = exchange.correction;
+}
+
+}  // namespace
+
+uint32_t COV2TimeSampler::SampleOnce(CClientSocket& socket, const TimeSourceSpec& spec, TimeSample* sample) {
+  sample->requestAuth = uint8_t(spec.authType);
+  sample->replyAuth = 0;
+  sample->leap = 4;
+  sample->sampleTag = spec.sampleTag;
+  Ov2Request request;
+  uint32_t code = BuildOv2Request(NextOv2RequestNumber(), spec.authType, spec.keyId, kLocalSerial, &request);
+  sample->digestType = request.digestType;
+  if (code != 0) return Finish(sample, code);
+  MarkActivity(kActivityOv2Request);
+  uint8_t reply[kOv2ReplyCapacity];
+  ExchangeResult exchange;
+  code = Exchange(socket, request.bytes, request.length, reply, sizeof reply, &exchange);
+  if (code != 0) return Finish(sample, code);
+  MarkActivity(kActivityOv2Reply);
+  code = ValidateOv2Reply(reply, exchange.length, request, &sample->replyAuth, &sample->digestType);
+  if (code != 0) return Finish(sample, code);
+  StoreOv2Reply(reply, exchange.length, exchange.sendTime, exchange.receiveTime, sample);
+  StoreTimes(exchange, sample);
+  return Finish(sample, 0);
+}
+
+uint32_t COV2HTTPClient::SampleOnce(CClientSocket& socket, const TimeSourceSpec& spec, TimeSample* sample) {
+  if (SendsAuthQuery(spec)) sample->requestAuth = uint8_t(spec.authType);
+  uint32_t number = NextOv2RequestNumber();
+  std::string request = BuildHttpRequest(number, DetectLocalMachineRole().productRole < kFirstClientRole, spec);
+  MarkActivity(kActivityHttpRequest);
+  char reply[kHttpReplyCapacity];
+  ExchangeResult exchange;
+  uint32_t code = Exchange(socket, request.data(), request.size(), reply, sizeof reply, &exchange);
+  if (code != 0) return Finish(sample, code);
+  MarkActivity(kActivityHttpReply);
+  HttpReply parsed = ParseHttpReply(reply, exchange.length);
+  code = DecideHttpResult(parsed, number, spec, sample);
+  if (code != 0) return Finish(sample, code);
+  StoreHttpReply(parsed, exchange.sendTime, exchange.receiveTime, spec, sample);
+  StoreTimes(exchange, sample);
+  return Finish(sample, 0);
+}
