@@ -1,5 +1,6 @@
-// Our digests against OpenSSL's on random inputs of every length from 0 to 300 bytes
-// (native build only: the product itself has no OpenSSL dependency).
+// Our digests against OpenSSL's on random inputs of every length from 0 to 300 bytes, and the
+// keyed digest of an OV2 request (native build only: the product itself has no OpenSSL
+// dependency).
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
@@ -7,6 +8,8 @@
 #include <string>
 
 #include "sampling/digest.h"
+#include "sampling/keyring.h"
+#include "sampling/ov2_packet.h"
 
 namespace {
 
@@ -33,6 +36,41 @@ TEST(DigestAgainstOpenSsl, RandomInputsOfEveryLength) {
       }
     }
   }
+}
+
+TEST(DigestAgainstOpenSsl, Ov2RequestSignedOverKeyAndItsFirstEightBytes) {
+  const std::string sha1 = "00112233445566778899AABBCCDDEEFF01234567", sha256(64, 'c'), sha512(128, '7');
+  KeyringSource source;
+  source.keyValues = {{"1", "testMD5key"}, {"2", sha1}, {"3", sha256}, {"4", sha512}};
+  source.trustedKeys = "1 2 3 4";
+  InstallKeyring(BuildKeyring(source));
+  auto hex = [](const std::string& text) {
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); i += 2) bytes += char(std::stoi(text.substr(i, 2), nullptr, 16));
+    return bytes;
+  };
+  struct Case {
+    uint32_t key;
+    std::string keyBytes;
+    const EVP_MD* md;
+    size_t length;
+  } const cases[] = {{1, "testMD5key", EVP_md5(), 32},
+                     {2, hex(sha1), EVP_sha1(), 36},
+                     {3, hex(sha256), EVP_sha256(), 36},
+                     {4, hex(sha512), EVP_sha512(), 36}};
+  for (const Case& c : cases) {
+    Ov2Request request;
+    ASSERT_EQ(BuildOv2Request(0x0BADF00D, kAuthKey, c.key, 7, &request), 0u);
+    ASSERT_EQ(request.length, c.length);
+    std::string message = c.keyBytes + std::string(reinterpret_cast<const char*>(request.bytes), 8);
+    uint8_t theirs[EVP_MAX_MD_SIZE];
+    unsigned theirLength = 0;
+    ASSERT_EQ(EVP_Digest(message.data(), message.size(), theirs, &theirLength, c.md, nullptr), 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(request.bytes + 16), c.length - 16),
+              std::string(reinterpret_cast<const char*>(theirs), c.length - 16))
+        << "key " << c.key;
+  }
+  InstallKeyring(Keyring());
 }
 
 }  // namespace
