@@ -242,12 +242,11 @@ def http_reply(mode, request, received, clock, keys, ports):
     if mode in redirects or mode == "redirect-no-location":
         location = f"Location: {redirects[mode]}\r\n" if mode in redirects else ""
         return f"HTTP/1.1 302 Found\r\n{location}Content-Length: 0\r\nConnection: close\r\n\r\n".encode()
-    if mode.startswith("status-"):
-        status = int(mode[7:])
-        return f"HTTP/1.1 {status} Status\r\nContent-Length: 0\r\nConnection: close\r\n\r\n".encode()
+    # A status of its own still comes with the time: only the status can make it fail.
+    status = f"{mode[7:]} Status" if mode.startswith("status-") else "200 OK"
     body = f"Orvane time for request {number}\r\n".encode()
     headers = time_headers(mode, number, received, clock) + auth_headers(mode, query, body, keys)
-    head = "HTTP/1.1 200 OK\r\n" + "".join(f"{n}: {v}\r\n" for n, v in headers)
+    head = f"HTTP/1.1 {status}\r\n" + "".join(f"{n}: {v}\r\n" for n, v in headers)
     return (head + f"Content-Length: {len(body)}\r\nConnection: close\r\n\r\n").encode() + body
 
 

@@ -31,7 +31,8 @@ struct ExchangeResult {
 };
 
 // Receives one datagram: bytes or SOCKET_ERROR, the source address (length 16 or 28), T4 and
-// the correction taken off it.
+// the correction taken off it. Without the stack's receive timestamps it polls while the reply
+// is due and takes the calibrated cost of the receive that found it off T4.
 int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, sockaddr_storage* source, int* sourceLength,
                          uint64_t* receiveTime, uint64_t* correction);
 

@@ -61,6 +61,75 @@ uint32_t SetTimeout(SOCKET socket, int option, uint32_t ms) {
 }
 
 const int kControlBufferSize = 112;
+// How long a datagram receive without the stack's timestamps polls before it waits: replies of
+// near servers arrive within it.
+const uint64_t kPollWindowMs = 20;
+
+bool SetNonBlocking(SOCKET socket, bool on) {
+  u_long value = on ? 1 : 0;
+  return ioctlsocket(socket, FIONBIO, &value) == 0;
+}
+
+// The socket's receive timeout in ms (0: it waits without end).
+DWORD ReceiveTimeoutMs(SOCKET socket) {
+  DWORD ms = 0;
+  int length = sizeof ms;
+  return getsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&ms), &length) == 0 ? ms : 0;
+}
+
+// Waits until the socket is readable, for ms or without end; false when the time ran out.
+bool WaitReadable(SOCKET socket, uint64_t ms, bool endless) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(socket, &readable);
+  timeval wait = {long(ms / 1000), long(ms % 1000 * 1000)};
+  return select(0, &readable, nullptr, nullptr, endless ? nullptr : &wait) != 0;
+}
+
+// One receive on a non-blocking socket: polls while the reply is due, so that T4 is read as
+// soon as the receive that finds the datagram returns, less that receive's calibrated cost;
+// after the poll window it waits for the rest of the timeout and takes T4 when it is read.
+int PolledReceive(SOCKET socket, char* buffer, int capacity, sockaddr_storage* source, int* sourceLength,
+                  uint64_t* receiveTime, uint64_t* correction) {
+  CSystemClock& clock = SystemClock();
+  DWORD timeoutMs = ReceiveTimeoutMs(socket);
+  uint64_t window = timeoutMs != 0 && timeoutMs < kPollWindowMs ? timeoutMs : kPollWindowMs;
+  uint64_t start = GetTickCount64(), elapsed = 0;
+  for (;;) {
+    int received = recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
+    *receiveTime = clock.Now();
+    if (received != SOCKET_ERROR || WSAGetLastError() != WSAEWOULDBLOCK) {
+      if (received != SOCKET_ERROR && clock.CounterUsable())
+        *correction = TicksTo100ns(ReceiveCallTicks(), clock.CounterFrequency());
+      *receiveTime -= *correction;
+      return received;
+    }
+    elapsed = GetTickCount64() - start;
+    if (elapsed >= window) break;
+  }
+  if (!WaitReadable(socket, timeoutMs > elapsed ? timeoutMs - elapsed : 0, timeoutMs == 0)) {
+    WSASetLastError(WSAETIMEDOUT);
+    return SOCKET_ERROR;
+  }
+  int received = recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
+  *receiveTime = clock.Now();
+  return received;
+}
+
+// A receive without the stack's timestamps; the socket is blocking again afterwards.
+int ReceiveWithoutTimestamp(SOCKET socket, char* buffer, int capacity, sockaddr_storage* source, int* sourceLength,
+                            uint64_t* receiveTime, uint64_t* correction) {
+  if (!SetNonBlocking(socket, true)) {
+    int received = recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
+    *receiveTime = SystemClock().Now();
+    return received;
+  }
+  int received = PolledReceive(socket, buffer, capacity, source, sourceLength, receiveTime, correction);
+  int error = WSAGetLastError();
+  SetNonBlocking(socket, false);
+  WSASetLastError(error);
+  return received;
+}
 
 }  // namespace
 
@@ -74,8 +143,7 @@ int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, sockaddr_sto
   LPFN_WSARECVMSG receiveMessage = ReceiveMessageFunction();
   int received;
   if (ReceiveTimestampCapabilities() == 0 || !receiveMessage) {
-    received = recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
-    *receiveTime = clock.Now();
+    received = ReceiveWithoutTimestamp(socket, buffer, capacity, source, sourceLength, receiveTime, correction);
   } else {
     alignas(8) uint8_t control[kControlBufferSize] = {};
     WSABUF data = {ULONG(capacity), buffer};

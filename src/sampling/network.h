@@ -35,6 +35,9 @@ bool Ipv6Usable();
 std::string LocalHostName();
 // The capability bits of the receive-timestamp probe.
 uint32_t ReceiveTimestampCapabilities();
+// Counter ticks a non-blocking receive of a datagram that is already waiting costs, measured
+// at start-up when the stack gives no receive timestamps (0 when it does, or before start-up).
+uint64_t ReceiveCallTicks();
 // The receive-message extension function, or nullptr.
 LPFN_WSARECVMSG ReceiveMessageFunction();
 // Turns receive timestamps on new datagram sockets on (the default) or off.

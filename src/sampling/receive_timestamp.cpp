@@ -1,5 +1,6 @@
 #include "sampling/receive_timestamp.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sampling/clock_math.h"
@@ -34,4 +35,11 @@ uint64_t ArrivalCorrection(int64_t arrival, int64_t now, uint64_t frequency, uin
                            bool counterUsable) {
   if (!counterUsable || arrival == 0 || arrival > now) return 0;
   return TicksTo100ns(overheadTicks, frequency) + TicksTo100ns(uint64_t(now) - uint64_t(arrival), frequency);
+}
+
+uint64_t MedianTicks(std::vector<int64_t> ticks) {
+  if (ticks.empty()) return 0;
+  std::nth_element(ticks.begin(), ticks.begin() + (ticks.size() - 1) / 2, ticks.end());
+  int64_t middle = ticks[(ticks.size() - 1) / 2];
+  return middle > 0 ? uint64_t(middle) : 0;
 }

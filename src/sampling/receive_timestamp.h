@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Walks control messages in the Windows 64-bit layout (8-byte length, 4-byte level, 4-byte
 // type, data at 16, each aligned to 8) for level 0xFFFF type 0x300A with 8 bytes of data.
@@ -13,3 +14,6 @@ bool FindArrivalCounter(const uint8_t* control, size_t length, int64_t* arrival)
 // counter is unusable.
 uint64_t ArrivalCorrection(int64_t arrival, int64_t now, uint64_t frequency, uint64_t overheadTicks,
                            bool counterUsable);
+
+// The median of counter readings' differences (the lower middle of an even count); 0 for none.
+uint64_t MedianTicks(std::vector<int64_t> ticks);

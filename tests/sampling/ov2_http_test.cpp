@@ -277,7 +277,9 @@ TEST(HttpRedirect, Targets) {
     EXPECT_EQ(sample.errorText, c.text) << c.name;
     EXPECT_EQ(sample.role, 302u) << c.name;
     EXPECT_EQ(sample.sampleTag, 3) << c.name;
-    if (!c.text.empty()) EXPECT_EQ(LastRedirectMessage(), c.text) << c.name;
+    if (!c.text.empty()) {
+      EXPECT_EQ(LastRedirectMessage(), c.text) << c.name;
+    }
   }
   // Every status from 300 to 307 is a redirect.
   for (uint32_t status : {300u, 301u, 307u}) {

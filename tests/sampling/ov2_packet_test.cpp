@@ -102,7 +102,9 @@ TEST_F(Ov2PacketTest, RequestLayoutForEachAuthenticationType) {
                        "\xD4\xC3\xB2\xA1";
     EXPECT_EQ(Bytes(request.bytes, 12), head) << "the length is part of what is signed";
     EXPECT_EQ(Bytes(request.bytes + 12, c.part.size()), c.part);
-    if (c.length > 16) EXPECT_EQ(Bytes(request.bytes + 16, c.length - 16), Digest(c.keyId, request.bytes, 8));
+    if (c.length > 16) {
+      EXPECT_EQ(Bytes(request.bytes + 16, c.length - 16), Digest(c.keyId, request.bytes, 8));
+    }
     EXPECT_EQ(Bytes(request.bytes + c.length, kOv2RequestCapacity - c.length),
               std::string(kOv2RequestCapacity - c.length, '\0'));
   }
