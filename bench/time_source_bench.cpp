@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     if (code != 0) std::fprintf(stderr, "%s: code %u\n", argument.substr(0, equals).c_str(), code);
     status |= code != 0;
     for (const TimeSample& sample : results)
-      std::printf("%s %.1f %.1f\n", argument.substr(0, equals).c_str(), sample.delta / 10.0, sample.latency / 10.0);
+      std::printf("%s %.1f %.1f %.1f\n", argument.substr(0, equals).c_str(), sample.delta / 10.0,
+                  sample.latency / 10.0, sample.receiveCorrection / 10.0);
   }
   return status;
 }
