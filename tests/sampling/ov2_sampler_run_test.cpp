@@ -14,11 +14,11 @@
 #include <sstream>
 #include <string>
 
+#include "platform/stop_event.h"
 #include "sampling/fake_domain.h"
 #include "sampling/keyring.h"
 #include "sampling/network.h"
 #include "sampling/ov2_http.h"
-#include "sampling/stop_event.h"
 #include "sampling/time_sampler.h"
 #include "support/registry_sandbox.h"
 
