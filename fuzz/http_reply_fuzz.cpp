@@ -6,24 +6,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_keys.h"
 #include "sampling/keyring.h"
 #include "sampling/ov2_http.h"
 #include "sampling/sampler_rules.h"
 
-namespace {
-
-void InstallKeys() {
-  KeyringSource source;
-  source.keyValues = {{"1", "testMD5key"}, {"2", "00112233445566778899AABBCCDDEEFF01234567"}};
-  source.trustedKeys = "1 2";
-  InstallKeyring(BuildKeyring(source));
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool keys = (InstallKeys(), true);
-  (void)keys;
+  InstallFuzzKeys();
   // The first byte chooses the source's authentication and whether redirects are allowed;
   // the rest is the reply.
   if (size == 0) return 0;

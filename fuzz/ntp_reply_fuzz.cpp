@@ -7,24 +7,13 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz_keys.h"
 #include "sampling/keyring.h"
 #include "sampling/ntp_packet.h"
 #include "sampling/ntp_time.h"
 
-namespace {
-
-void InstallKeys() {
-  KeyringSource source;
-  source.keyValues = {{"1", "testMD5key"}, {"2", "00112233445566778899AABBCCDDEEFF01234567"}};
-  source.trustedKeys = "1 2";
-  InstallKeyring(BuildKeyring(source));
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool keys = (InstallKeys(), true);
-  (void)keys;
+  InstallFuzzKeys();
   // The first byte chooses the request's authentication; the rest is the reply, whose
   // originate field the request's transmit time is taken from half of the time.
   if (size == 0) return 0;

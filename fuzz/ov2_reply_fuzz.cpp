@@ -7,25 +7,18 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz_keys.h"
 #include "sampling/keyring.h"
 #include "sampling/ov2_packet.h"
 
 namespace {
-
-void InstallKeys() {
-  KeyringSource source;
-  source.keyValues = {{"1", "testMD5key"}, {"2", "00112233445566778899AABBCCDDEEFF01234567"}};
-  source.trustedKeys = "1 2";
-  InstallKeyring(BuildKeyring(source));
-}
 
 uint32_t LoadLe32(const uint8_t* p) { return uint32_t(p[0]) | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool keys = (InstallKeys(), true);
-  (void)keys;
+  InstallFuzzKeys();
   // The first byte chooses the request's authentication; the rest is the reply, whose first
   // four bytes are taken as the request number half of the time so that the later rules run.
   if (size == 0) return 0;
