@@ -280,6 +280,7 @@ uint32_t CClientSocket::ExchangeDatagram(const void* request, uint32_t length, v
     FromSocketAddress(reinterpret_cast<const sockaddr*>(&peerAddress_), &peerPort_);
   }
   if (result->receiveTime == 0) result->receiveTime = clock.Now();
+  KeepArrivalAfterSend(result->sendTime, &result->receiveTime, &result->correction);
   return code;
 }
 

@@ -43,3 +43,10 @@ uint64_t MedianTicks(std::vector<int64_t> ticks) {
   int64_t middle = ticks[(ticks.size() - 1) / 2];
   return middle > 0 ? uint64_t(middle) : 0;
 }
+
+void KeepArrivalAfterSend(uint64_t sendTime, uint64_t* receiveTime, uint64_t* correction) {
+  if (*receiveTime >= sendTime) return;
+  uint64_t back = std::min(sendTime - *receiveTime, *correction);
+  *receiveTime += back;
+  *correction -= back;
+}

@@ -17,3 +17,7 @@ uint64_t ArrivalCorrection(int64_t arrival, int64_t now, uint64_t frequency, uin
 
 // The median of counter readings' differences (the lower middle of an even count); 0 for none.
 uint64_t MedianTicks(std::vector<int64_t> ticks);
+
+// A correction never moves a reply's arrival before its request's send time: takes back as
+// much of it as T4 fell below T1.
+void KeepArrivalAfterSend(uint64_t sendTime, uint64_t* receiveTime, uint64_t* correction);

@@ -9,6 +9,7 @@
 
 #include "loopback_server.h"
 #include "platform/stop_event.h"
+#include "sampling/clock_math.h"
 #include "sampling/network.h"
 #include "sampling/system_clock.h"
 
@@ -92,6 +93,22 @@ TEST_P(SocketFamilyTest, ExchangeAndTimeout) {
 
 INSTANTIATE_TEST_SUITE_P(LoopbackServers, SocketFamilyTest,
                          ::testing::Combine(::testing::Values("127.0.0.1", "::1"), ::testing::Bool()));
+
+TEST_F(SocketTest, DatagramWithoutStackTimestampsTakesTheReceiveCostOffT4) {
+  if (ReceiveTimestampCapabilities() != 0) GTEST_SKIP() << "this stack gives receive timestamps";
+  ASSERT_NE(ReceiveCallTicks(), 0u) << "calibrated at start-up";
+  CLoopbackServer echo(CLoopbackServer::kUdpEcho, "127.0.0.1");
+  ASSERT_TRUE(echo.Ok());
+  OpenTo("127.0.0.1", echo.Port(), false);
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_EQ(Exchange("time request", false), 0u);
+    EXPECT_EQ(reply_, "time request") << "the socket polls and still delivers the datagram whole";
+    uint64_t full = TicksTo100ns(ReceiveCallTicks(), SystemClock().CounterFrequency());
+    EXPECT_LE(result_.correction, full);
+    EXPECT_TRUE(result_.correction == full || result_.receiveTime == result_.sendTime) << "cut only to stay at T1";
+    EXPECT_GE(result_.receiveTime, result_.sendTime);
+  }
+}
 
 TEST_F(SocketTest, StreamReplyInTwoSegmentsTakesTheFirstArrival) {
   uint64_t secondSent = 0;

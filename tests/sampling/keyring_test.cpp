@@ -404,6 +404,7 @@ TEST_F(KeyringTest, VerifyHttpBody) {
     EXPECT_EQ(VerifyHttpBody(number, body + "x", HexOf(digest, full), &type), kDigestMismatch) << number;
   }
   EXPECT_EQ(VerifyHttpBody(1, body, "a", &type), kDigestMismatch);  // one character decodes to nothing
+  EXPECT_EQ(VerifyHttpBody(6, body, "", &type), kDigestMismatch);   // a key without a digest proves nothing
   EXPECT_EQ(VerifyHttpBody(0, body, "zz", &type), 0u);  // key 0 is not checked
   EXPECT_EQ(VerifyHttpBody(1, body, std::string(34, 'a'), &type), kDigestMismatch);  // longer than MD5
   EXPECT_EQ(VerifyHttpBody(5, body, "00", &type), kKeyNotTrusted);

@@ -133,4 +133,25 @@ TEST(ReceiveTimestamp, CorrectionForAnAgedReply) {
   EXPECT_EQ(ArrivalCorrection(1000000, 1030000, 10000000, 2, false), 0u);
 }
 
+TEST(ReceiveTimestamp, PolledReceiveCalibrationAndItsLimit) {
+  struct Case {
+    std::vector<int64_t> ticks;
+    uint64_t median;
+  } const medians[] = {{{}, 0}, {{7}, 7}, {{9, 1, 5}, 5}, {{4, 8, 2, 6}, 4}, {{-3, -1, -2}, 0}};
+  for (const Case& c : medians) EXPECT_EQ(MedianTicks(c.ticks), c.median) << c.ticks.size();
+  struct Limit {
+    uint64_t send, receive, correction, receiveAfter, correctionAfter;
+  } const limits[] = {
+      {1000, 1500, 300, 1500, 300},  // after T1: kept
+      {1000, 900, 300, 1000, 200},   // T4 fell 100 below T1: that much taken back
+      {1000, 500, 300, 800, 0},      // more than the correction: all of it, and no more
+  };
+  for (const Limit& c : limits) {
+    uint64_t receive = c.receive, correction = c.correction;
+    KeepArrivalAfterSend(c.send, &receive, &correction);
+    EXPECT_EQ(receive, c.receiveAfter) << c.receive;
+    EXPECT_EQ(correction, c.correctionAfter) << c.receive;
+  }
+}
+
 }  // namespace

@@ -83,15 +83,21 @@ class Ov2SamplerRunTest : public ::testing::Test {
   }
   uint32_t Run(const TimeSourceSpec& spec, SampleSet* results) { return RunTimeSource(spec, settings_, results); }
 
+  // The served offset, within what the path's delay leaves open (half the round trip) and the
+  // little that the send call and the server's own timestamps add.
+  void ExpectOffset(const TimeSample& sample) {
+    EXPECT_LE(std::llabs(sample.delta - offset_), sample.latency / 2 + 2 * kMillisecond)
+        << "delta " << sample.delta << " latency " << sample.latency;
+    EXPECT_GE(sample.latency, 0);
+    EXPECT_LT(sample.latency, 1000 * kMillisecond);
+  }
   // One good sample of the server: its clock ahead by the served offset, its fields as served.
   void ExpectServed(const TimeSample& sample, TimeProtocol protocol) {
     EXPECT_EQ(sample.errorCode, 0u);
     EXPECT_EQ(sample.protocol, protocol);
     EXPECT_EQ(sample.server, "127.0.0.1");
     EXPECT_EQ(FormatIpAddress(sample.address), "127.0.0.1");
-    EXPECT_LT(std::llabs(sample.delta - offset_), 10 * kMillisecond) << "delta " << sample.delta;
-    EXPECT_GE(sample.latency, 0);
-    EXPECT_LT(sample.latency, 50 * kMillisecond);
+    ExpectOffset(sample);
     EXPECT_EQ(sample.serial, 0xC0FFEEu);
     EXPECT_EQ(sample.role, 1u);
     EXPECT_EQ(sample.stratum, 1);
@@ -190,7 +196,7 @@ TEST_F(Ov2SamplerRunTest, Ov2OddButGoodReplies) {
     ASSERT_EQ(Run(Spec(protocol, kReferenceZero), &results), 0u);
     ASSERT_EQ(results.size(), 3u) << protocol;
     EXPECT_EQ(results[0].serverReceiveTs, results[0].serverTransmitTs) << "without S2 the one time stands for both";
-    EXPECT_LT(std::llabs(results[0].delta - offset_), 10 * kMillisecond);
+    ExpectOffset(results[0]);
     EXPECT_EQ(results[1].leap, 4) << "an older server's leap byte is not read";
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&results[2].referenceId), 4), "OV2 ");
   }
@@ -203,7 +209,7 @@ TEST_F(Ov2SamplerRunTest, TcpReplyInTwoSegmentsArrivesWithTheFirst) {
   EXPECT_EQ(results[0].replyLength, 115u);
   // The second segment follows 200 ms later: a T4 taken at the first keeps the latency small.
   EXPECT_LT(results[0].latency, 100 * kMillisecond);
-  EXPECT_LT(std::llabs(results[0].delta - offset_), 10 * kMillisecond);
+  ExpectOffset(results[0]);
 }
 
 TEST_F(Ov2SamplerRunTest, HttpMisbehaviours) {
