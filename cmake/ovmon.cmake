@@ -72,7 +72,8 @@ function(ovmon_add_resources target)
 endfunction()
 
 # ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RESOURCES] [LIBS ...]): a GoogleTest program
-# linked with the module its folder tests (tests/<module>); portable tests run in both trees.
+# linked with the module its folder tests (tests/mail/setup tests ovmon_mailsetup); portable
+# tests run in both trees.
 function(ovmon_test)
   cmake_parse_arguments(ARG "WIN32_ONLY;RESOURCES" "NAME" "SOURCES;LIBS" ${ARGN})
   if(ARG_WIN32_ONLY AND NOT WIN32)
@@ -84,7 +85,8 @@ function(ovmon_test)
   endif()
   target_compile_options(${ARG_NAME} PRIVATE ${OVMON_WARNINGS})
   target_include_directories(${ARG_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  get_filename_component(module ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  file(RELATIVE_PATH module ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "" module ${module})
   target_link_libraries(${ARG_NAME} PRIVATE ovmon_${module} ovmon_test_support GTest::gmock ${ARG_LIBS})
   gtest_discover_tests(${ARG_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     PROPERTIES ENVIRONMENT "OVMON_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
