@@ -6,15 +6,18 @@
 # host name for it. The tests find them through the OVMON_* variables exported here.
 PEER_PACKAGES="chrony python3-aiosmtpd openssl iproute2 nginx-light"
 
-export OVMON_NTP_PORT=${OVMON_NTP_PORT:-11123}
-export OVMON_SMTP_PORT=${OVMON_SMTP_PORT:-10587} OVMON_SMTPS_PORT=${OVMON_SMTPS_PORT:-10465}
-export OVMON_SMTP_PLAIN_PORT=${OVMON_SMTP_PLAIN_PORT:-10525}
+# Every port below may be set alone; OVMON_PORT_OFFSET moves all their defaults at once, so that
+# two test runs can share a machine.
+_off=${OVMON_PORT_OFFSET:-0}
+export OVMON_NTP_PORT=${OVMON_NTP_PORT:-$((11123 + _off))}
+export OVMON_SMTP_PORT=${OVMON_SMTP_PORT:-$((10587 + _off))} OVMON_SMTPS_PORT=${OVMON_SMTPS_PORT:-$((10465 + _off))}
+export OVMON_SMTP_PLAIN_PORT=${OVMON_SMTP_PLAIN_PORT:-$((10525 + _off))}
 export OVMON_NTP_MD5_KEY="1 MD5 testMD5key" OVMON_NTP_SHA1_KEY="2 SHA1 HEX:00112233445566778899AABBCCDDEEFF01234567"
 # The OV2 server's base ports: the base is a well-behaved server, base + n the n-th behaviour
 # of tools/ov2_server.py (12 on UDP and TCP, 18 on HTTP). nginx: 302 to the good HTTP server
 # on OVMON_NGINX_PORT, 301 on the next port, a proxy to it on the one after.
-export OVMON_OV2_UDP_PORT=${OVMON_OV2_UDP_PORT:-10910} OVMON_OV2_TCP_PORT=${OVMON_OV2_TCP_PORT:-10910}
-export OVMON_OV2_HTTP_PORT=${OVMON_OV2_HTTP_PORT:-10950} OVMON_NGINX_PORT=${OVMON_NGINX_PORT:-10990}
+export OVMON_OV2_UDP_PORT=${OVMON_OV2_UDP_PORT:-$((10910 + _off))} OVMON_OV2_TCP_PORT=${OVMON_OV2_TCP_PORT:-$((10910 + _off))}
+export OVMON_OV2_HTTP_PORT=${OVMON_OV2_HTTP_PORT:-$((10950 + _off))} OVMON_NGINX_PORT=${OVMON_NGINX_PORT:-$((10990 + _off))}
 export OVMON_OV2_OFFSET_MS=${OVMON_OV2_OFFSET_MS:-2500}
 # Key number and text pairs in the keyring's forms: MD5 text, SHA1, SHA256 and SHA512 digits.
 export OVMON_OV2_KEYS="1:testMD5key 2:00112233445566778899AABBCCDDEEFF01234567
