@@ -94,11 +94,17 @@ void StoreLe32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
 
+// The key a reply names, to check its digest with. The built-in key is refused: no exchange
+// uses it, and its text comes from facts anybody may learn, so a reply signed with it proves nothing.
+uint32_t FetchReplyKey(uint32_t number, KeyEntry* key) {
+  return number == kBuiltInKeyNumber ? kKeyNotInKeyring : FetchKey(number, key);
+}
+
 // The key check of a keyed OV2 reply: the key named at offset 56, its digest over bytes
 // 0 to 7 at offset 60 (MD5) or 95 (other types).
 uint32_t VerifyOv2Key(const uint8_t* reply, uint32_t* digestType) {
   KeyEntry key;
-  uint32_t status = FetchKey(LoadBe32(reply + 56), &key);
+  uint32_t status = FetchReplyKey(LoadBe32(reply + 56), &key);
   if (status != 0) return status;
   *digestType = key.digestType;
   uint8_t digest[kMaxDigestLength];
@@ -266,7 +272,7 @@ uint32_t SignNtp(uint32_t number, uint8_t* packet, size_t* length, uint32_t* dig
 uint32_t VerifyNtp(const uint8_t* reply, size_t length, uint32_t* digestType) {
   if (length < 52) return kDigestMismatch;
   KeyEntry key;
-  uint32_t status = FetchKey(LoadBe32(reply + 48), &key);
+  uint32_t status = FetchReplyKey(LoadBe32(reply + 48), &key);
   if (status != 0) return status;
   *digestType = key.digestType;
   uint8_t digest[kMaxDigestLength];
@@ -339,7 +345,7 @@ uint32_t VerifyHttpBody(uint32_t number, const std::string& body, const std::str
                         uint32_t* digestType) {
   if (number == 0) return 0;
   KeyEntry key;
-  uint32_t status = FetchKey(number, &key);
+  uint32_t status = FetchReplyKey(number, &key);
   if (status != 0) return status;
   *digestType = key.digestType;
   std::vector<uint8_t> expected;

@@ -90,6 +90,7 @@ uint32_t FetchKey(uint32_t number, KeyEntry* entry);
 // has room for 72 bytes; *length is 68, 72, or 48 for a key that yields no digest.
 uint32_t SignNtp(uint32_t number, uint8_t* packet, size_t* length, uint32_t* digestType);
 // Verifies a keyed NTP reply of length bytes: the key named at byte 48, the digest at 52.
+// A reply naming the built-in key is refused as a key not in the keyring, as in every check below.
 uint32_t VerifyNtp(const uint8_t* reply, size_t length, uint32_t* digestType);
 
 // Completes an OV2 request whose bytes 0 to 11 are built: the authentication part from

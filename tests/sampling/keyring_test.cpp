@@ -224,6 +224,40 @@ TEST_F(KeyringTest, SignNtpFailuresAndUnsignedKey) {
   EXPECT_EQ(type, kDigestNone);
 }
 
+// The built-in key is made from facts anybody may learn: a reply signed with it proves nothing.
+TEST_F(KeyringTest, RepliesSignedWithTheBuiltInKeyAreRefused) {
+  uint32_t type = 0;
+  std::vector<uint8_t> ntp = NtpRequest();
+  size_t length = 0;
+  ASSERT_EQ(SignNtp(kBuiltInKeyNumber, ntp.data(), &length, &type), 0u);
+  EXPECT_EQ(VerifyNtp(ntp.data(), length, &type), kKeyNotInKeyring);
+
+  KeyEntry key;
+  ASSERT_EQ(FetchKey(kBuiltInKeyNumber, &key), 0u);
+  for (uint32_t authType : {kAuthBroadcast, kAuthKey}) {
+    std::vector<uint8_t> reply(128, 0);
+    const uint8_t head[8] = {0x78, 0x56, 0x34, 0x12, 1, uint8_t(authType), 0, 0};
+    std::memcpy(reply.data(), head, 8);
+    reply[57] = 1;  // key 0x10000, big-endian at 56
+    KeyedDigest(kDigestMd5, reinterpret_cast<const uint8_t*>(key.bytes.data()), key.bytes.size(), reply.data(), 8,
+                reply.data() + 60);
+    EXPECT_EQ(VerifyOv2Reply(reply.data(), reply.size(), authType, kBuiltInKeyNumber, &type), kKeyNotInKeyring)
+        << authType;
+  }
+
+  std::string body = "filetime: 1";
+  uint8_t digest[kMaxDigestLength];
+  KeyedDigest(kDigestMd5, reinterpret_cast<const uint8_t*>(key.bytes.data()), key.bytes.size(), body.data(),
+              body.size(), digest);
+  const char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (int i = 0; i < 16; ++i) {
+    hex += kHex[digest[i] >> 4];
+    hex += kHex[digest[i] & 15];
+  }
+  EXPECT_EQ(VerifyHttpBody(kBuiltInKeyNumber, body, hex, &type), kKeyNotInKeyring);
+}
+
 TEST_F(KeyringTest, VerifyNtpRejectsShortAndForeignReplies) {
   std::vector<uint8_t> packet = NtpRequest();
   size_t length = 0;
