@@ -94,11 +94,14 @@ bool ReadRegistryList(const std::string& subkey, const char* name, std::vector<s
   return true;
 }
 
+// A text value takes the text route whatever its length: "No" fits in four bytes too.
 bool ReadRegistryFlag(const std::string& subkey, const char* name, bool fallback) {
   uint32_t value = 0;
   DWORD size = sizeof value;
-  LONG result = QueryValue(subkey, name, &value, &size, nullptr);
-  if (result == ERROR_SUCCESS) return DecodeFlagNumber(value);
+  DWORD type = REG_NONE;
+  LONG result = QueryValue(subkey, name, &value, &size, &type);
+  bool isText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+  if (result == ERROR_SUCCESS && !isText) return DecodeFlagNumber(value);
   if (result == ERROR_FILE_NOT_FOUND) return fallback;
   std::string text;
   if (!ReadRegistryBinary(subkey, name, &text)) return fallback;

@@ -19,7 +19,7 @@ std::string ReadRegistryString(const std::string& subkey, const char* name, cons
 bool ReadRegistryBinary(const std::string& subkey, const char* name, std::string* data, DWORD* type = nullptr);
 // String list (REG_MULTI_SZ); clears *items first; false when missing or unreadable.
 bool ReadRegistryList(const std::string& subkey, const char* name, std::vector<std::string>* items);
-// The "Service Installed" style flag: 4-byte read, else text read, else fallback.
+// The "Service Installed" style flag: a number of up to 4 bytes, else its text, else fallback.
 bool ReadRegistryFlag(const std::string& subkey, const char* name, bool fallback);
 // True when the value exists (of any type).
 bool RegistryValueExists(const std::string& subkey, const char* name);

@@ -115,6 +115,10 @@ TEST_F(RegistryTest, FlagCases) {
       {REG_SZ, std::string("yes", 4), true},             {REG_SZ, std::string("1", 2), true},
       {REG_SZ, std::string("T", 2), true},               {REG_SZ, std::string("F", 2), false},
       {REG_SZ, std::string("Nope", 5), false},
+      // Short texts are texts, not numbers made of their bytes.
+      {REG_SZ, std::string("No", 3), false},             {REG_SZ, std::string("n", 2), false},
+      {REG_EXPAND_SZ, std::string("No", 3), false},      {REG_SZ, std::string("Y", 2), true},
+      {REG_SZ, std::string("", 1), false},               {REG_BINARY, std::string("\x01", 1), true},
   };
   for (const auto& c : cases) {
     Raw("Service Installed", c.type, c.data);
