@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "monitor/data_store.h"
@@ -17,7 +18,8 @@ namespace {
 const char kHistoryKey[] = "History";
 
 // The old "History" subkey's 432-byte records, in value-index order; false without the subkey.
-bool ReadOldHistory(std::vector<std::string>* records) {
+// *whole is cleared when a value could not be taken as a record.
+bool ReadOldHistory(std::vector<std::string>* records, bool* whole) {
   HKEY key;
   std::string path = BuildSettingsKeyPath(kHistoryKey);
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
@@ -29,20 +31,35 @@ bool ReadOldHistory(std::vector<std::string>* records) {
     if (result == ERROR_NO_MORE_ITEMS) break;
     if (result == ERROR_SUCCESS && size == kOldSummarySize)
       records->emplace_back(reinterpret_cast<char*>(data), size);
+    else
+      *whole = false;
   }
   RegCloseKey(key);
   return true;
 }
 
+// A time for a record that carries none: now, or the next second whose file is still free.
+uint32_t FreeSummaryTime(const CMonitorStore& store, uint32_t* next) {
+  *next = std::max(*next, CurrentUnixSeconds());
+  while (GetFileAttributesA(store.SummaryPath(*next).c_str()) != INVALID_FILE_ATTRIBUTES && *next < 0xFFFFFFFFu)
+    ++*next;
+  return (*next)++;
+}
+
+// Each old record becomes a summary file of its own; the subkey goes only when all of them
+// were written, so that nothing the older version kept is lost.
 void ConvertOldHistory(const std::string& dataFolder) {
   std::vector<std::string> records;
-  if (!ReadOldHistory(&records)) return;
+  bool whole = true;
+  if (!ReadOldHistory(&records, &whole)) return;
   CMonitorStore store(dataFolder);
+  uint32_t next = 0;
   for (const std::string& old : records) {
     SummaryRecord record = ConvertOldSummary(reinterpret_cast<const uint8_t*>(old.data()));
-    store.WriteSummary(&record);
+    if (record.time <= kEarliestSummaryTime) record.time = FreeSummaryTime(store, &next);
+    whole = store.WriteSummary(&record) && whole;
   }
-  DeleteRegistryKey(kHistoryKey);
+  if (whole) DeleteRegistryKey(kHistoryKey);
 }
 
 void WriteOldValues(const OldSettings& s) {
