@@ -26,6 +26,23 @@ const char kParameters[] = "";
 
 uint32_t Clamp(uint32_t value, uint32_t low, uint32_t high) { return std::min(std::max(value, low), high); }
 
+std::string TextKey(const char* subkey, const char* name) { return std::string(subkey) + "|" + name; }
+
+// A text value; one too long for its field gives fallback and is noted as not taken.
+std::string LoadText(CMonitorSettings* s, const char* subkey, const char* name, const std::string& fallback,
+                     size_t maxBytes = 4096) {
+  std::string text = ReadRegistryString(subkey, name, fallback, maxBytes);
+  if (GetLastError() == ERROR_MORE_DATA) s->untakenTexts[TextKey(subkey, name)] = text;
+  return text;
+}
+
+// Writes a text, unless it stands in for a stored one the load could not take and is unchanged.
+void SaveText(const CMonitorSettings& s, const char* subkey, const char* name, const std::string& text) {
+  auto untaken = s.untakenTexts.find(TextKey(subkey, name));
+  if (untaken != s.untakenTexts.end() && untaken->second == text) return;
+  WriteRegistryString(subkey, name, text);
+}
+
 // A directory from the system with one trailing backslash.
 std::string WithTrailingBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path.push_back('\\');
@@ -51,37 +68,45 @@ void CreateFolderPath(const std::string& folder) {
     CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
 }
 
-std::string LoadDataFolder() {
-  std::string folder = ReadRegistryString(kParameters, "Data Folder", "", MAX_PATH);
-  if (folder.empty()) {
-    folder = SystemDirectory() + "\\OVMonitorData\\";
-    WriteRegistryString(kParameters, "Data Folder", folder);
-  }
+// A folder too long to take is replaced by the default in the record only: the stored one stays.
+std::string LoadDataFolder(CMonitorSettings* s) {
+  const std::string key = TextKey(kParameters, "Data Folder");
+  std::string stored = LoadText(s, kParameters, "Data Folder", "", MAX_PATH);
+  std::string folder = stored.empty() ? SystemDirectory() + "\\OVMonitorData\\" : stored;
   bool collapsed = false;
   folder = NormaliseFolderText(folder, &collapsed);
-  if (collapsed) WriteRegistryString(kParameters, "Data Folder", folder);
+  if (s->untakenTexts.count(key))
+    s->untakenTexts[key] = folder;
+  else if (stored.empty() || collapsed)
+    WriteRegistryString(kParameters, "Data Folder", folder);
   CreateFolderPath(folder);
   return folder;
 }
 
-std::string LoadQueueFolder() {
-  std::string folder = ReadRegistryString(kSmtpKey, "Queue", "", MAX_PATH);
+std::string LoadQueueFolder(CMonitorSettings* s) {
+  const std::string key = TextKey(kSmtpKey, "Queue");
+  std::string folder = LoadText(s, kSmtpKey, "Queue", "", MAX_PATH);
   if (folder.empty()) folder = WindowsDirectory() + "TLServiceSMTP\\" + kProductTitle + "\\";
   for (char& c : folder)
     if (c == '/') c = '\\';
   folder = WithTrailingBackslash(folder);
   CreateFolderPath(folder);
-  WriteRegistryString(kSmtpKey, "Queue", folder);
+  if (s->untakenTexts.count(key))
+    s->untakenTexts[key] = folder;
+  else
+    WriteRegistryString(kSmtpKey, "Queue", folder);
   return folder;
 }
 
 void LoadMailSender(CMonitorSettings* s) {
-  Mailbox from = ParseMailbox(ReadRegistryString(kSmtpKey, "From", ""));
+  Mailbox from = ParseMailbox(LoadText(s, kSmtpKey, "From", ""));
   s->mailSenderAddress = from.address;
   s->mailSenderName = from.name;
   if (!s->mailSenderAddress.empty()) return;
   s->mailSenderAddress = "ovmonitor@" + DefaultSenderDomain(OfficialHostName());
   s->mailSenderName = kProductTitle;
+  auto untaken = s->untakenTexts.find(TextKey(kSmtpKey, "From"));
+  if (untaken != s->untakenTexts.end()) untaken->second = FormatMailbox(s->mailSenderAddress, s->mailSenderName);
 }
 
 std::vector<Mailbox> LoadMailboxList(const char* name) {
@@ -118,19 +143,19 @@ void LoadAlerts(CMonitorSettings* s) {
   s->appletPopup = ReadRegistryBool(kOtherAlertsKey, "CPL Popup", d.appletPopup);
   s->audioEnabled = ReadRegistryBool(kAudioKey, "Enabled", d.audioEnabled);
   s->audioAckRequired = ReadRegistryBool(kAudioKey, "Ack Required", d.audioAckRequired);
-  s->audioFileName = ReadRegistryString(kAudioKey, "Filename", d.audioFileName, MAX_PATH);
+  s->audioFileName = LoadText(s, kAudioKey, "Filename", d.audioFileName, MAX_PATH);
   s->audioRepeatInterval =
       Clamp(ReadRegistryDword(kAudioKey, "Repeat Interval (milliseconds)", d.audioRepeatInterval), 1000, 14400000);
 }
 
 void LoadMail(CMonitorSettings* s) {
   const CMonitorSettings d;
-  s->mailServer = ReadRegistryString(kSmtpKey, "Server", d.mailServer);
+  s->mailServer = LoadText(s, kSmtpKey, "Server", d.mailServer);
   s->mailPort = static_cast<uint16_t>(ReadRegistryDword(kSmtpKey, "Port", d.mailPort));
   s->mailFormat = std::min<uint32_t>(ReadRegistryDword(kSmtpKey, "Format", d.mailFormat), 2);
   s->mailSecurity = std::min<uint32_t>(ReadRegistryDword(kSmtpKey, "Security", d.mailSecurity), 3);
   s->mailLogLevel = std::min<uint32_t>(ReadRegistryDword(kSmtpKey, "Log Level", d.mailLogLevel), 5);
-  s->mailUserName = ReadRegistryString(kSmtpKey, "Username", d.mailUserName);
+  s->mailUserName = LoadText(s, kSmtpKey, "Username", d.mailUserName);
   s->mailPassword = ReadScrambledPassword();
 }
 
@@ -158,25 +183,25 @@ void SaveChecks(const CMonitorSettings& s) {
 void SaveAudio(const CMonitorSettings& s) {
   WriteRegistryBool(kAudioKey, "Enabled", s.audioEnabled);
   WriteRegistryBool(kAudioKey, "Ack Required", s.audioAckRequired);
-  WriteRegistryString(kAudioKey, "Filename", s.audioFileName);
+  SaveText(s, kAudioKey, "Filename", s.audioFileName);
   WriteRegistryDword(kAudioKey, "Repeat Interval (milliseconds)", s.audioRepeatInterval);
 }
 
 void SaveMail(const CMonitorSettings& s) {
   WriteRegistryBool(kSmtpKey, "Enabled", s.mailEnabled);
   WriteRegistryBool(kSmtpKey, "High Priority", s.mailHighPriority);
-  WriteRegistryString(kSmtpKey, "From", FormatMailbox(s.mailSenderAddress, s.mailSenderName));
-  WriteRegistryString(kSmtpKey, "Server", s.mailServer);
+  SaveText(s, kSmtpKey, "From", FormatMailbox(s.mailSenderAddress, s.mailSenderName));
+  SaveText(s, kSmtpKey, "Server", s.mailServer);
   WriteRegistryList(kSmtpKey, "To", FormatMailboxList(s.mailTo));
   WriteRegistryList(kSmtpKey, "CC", FormatMailboxList(s.mailCc));
   WriteRegistryList(kSmtpKey, "BCC", FormatMailboxList(s.mailBcc));
   WriteRegistryDword(kSmtpKey, "Port", s.mailPort);
   WriteRegistryDword(kSmtpKey, "Security", s.mailSecurity);
-  WriteRegistryString(kSmtpKey, "Username", s.mailUserName);
+  SaveText(s, kSmtpKey, "Username", s.mailUserName);
   WriteScrambledPassword(s.mailPassword);
   WriteRegistryDword(kSmtpKey, "Log Level", s.mailLogLevel);
   WriteRegistryDword(kSmtpKey, "Format", s.mailFormat);
-  WriteRegistryString(kSmtpKey, "Queue", s.mailQueueFolder);
+  SaveText(s, kSmtpKey, "Queue", s.mailQueueFolder);
 }
 
 void SaveLogging(const CMonitorSettings& s) {
@@ -240,7 +265,8 @@ std::string ReadScrambledPassword() {
 }
 
 void LoadSettings(CMonitorSettings* s) {
-  s->dataFolder = LoadDataFolder();
+  s->untakenTexts.clear();
+  s->dataFolder = LoadDataFolder(s);
   ConvertOldCheckResults();
   ConvertOldSettingsLayout(s->dataFolder);
   LoadChecks(s);
@@ -251,7 +277,7 @@ void LoadSettings(CMonitorSettings* s) {
   s->mailTo = LoadMailboxList("To");
   s->mailCc = LoadMailboxList("CC");
   s->mailBcc = LoadMailboxList("BCC");
-  s->mailQueueFolder = LoadQueueFolder();
+  s->mailQueueFolder = LoadQueueFolder(s);
   ReadRegistryList(kParameters, "Reference Clocks", &s->referenceClocks);
   s->referenceClockType = ReadRegistryDword(kParameters, "Reference Clock Type", 2);
   s->referenceClockAnalyze = ReadRegistryBool(kParameters, "Reference Clock Analyze", true);
@@ -260,7 +286,7 @@ void LoadSettings(CMonitorSettings* s) {
 }
 
 void SaveSettings(const CMonitorSettings& s) {
-  WriteRegistryString(kParameters, "Data Folder", s.dataFolder);
+  SaveText(s, kParameters, "Data Folder", s.dataFolder);
   WriteRegistryList(kParameters, "Reference Clocks", s.referenceClocks);
   WriteRegistryDword(kParameters, "Reference Clock Type", s.referenceClockType);
   WriteRegistryBool(kParameters, "Reference Clock Analyze", s.referenceClockAnalyze);

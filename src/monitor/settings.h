@@ -1,6 +1,7 @@
 // The Monitor's settings record, loaded from and saved to the registry it shares with the service.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,9 @@ struct CMonitorSettings {
   bool referenceClockAnalyze = true;
   LoggingSettings logging;
   NetworkDiscoverySettings discovery;
+  // Stored texts too long for their fields, by "subkey|name", with what the record holds in their
+  // place: a save leaves such a value as it is stored unless the record's text was changed.
+  std::map<std::string, std::string> untakenTexts;
 
   bool operator==(const CMonitorSettings&) const = default;
 };

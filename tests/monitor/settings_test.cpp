@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 
 #include "monitor/data_store.h"
 #include "monitor/old_settings.h"
@@ -317,6 +319,72 @@ TEST_F(SettingsTest, OldSettingsBlockBecomesIndividualValues) {
   EXPECT_EQ(s.referenceClocks, std::vector<std::string>{"timeserver.example.com"});
   EXPECT_EQ(s.discovery.ipv4BroadcastCustomList, std::vector<std::string>{"10.9.9.255"});
   EXPECT_EQ(Value(kParams, "Broadcast Addresses"), "<missing>");
+}
+
+// A stored text too long for its field loads as the default but is not overwritten by it.
+TEST_F(SettingsTest, TextsTooLongToTakeStayAsStoredUntilChanged) {
+  const std::string longFolder = "C:\\" + std::string(300, 'd') + "\\";
+  const std::string longSound = "C:\\" + std::string(300, 's') + ".wav";
+  const std::string longServer(5000, 'm');
+  SetStringValue(kParams.c_str(), "Data Folder", longFolder.c_str());
+  SetStringValue(BuildSettingsKeyPath(kAudioKey).c_str(), "Filename", longSound.c_str());
+  SetStringValue(kSmtp.c_str(), "Server", longServer.c_str());
+  SetStringValue(kSmtp.c_str(), "Queue", longFolder.c_str());
+
+  CMonitorSettings s = Load();
+  EXPECT_EQ(s.dataFolder, SystemDirectory() + "OVMonitorData\\");
+  EXPECT_EQ(s.audioFileName, "");
+  EXPECT_EQ(s.mailServer, "127.0.0.1");
+  EXPECT_EQ(Value(kParams, "Data Folder"), longFolder + '\0');  // not replaced by the load
+  EXPECT_EQ(Value(kSmtp, "Queue"), longFolder + '\0');
+  SaveSettings(s);
+  EXPECT_EQ(Value(kParams, "Data Folder"), longFolder + '\0');
+  EXPECT_EQ(Value(BuildSettingsKeyPath(kAudioKey), "Filename"), longSound + '\0');
+  EXPECT_EQ(Value(kSmtp, "Server"), longServer + '\0');
+  EXPECT_EQ(Value(kSmtp, "Queue"), longFolder + '\0');
+
+  // What the user sets is written.
+  s.audioFileName = "C:\\Windows\\Media\\chimes.wav";
+  s.mailServer = "mail.example.com";
+  SaveSettings(s);
+  EXPECT_EQ(Value(BuildSettingsKeyPath(kAudioKey), "Filename"), s.audioFileName + '\0');
+  EXPECT_EQ(Value(kSmtp, "Server"), s.mailServer + '\0');
+  EXPECT_EQ(Value(kParams, "Data Folder"), longFolder + '\0');
+}
+
+// Old records without a valid time each get a file of their own; a subkey whose records cannot
+// all be written stays, so that nothing is lost.
+TEST_F(SettingsTest, OldHistoryIsDeletedOnlyWhenEveryRecordWasWritten) {
+  const std::string history = BuildSettingsKeyPath("History");
+  uint8_t old[kOldSummarySize] = {};
+  auto oldHistory = [&](uint32_t records) {
+    std::string block = OldBlock();
+    SetRawValue(kParams.c_str(), "Settings", REG_BINARY, block.data(), static_cast<DWORD>(block.size()));
+    for (uint32_t i = 0; i < records; ++i) {
+      old[16] = uint8_t(i);  // status, to tell the records apart
+      SetRawValue(history.c_str(), ("early" + std::to_string(i)).c_str(), REG_BINARY, old, sizeof old);
+    }
+  };
+  std::string folder = PrivateFolder("early");
+  SetStringValue(kParams.c_str(), "Data Folder", folder.c_str());
+  oldHistory(3);
+  Load();
+  EXPECT_FALSE(KeyExists(history.c_str()));
+  std::vector<SummaryRecord> listed;
+  EXPECT_EQ(CMonitorStore(folder).ListSummaries(kSummariesAll, &listed), 3u);
+  std::vector<uint32_t> statuses;
+  for (const SummaryRecord& record : listed) statuses.push_back(record.status);
+  std::sort(statuses.begin(), statuses.end());
+  EXPECT_EQ(statuses, (std::vector<uint32_t>{0, 1, 2}));
+
+  // A data folder that cannot be written (a file stands in its place): the old records stay.
+  CreateDirectoryA(PrivateFolder("blocked").c_str(), nullptr);
+  std::string blocked = PrivateFolder("blocked") + "file";
+  std::ofstream(blocked) << "not a folder";
+  oldHistory(2);
+  SetStringValue(kParams.c_str(), "Data Folder", (blocked + "\\").c_str());
+  Load();
+  EXPECT_TRUE(KeyExists(history.c_str()));
 }
 
 TEST(DecodeOldSettings, ReferenceTypeAndMailRules) {
