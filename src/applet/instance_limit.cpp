@@ -3,21 +3,20 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "ui/page_contract.h"
 
-const char kInstanceName[] = "ovmon-cpl-active";
+namespace {
 
 BOOL CALLBACK FindInstanceWindow(HWND window, LPARAM found) {
   char title[257] = "";
   GetWindowTextA(window, title, sizeof title);
-  if (!strstr(title, kInstanceName)) return TRUE;
+  if (!strstr(title, kAppletInstanceName) && !GetPropA(window, kAppletInstanceName)) return TRUE;
   *reinterpret_cast<HWND*>(found) = window;
   return FALSE;
 }
 
 bool BringInstanceForward() {
-  HWND found = nullptr;
-  EnumWindows(FindInstanceWindow, reinterpret_cast<LPARAM>(&found));
+  HWND found = FindRunningApplet();
   if (!found) return false;
   BringWindowToTop(found);
   if (IsIconic(found)) ShowWindow(found, SW_RESTORE);
@@ -27,23 +26,30 @@ bool BringInstanceForward() {
 
 }  // namespace
 
+HWND FindRunningApplet() {
+  HWND found = nullptr;
+  EnumWindows(FindInstanceWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 CInstanceLimit::~CInstanceLimit() {
   if (mutex_) CloseHandle(mutex_);
 }
 
 // A mutex we may not open exists all the same: that too means another instance runs.
-bool CInstanceLimit::Acquire() {
+DWORD CInstanceLimit::Acquire() {
   char name[64];
-  snprintf(name, sizeof name, "Global\\instance-limit-%s", kInstanceName);
+  snprintf(name, sizeof name, "Global\\instance-limit-%s", kAppletInstanceName);
   SECURITY_DESCRIPTOR descriptor;
   InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
   SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
   mutex_ = CreateMutexA(&attributes, FALSE, name);
   DWORD error = GetLastError();
-  if (error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED && mutex_) return true;
-  if (error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) BringInstanceForward();
+  if (error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED && mutex_) return 0;
+  bool another = error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
+  if (another) BringInstanceForward();
   if (mutex_) CloseHandle(mutex_);
   mutex_ = nullptr;
-  return false;
+  return another ? ERROR_ALREADY_EXISTS : (error ? error : ERROR_INVALID_HANDLE);
 }

@@ -2,6 +2,9 @@
 #pragma once
 #include <windows.h>
 
+// The running applet's sheet (found by its mark), or nullptr.
+HWND FindRunningApplet();
+
 class CInstanceLimit {
  public:
   CInstanceLimit() = default;
@@ -10,8 +13,9 @@ class CInstanceLimit {
   CInstanceLimit(const CInstanceLimit&) = delete;
   CInstanceLimit& operator=(const CInstanceLimit&) = delete;
 
-  // Takes the rule; false (bringing the running instance's window forward) when another holds it.
-  bool Acquire();
+  // Takes the rule: 0; ERROR_ALREADY_EXISTS (bringing the running sheet forward) when another
+  // instance holds it; else the system's error code for the mutex.
+  DWORD Acquire();
 
  private:
   HANDLE mutex_ = nullptr;

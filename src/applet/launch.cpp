@@ -69,6 +69,13 @@ void RunSheetWithEnvironment() {
   StopProcessEnvironment();
 }
 
+// Tells the user why the sheet cannot run.
+void ReportLaunchFailure(DWORD code, const char* message) {
+  char title[129];
+  DescribeError(code, title, sizeof title);
+  MsgBox(nullptr, message, kProductTitle, MB_ICONEXCLAMATION, title);
+}
+
 }  // namespace
 
 CMonitorSettings& AppletSettings() {
@@ -84,9 +91,12 @@ void RefreshSystemDirectory() {
   AppletLaunchState().systemDirectory = text;
 }
 
+// Another instance's sheet is brought forward silently; any other failure is reported.
 void RunAppletSheet() {
   CInstanceLimit limit;
-  if (!limit.Acquire()) return;
+  DWORD refused = limit.Acquire();
+  if (refused == ERROR_ALREADY_EXISTS) return;
+  if (refused) return ReportLaunchFailure(refused, "Cannot launch Control Panel applet.");
   CActivationScope activation(AppletModule());
   InitialiseCommonControls();
   RunSheetWithEnvironment();
@@ -105,8 +115,6 @@ LONG LaunchApplet(CSystemAccess& system) {
     if (code == 0 || code == kRelaunchDeclined) return 0;
     message = "Cannot launch Control Panel applet.";
   }
-  char title[129];
-  DescribeError(code, title, sizeof title);
-  MsgBox(nullptr, message, kProductTitle, MB_ICONEXCLAMATION, title);
+  ReportLaunchFailure(code, message);
   return static_cast<LONG>(code);
 }

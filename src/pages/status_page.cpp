@@ -78,6 +78,12 @@ void CStatus::PrepareSheet() {
   SetWindowPos(sheet, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetDlgItemTextA(sheet, IDOK, "&OK");
   SetDlgItemTextA(sheet, IDCANCEL, "&Cancel");
+  MarkAppletSheet(sheet, true);
+}
+
+INT_PTR CStatus::OnDestroy(WPARAM wParam, LPARAM lParam) {
+  MarkAppletSheet(Sheet(), false);
+  return CSettingsPage::OnDestroy(wParam, lParam);
 }
 
 void CStatus::ShowProductLine() {

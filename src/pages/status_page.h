@@ -15,6 +15,8 @@ class CStatus : public CSettingsPage {
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   // Counts the page open, disables the caller, creates the fonts, places and labels the sheet.
   INT_PTR OnInitDialog(HWND focus, LPARAM initParam) override;
+  // Takes the running applet's mark off the sheet.
+  INT_PTR OnDestroy(WPARAM wParam, LPARAM lParam) override;
   // The poll of the service and of "Check Results" and "Check Results (alert)".
   INT_PTR OnTimer(UINT_PTR timerId, LPARAM lParam) override;
   // "Rescan Now", the detail links, "Log File", "Acknowledge" and the help link.

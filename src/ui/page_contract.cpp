@@ -8,6 +8,15 @@ HWND CallerWindow = nullptr;
 bool CallerWindowRecorded = false;
 bool CallerWindowDisabled = false;
 
+const char kAppletInstanceName[] = "ovmon-cpl-active";
+
+void MarkAppletSheet(HWND sheet, bool marked) {
+  if (marked)
+    SetPropA(sheet, kAppletInstanceName, reinterpret_cast<HANDLE>(1));
+  else
+    RemovePropA(sheet, kAppletInstanceName);
+}
+
 void CountPageOpened() { InterlockedIncrement(&OpenPageCount); }
 
 void CountPageReset() {

@@ -10,6 +10,12 @@ extern HWND CallerWindow;              // window recorded by the applet entry
 extern bool CallerWindowRecorded;      // set together with CallerWindow
 extern bool CallerWindowDisabled;      // the Status page disabled CallerWindow
 
+// The name by which a second open finds the running sheet ("ovmon-cpl-active"): in a top-level
+// window's title, or as a property of the sheet window while its first page is up.
+extern const char kAppletInstanceName[];
+// Marks the sheet window as the running applet's, or takes the mark away.
+void MarkAppletSheet(HWND sheet, bool marked);
+
 // OnInitDialog of a page: counts it open.
 void CountPageOpened();
 // PSN_RESET of a page: counts it closed; the last one re-enables the caller's window.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "applet/applet.h"
+#include "applet/instance_limit.h"
 #include "applet/launch.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
@@ -209,6 +210,39 @@ TEST_F(SheetTest, SecondRunWhileOneIsUpShowsNothing) {
        Press(PSBTN_CANCEL)});
   EXPECT_EQ(dialogsBefore, 1);
   EXPECT_EQ(dialogsAfter, 1);
+}
+
+// A second open finds the running sheet to bring it forward, and only while it is up.
+TEST_F(SheetTest, TheRunningSheetIsFoundByASecondOpen) {
+  HWND found = nullptr, sheet = nullptr;
+  Run({[&] {
+         sheet = Sheet();
+         found = FindRunningApplet();
+         return true;
+       },
+       Press(PSBTN_CANCEL)});
+  EXPECT_EQ(found, sheet);
+  EXPECT_EQ(FindRunningApplet(), nullptr);
+}
+
+// An object of another kind holding the rule's name keeps the sheet from running: the user is told.
+TEST_F(SheetTest, AMutexThatCannotBeMadeIsReported) {
+  HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, "Global\\instance-limit-ovmon-cpl-active");
+  ASSERT_NE(squatter, nullptr);
+  std::string text, title;
+  CStepDriver driver({[&] {
+    HWND box = FindThreadDialog("Orvane Monitor");
+    if (!box) return false;
+    text = WindowText(GetDlgItem(box, IDC_MSGBOX_TEXT));
+    title = WindowText(GetDlgItem(box, IDC_MSGBOX_TITLE));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return true;
+  }});
+  RunAppletSheet();
+  CloseHandle(squatter);
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_EQ(text, "Cannot launch Control Panel applet.");
+  EXPECT_NE(title, "");
 }
 
 TEST_F(SheetTest, LinkColourOnlyForStatics) {
