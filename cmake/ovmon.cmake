@@ -88,8 +88,25 @@ function(ovmon_test)
   file(RELATIVE_PATH module ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "" module ${module})
   target_link_libraries(${ARG_NAME} PRIVATE ovmon_${module} ovmon_test_support GTest::gmock ${ARG_LIBS})
-  gtest_discover_tests(${ARG_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES ENVIRONMENT "OVMON_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(WIN32)
+    ovmon_discover_wine_tests(${ARG_NAME})
+  else()
+    gtest_discover_tests(${ARG_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+      PROPERTIES ENVIRONMENT "OVMON_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  endif()
+endfunction()
+
+# ovmon_discover_wine_tests(target): lists the program's tests under Wine when ctest starts
+# (cmake/wine_discovery.cmake).
+function(ovmon_discover_wine_tests target)
+  set(include_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_wine_tests.cmake")
+  file(GENERATE OUTPUT "${include_file}" CONTENT
+    "include(\"${CMAKE_SOURCE_DIR}/cmake/wine_discovery.cmake\")
+ovmon_wine_tests(NAME ${target} EXE \"$<TARGET_FILE:${target}>\"
+  EMULATOR \"${CMAKE_CROSSCOMPILING_EMULATOR}\" SOURCE_DIR \"${CMAKE_SOURCE_DIR}\"
+  WORKING_DIRECTORY \"${CMAKE_CURRENT_BINARY_DIR}\")
+")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${include_file}")
 endfunction()
 
 # ovmon_fuzz(NAME n MODULE m SOURCES ...): a libFuzzer target on module m (native clang tree only).
