@@ -252,6 +252,15 @@ uint32_t FetchKey(uint32_t number, KeyEntry* entry) {
   return 0;
 }
 
+std::vector<uint32_t> NamableKeyNumbers() {
+  std::lock_guard<std::mutex> lock(g_keyringLock);
+  std::vector<uint32_t> numbers;
+  for (const auto& [number, key] : g_keyring->keys)
+    if (number < kBuiltInKeyNumber && (key.digestType == kDigestMd5 || key.digestType == kDigestSha1))
+      numbers.push_back(number);
+  return numbers;
+}
+
 uint32_t SignNtp(uint32_t number, uint8_t* packet, size_t* length, uint32_t* digestType) {
   KeyEntry key;
   uint32_t status = FetchKey(number, &key);

@@ -85,6 +85,10 @@ bool KeyTrusted(uint32_t number, uint32_t* digestType);
 // A copy of the key: 0, kKeyNotInKeyring or kKeyNotTrusted.
 uint32_t FetchKey(uint32_t number, KeyEntry* entry);
 
+// The numbers a time-source line can name (the built-in key's is not one) of the keys whose
+// digest type is MD5 or SHA1, trusted or not, in keyring order.
+std::vector<uint32_t> NamableKeyNumbers();
+
 // Signs a 48-byte NTP packet with a key: the key number (big-endian) at byte 48 and the
 // keyed digest of bytes 0 to 47 at byte 52 (16 bytes for MD5, else the first 20). packet
 // has room for 72 bytes; *length is 68, 72, or 48 for a key that yields no digest.

@@ -173,6 +173,12 @@ TEST_F(KeyringTest, ExistsAndTrustedNeedTheNetlogonFunctions) {
   EXPECT_FALSE(KeyExists(99));
 }
 
+TEST_F(KeyringTest, NamableKeysAreMd5AndSha1OnesTrustedOrNot) {
+  EXPECT_EQ(NamableKeyNumbers(), (std::vector<uint32_t>{1, 2, 5}));
+  InstallKeyring(BuildKeyring(KeyringSource()));
+  EXPECT_TRUE(NamableKeyNumbers().empty()) << "the built-in key cannot be named";
+}
+
 std::vector<uint8_t> NtpRequest() {
   std::vector<uint8_t> packet(72, 0);
   packet[0] = 0x1B;

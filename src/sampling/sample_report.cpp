@@ -1,0 +1,94 @@
+#include "sampling/sample_report.h"
+
+#include <cstdio>
+
+#include "platform/describe_error.h"
+
+namespace {
+
+constexpr size_t kDescriptionSize = 128;
+constexpr double kTicksPerSecond = 10000000.0;
+
+template <typename... Args>
+std::string Printf(const char* format, Args... args) {
+  char buffer[512];
+  std::snprintf(buffer, sizeof buffer, format, args...);
+  return buffer;
+}
+
+std::string Description(uint32_t code) {
+  char text[kDescriptionSize];
+  return DescribeError(code, text, sizeof text);
+}
+
+bool IsOv2(TimeProtocol protocol) {
+  return protocol == kProtocolOv2Udp || protocol == kProtocolOv2Http || protocol == kProtocolOv2Tcp;
+}
+
+// The reference identifier: a dotted address for strata 2 to 15, else its characters up to
+// the first zero byte. A control character from the wire shows as '?' so that it cannot
+// break or forge a line of the report.
+std::string ReferenceText(const TimeSample& sample) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&sample.referenceId);
+  if (sample.stratum >= 2 && sample.stratum <= 15)
+    return Printf("%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
+  std::string text;
+  for (int i = 0; i < 4 && bytes[i] != 0; ++i) text += bytes[i] < 32 || bytes[i] == 127 ? '?' : char(bytes[i]);
+  return text;
+}
+
+std::string SampleDetails(const TimeSample& sample) {
+  if (sample.protocol == kProtocolNtp)
+    return Printf("  NTP version %d, stratum %d, leap %d, ref ", sample.version, sample.stratum, sample.leap) +
+           ReferenceText(sample) + "\r\n";
+  if (!IsOv2(sample.protocol)) return std::string();
+  std::string serial =
+      sample.serial ? Printf("%04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF) : std::string("not provided");
+  std::string role = sample.role ? RoleName(sample.role) : "4.x server";
+  return "  Serial " + serial + ", role " + role + "\r\n";
+}
+
+std::string SampleLines(const TimeSample& sample, size_t number, size_t count) {
+  return Printf("Test %d of %d\r\n  Delta %+1.7f, latency %+1.7f, protocol %s\r\n", int(number), int(count),
+                double(sample.delta) / kTicksPerSecond, double(sample.latency) / kTicksPerSecond,
+                ProtocolName(sample.protocol)) +
+         "  Address " + FormatIpAddress(sample.address) + "\r\n" + SampleDetails(sample);
+}
+
+std::string NormalisedLine(const TimeSourceSpec& spec) {
+  std::string line = FormatTimeSource(spec);
+  if (!line.empty() && line[0] >= 'a' && line[0] <= 'z') line[0] = char(line[0] - 'a' + 'A');
+  return line + "\r\n";
+}
+
+}  // namespace
+
+std::string SampleTestTitle(const TimeSourceSpec& spec) {
+  return (spec.server.empty() ? std::string("Missing server name") : spec.server) + Printf(", port %hu", spec.port);
+}
+
+SampleReport BuildSampleReport(const TimeSourceSpec& spec, bool parsed, uint32_t code, const SampleSet& samples) {
+  SampleReport report;
+  report.text = NormalisedLine(spec);
+  if (!parsed) code = spec.errorCode;
+  if (!parsed || code != 0 || samples.empty()) {
+    std::string why = !parsed ? spec.errorText : code ? Description(code) : "No samples were returned";
+    report.text += Printf("Test failed; error %d: ", int32_t(code)) + why + ".";
+    report.failed = true;
+    return report;
+  }
+  report.text += Printf("Test Successful. %d time sample%s obtained\r\n\r\n", int(samples.size()),
+                        samples.size() == 1 ? "" : "s");
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const TimeSample& sample = samples[i];
+    if (sample.errorCode != 0) {
+      report.failed = true;
+      report.text += Printf("Sample error %d; ", int32_t(sample.errorCode)) + Description(sample.errorCode) + "\r\n";
+      continue;
+    }
+    report.text += SampleLines(sample, i + 1, samples.size());
+  }
+  return report;
+}
+
+const char* SampleReportStatus(const SampleReport& report) { return report.failed ? "Error" : "Success"; }

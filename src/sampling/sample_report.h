@@ -1,0 +1,23 @@
+// The text report of one time-source test: the normalised time-source line, a success or
+// failure line and one block per sample (delta, latency, address, and the NTP or OV2 details).
+// Samples in, text out: the test dialog and the command-line tool show the same report.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "sampling/time_sample.h"
+#include "sampling/time_source.h"
+
+// What a finished test shows.
+struct SampleReport {
+  std::string text;    // the report's lines, each ended by CR LF
+  bool failed = false; // the status word: "Error" when set, else "Success"
+};
+
+// The window title of a test: "<server>, port <n>", or "Missing server name, port <n>".
+std::string SampleTestTitle(const TimeSourceSpec& spec);
+// The report of a test of spec: parsed false shows the parser's errorCode and errorText;
+// otherwise code is the run's result and samples what it obtained.
+SampleReport BuildSampleReport(const TimeSourceSpec& spec, bool parsed, uint32_t code, const SampleSet& samples);
+// "Success" or "Error".
+const char* SampleReportStatus(const SampleReport& report);
