@@ -1,0 +1,52 @@
+// What the time-source dialog tests do to a dialog as a user would: click, type, choose from
+// a list, and read back what a control shows.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "support/gui_driver.h"
+
+// Clicks a button (or sends a command the way a click does).
+inline void Click(HWND dialog, int id) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+// Posts a click, for a button that opens a modal dialog of its own.
+inline void PostClick(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+// Sends an edit's or a list's notification code to its dialog.
+inline void Notify(HWND dialog, int id, UINT code) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+// Types text at the end of an edit, character by character.
+inline void Type(HWND dialog, int id, const char* text) {
+  LRESULT end = SendDlgItemMessageA(dialog, id, WM_GETTEXTLENGTH, 0, 0);
+  SendDlgItemMessageA(dialog, id, EM_SETSEL, end, end);
+  for (const char* c = text; *c; ++c) SendDlgItemMessageA(dialog, id, WM_CHAR, static_cast<unsigned char>(*c), 0);
+}
+// Chooses the drop-down list entry whose text is text.
+inline void Choose(HWND dialog, int id, const char* text) {
+  LRESULT index = SendDlgItemMessageA(dialog, id, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(text));
+  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, index, 0);
+  Notify(dialog, id, CBN_SELCHANGE);
+}
+// The entries of a drop-down list.
+inline std::vector<std::string> Entries(HWND dialog, int id) {
+  std::vector<std::string> entries;
+  LRESULT count = SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[256] = "";
+    SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    entries.push_back(text);
+  }
+  return entries;
+}
+inline std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+inline bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+inline bool HasStyle(HWND dialog, int id, LONG_PTR style) {
+  return (GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & style) == style;
+}

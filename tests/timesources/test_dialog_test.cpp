@@ -1,0 +1,203 @@
+// The test dialog against the loopback chronyd that scripts/test starts (OVMON_NTP_PORT):
+// Close stays disabled while it samples, the report lists every sample, failures end in
+// "Error", and Escape during a run ends the dialog only once its worker has stopped, run
+// after run.
+#include <winsock2.h>
+
+#include "timesources/test_time_source.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "monitor/settings.h"
+#include "support/registry_sandbox.h"
+#include "timesources/dialog_steps.h"
+#include "timesources/edit_time_source.h"
+#include "timesources/reference_editor.h"
+#include "ui/dialog_fonts.h"
+#include "ui/resource.h"
+
+namespace {
+
+const char kParameters[] = "Software\\Tallowin\\Orvane Monitor\\Parameters";
+
+// What a finished test dialog showed.
+struct Finished {
+  std::string title, group, status, report;
+  bool progressVisible = true;
+  HFONT font = nullptr;
+  int ticksSampling = 0;       // driver ticks that saw the worker running
+  int closeEnabledSampling = 0;  // ... with Close enabled
+};
+
+class TestDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* port = std::getenv("OVMON_NTP_PORT");
+    if (!port || !*port) GTEST_SKIP() << "OVMON_NTP_PORT names no NTP server (scripts/test starts one)";
+    port_ = port;
+    // A loaded machine must not turn a slow loopback answer into a timeout.
+    SetDwordValue(kParameters, "UDP Recv Timeout (milliseconds)", 2000);
+    CreateDialogFonts(GetDesktopWindow());
+  }
+  void TearDown() override { DeleteDialogFonts(); }
+
+  std::string Server() const { return "server 127.0.0.1 port " + port_ + " protocol ntp"; }
+
+  // A step that watches a test dialog until its run has ended, records it, and closes it.
+  static CStepDriver::Step Watch(Finished* seen) {
+    return [seen] {
+      CTestTimeSource& test = TimeSourceTestDialog();
+      HWND dialog = test.Window();
+      if (!dialog || test.Closed() || !IsWindowVisible(dialog)) return false;
+      if (test.Sampling()) {
+        ++seen->ticksSampling;
+        seen->closeEnabledSampling += Enabled(dialog, IDOK);
+        return false;
+      }
+      seen->title = WindowText(dialog);
+      seen->group = Text(dialog, IDC_TEST_GROUP);
+      seen->status = Text(dialog, IDC_TEST_STATUS);
+      seen->report = Text(dialog, IDC_TEST_REPORT);
+      seen->progressVisible = IsWindowVisible(GetDlgItem(dialog, IDC_TEST_PROGRESS));
+      seen->font = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_TEST_REPORT, WM_GETFONT, 0, 0));
+      EXPECT_TRUE(Enabled(dialog, IDOK));
+      PostClick(dialog, IDOK);
+      return true;
+    };
+  }
+
+  static Finished RunTest(const std::string& line) {
+    Finished seen;
+    CStepDriver driver({Watch(&seen)});
+    EXPECT_EQ(RunTimeSourceTest(nullptr, line), IDOK);
+    EXPECT_TRUE(driver.Finished());
+    return seen;
+  }
+
+  CRegistrySandbox sandbox_;
+  std::string port_;
+};
+
+TEST_F(TestDialogTest, ReportListsEverySampleOfChronyd) {
+  Finished seen = RunTest(Server() + " samples 4 delay 64");
+  EXPECT_GT(seen.ticksSampling, 0);
+  EXPECT_EQ(seen.closeEnabledSampling, 0);
+  EXPECT_EQ(seen.title, "127.0.0.1, port " + port_);
+  EXPECT_EQ(seen.group, "Test Results");
+  EXPECT_EQ(seen.status, "Success");
+  EXPECT_FALSE(seen.progressVisible);
+  EXPECT_EQ(seen.font, MonospaceDialogFont());
+  std::string head = "Server 127.0.0.1 protocol NTP port " + port_ + " samples 4 delay 64\r\n"
+                     "Test Successful. 4 time samples obtained\r\n\r\nTest 1 of 4\r\n  Delta ";
+  EXPECT_EQ(seen.report.substr(0, head.size()), head) << seen.report;
+  for (const char* part : {"Test 4 of 4\r\n", "protocol NTP\r\n  Address 127.0.0.1\r\n",
+                           "  NTP version 3, stratum 8, leap 0, ref "})
+    EXPECT_NE(seen.report.find(part), std::string::npos) << part << " in\n" << seen.report;
+  EXPECT_EQ(seen.report.find("Test 5 of"), std::string::npos);
+}
+
+TEST_F(TestDialogTest, FailuresEndInError) {
+  SOCKET held = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);  // a port nobody answers on
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof address;
+  bind(held, reinterpret_cast<sockaddr*>(&address), length);
+  getsockname(held, reinterpret_cast<sockaddr*>(&address), &length);
+  std::string closedPort = std::to_string(ntohs(address.sin_port));
+  closesocket(held);
+  SetDwordValue(kParameters, "UDP Recv Timeout (milliseconds)", 300);
+  struct Case {
+    std::string line, title, report;
+  } cases[] = {
+      {"server 127.0.0.1 protocol ntp port " + closedPort, "127.0.0.1, port " + closedPort,
+       "Server 127.0.0.1 protocol NTP port " + closedPort + "\r\nTest failed; error 100"},
+      {"server 127.0.0.1 protocol ntp key 9", "127.0.0.1, port 123",
+       "Server 127.0.0.1 protocol NTP key 9\r\nTest failed; error 1169: Key 9 is not in the keyring."},
+      {"protocol ntp", "Missing server name, port 123",
+       "Server  protocol NTP\r\nTest failed; error 87: Server name not specified."},
+  };
+  for (const Case& c : cases) {
+    Finished seen = RunTest(c.line);
+    EXPECT_EQ(seen.status, "Error") << c.line;
+    EXPECT_EQ(seen.title, c.title) << c.line;
+    EXPECT_EQ(seen.report.substr(0, c.report.size()), c.report) << c.line;
+  }
+}
+
+TEST_F(TestDialogTest, EscapeDuringARunStopsItBeforeTheDialogEndsRunAfterRun) {
+  // Escape at once, during the first exchange, and during pauses: each time the dialog ends
+  // only after its worker has, and the next run starts on its own.
+  for (int ticksBeforeEscape : {0, 1, 5, 12, 40, 110}) {
+    int ticks = 0;
+    bool ranWhenEscaped = false;
+    CStepDriver driver({[&] {
+      HWND dialog = FindThreadDialog(nullptr);
+      if (!dialog || ticks++ < ticksBeforeEscape) return false;
+      ranWhenEscaped = TimeSourceTestDialog().Sampling();
+      PostMessageA(GetDlgItem(dialog, IDC_TEST_REPORT), WM_KEYDOWN, VK_ESCAPE, 0);
+      return true;
+    }});
+    EXPECT_EQ(RunTimeSourceTest(nullptr, Server() + " samples 32 delay 1024"), IDCANCEL) << ticksBeforeEscape;
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_TRUE(ranWhenEscaped) << ticksBeforeEscape;
+    EXPECT_FALSE(TimeSourceTestDialog().Sampling()) << "the worker ended before the dialog";
+  }
+  Finished seen = RunTest(Server() + " samples 2 delay 16");
+  EXPECT_EQ(seen.status, "Success");
+  EXPECT_NE(seen.report.find("Test Successful. 2 time samples obtained"), std::string::npos) << seen.report;
+}
+
+TEST_F(TestDialogTest, EditorAndReferenceEditorTestTheirSource) {
+  // The editor tests what its controls hold and leaves the caller's line alone.
+  std::string line = Server() + " samples 2 delay 16";
+  const std::string original = line;
+  Finished fromEditor;
+  CStepDriver editorDriver({[] {
+                              HWND editor = FindThreadDialog("Edit Time Source");
+                              if (!editor) return false;
+                              SetDlgItemTextA(editor, IDC_SOURCE_SAMPLES, "3");
+                              PostClick(editor, IDC_SOURCE_TEST);
+                              return true;
+                            },
+                            Watch(&fromEditor), [] {
+                              HWND editor = FindThreadDialog("Edit Time Source");
+                              if (!editor) return false;
+                              PostClick(editor, IDCANCEL);
+                              return true;
+                            }});
+  EXPECT_EQ(RunTimeSourceEditor(nullptr, &line), IDCANCEL);
+  EXPECT_TRUE(editorDriver.Finished());
+  EXPECT_EQ(line, original);
+  EXPECT_EQ(fromEditor.status, "Success");
+  EXPECT_NE(fromEditor.report.find("3 time samples obtained"), std::string::npos) << fromEditor.report;
+
+  CMonitorSettings settings;
+  settings.referenceClockType = 3;
+  settings.referenceClocks = {"server 192.0.2.1 protocol ntp", Server()};
+  Finished fromList;
+  CStepDriver listDriver({[] {
+                            HWND editor = FindThreadDialog("Reference Time Sources");
+                            if (!editor) return false;
+                            HWND list = GetDlgItem(editor, IDC_REFERENCE_LIST);
+                            ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+                            PostClick(editor, IDC_REFERENCE_TEST);
+                            return true;
+                          },
+                          Watch(&fromList), [] {
+                            HWND editor = FindThreadDialog("Reference Time Sources");
+                            if (!editor) return false;
+                            PostClick(editor, IDCANCEL);
+                            return true;
+                          }});
+  EXPECT_EQ(RunReferenceEditor(nullptr, &settings), IDCANCEL);
+  EXPECT_TRUE(listDriver.Finished());
+  EXPECT_EQ(fromList.status, "Success");
+  EXPECT_EQ(fromList.title, "127.0.0.1, port " + port_);
+}
+
+}  // namespace
