@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,4 +50,14 @@ inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dia
 inline bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 inline bool HasStyle(HWND dialog, int id, LONG_PTR style) {
   return (GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & style) == style;
+}
+// A step that waits for the dialog titled caption, lets act change it, then posts a click of button.
+inline CStepDriver::Step PressWhenShown(const char* caption, int button, std::function<void(HWND)> act = nullptr) {
+  return [caption, button, act] {
+    HWND dialog = FindThreadDialog(caption);
+    if (!dialog) return false;
+    if (act) act(dialog);
+    PostClick(dialog, button);
+    return true;
+  };
 }

@@ -72,15 +72,10 @@ std::vector<int> Selected(HWND editor) {
   return rows;
 }
 
-// A step that waits for a dialog with caption, lets act change it, and leaves it with button.
+// PressWhenShown as a step of the editor's run.
 Step InDialog(const char* caption, std::function<void(HWND)> act, int button) {
-  return [caption, act, button](HWND) {
-    HWND dialog = FindThreadDialog(caption);
-    if (!dialog) return false;
-    if (act) act(dialog);
-    PostClick(dialog, button);
-    return true;
-  };
+  CStepDriver::Step step = PressWhenShown(caption, button, std::move(act));
+  return [step](HWND) { return step(); };
 }
 
 Step Do(std::function<void(HWND)> act) {
@@ -344,6 +339,23 @@ TEST_F(ReferenceEditorTest, RenamingARowRenamesItsServer) {
   EXPECT_EQ(settings.referenceClocks,
             (std::vector<std::string>{"server new.example.com protocol NTP samples 2 delay 256 comment \"lab\"",
                                       "disabled domain CORP protocol ntp"}));
+}
+
+TEST_F(ReferenceEditorTest, TheInstalledProductsKeysAreOfferedForNewSources) {
+  SetStringValue("System\\CurrentControlSet\\Services\\Orvane Client", "ImagePath", "ovclient.exe");
+  SetStringValue("Software\\Tallowin\\Orvane Client\\Keyring\\Keys", "5", "clientsecret");
+  SetStringValue("Software\\Tallowin\\Orvane Monitor\\Keyring\\Keys", "6", "monitorsecret");
+  settings.referenceClockType = 3;
+  std::vector<std::string> offered;
+  Run({Do([](HWND editor) { PostClick(editor, IDC_REFERENCE_ADD); }),
+       InDialog("Add Time Source", [&](HWND add) { offered = Entries(add, IDC_SOURCE_AUTH); }, IDCANCEL),
+       [](HWND editor) {
+         if (FindThreadDialog("Add Time Source")) return false;
+         EXPECT_EQ(ListView_GetItemCount(List(editor)), 0) << "a cancelled Add adds nothing";
+         Click(editor, IDCANCEL);
+         return true;
+       }});
+  EXPECT_EQ(offered, (std::vector<std::string>{"None", "Windows Authentication", "Symmetric key 5"}));
 }
 
 TEST_F(ReferenceEditorTest, AnUnknownStoredModeShowsAndStoresTheDefault) {

@@ -164,12 +164,7 @@ TEST_F(TestDialogTest, EditorAndReferenceEditorTestTheirSource) {
                               PostClick(editor, IDC_SOURCE_TEST);
                               return true;
                             },
-                            Watch(&fromEditor), [] {
-                              HWND editor = FindThreadDialog("Edit Time Source");
-                              if (!editor) return false;
-                              PostClick(editor, IDCANCEL);
-                              return true;
-                            }});
+                            Watch(&fromEditor), PressWhenShown("Edit Time Source", IDCANCEL)});
   EXPECT_EQ(RunTimeSourceEditor(nullptr, &line), IDCANCEL);
   EXPECT_TRUE(editorDriver.Finished());
   EXPECT_EQ(line, original);
@@ -188,12 +183,7 @@ TEST_F(TestDialogTest, EditorAndReferenceEditorTestTheirSource) {
                             PostClick(editor, IDC_REFERENCE_TEST);
                             return true;
                           },
-                          Watch(&fromList), [] {
-                            HWND editor = FindThreadDialog("Reference Time Sources");
-                            if (!editor) return false;
-                            PostClick(editor, IDCANCEL);
-                            return true;
-                          }});
+                          Watch(&fromList), PressWhenShown("Reference Time Sources", IDCANCEL)});
   EXPECT_EQ(RunReferenceEditor(nullptr, &settings), IDCANCEL);
   EXPECT_TRUE(listDriver.Finished());
   EXPECT_EQ(fromList.status, "Success");
