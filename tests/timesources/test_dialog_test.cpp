@@ -1,4 +1,4 @@
-// The test dialog against the loopback chronyd that scripts/test starts (OVMON_NTP_PORT):
+// The test dialog against the loopback chronyd and OV2 test server that scripts/test starts:
 // Close stays disabled while it samples, the report lists every sample, failures end in
 // "Error", and Escape during a run ends the dialog only once its worker has stopped, run
 // after run.
@@ -98,6 +98,17 @@ TEST_F(TestDialogTest, ReportListsEverySampleOfChronyd) {
                            "  NTP version 3, stratum 8, leap 0, ref "})
     EXPECT_NE(seen.report.find(part), std::string::npos) << part << " in\n" << seen.report;
   EXPECT_EQ(seen.report.find("Test 5 of"), std::string::npos);
+}
+
+TEST_F(TestDialogTest, ReportShowsTheOv2ServersSerialAndRole) {
+  const char* port = std::getenv("OVMON_OV2_UDP_PORT");  // the OV2 test server scripts/test starts
+  if (!port || !*port) GTEST_SKIP() << "no OV2 test server (scripts/test starts one)";
+  for (const char* protocol : {"ov2", "ov2-tcp"}) {
+    Finished seen = RunTest(std::string("server 127.0.0.1 port ") + port + " protocol " + protocol + " samples 2 delay 16");
+    EXPECT_EQ(seen.status, "Success") << protocol << "\n" << seen.report;
+    EXPECT_NE(seen.report.find("Test Successful. 2 time samples obtained"), std::string::npos) << seen.report;
+    EXPECT_NE(seen.report.find("  Serial 00C0-FFEE, role Master Server\r\n"), std::string::npos) << seen.report;
+  }
 }
 
 TEST_F(TestDialogTest, FailuresEndInError) {
