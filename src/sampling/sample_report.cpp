@@ -25,22 +25,10 @@ bool IsOv2(TimeProtocol protocol) {
   return protocol == kProtocolOv2Udp || protocol == kProtocolOv2Http || protocol == kProtocolOv2Tcp;
 }
 
-// The reference identifier: a dotted address for strata 2 to 15, else its characters up to
-// the first zero byte. A control character from the wire shows as '?' so that it cannot
-// break or forge a line of the report.
-std::string ReferenceText(const TimeSample& sample) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&sample.referenceId);
-  if (sample.stratum >= 2 && sample.stratum <= 15)
-    return Printf("%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
-  std::string text;
-  for (int i = 0; i < 4 && bytes[i] != 0; ++i) text += bytes[i] < 32 || bytes[i] == 127 ? '?' : char(bytes[i]);
-  return text;
-}
-
 std::string SampleDetails(const TimeSample& sample) {
   if (sample.protocol == kProtocolNtp)
     return Printf("  NTP version %d, stratum %d, leap %d, ref ", sample.version, sample.stratum, sample.leap) +
-           ReferenceText(sample) + "\r\n";
+           ReferenceIdText(sample, false) + "\r\n";
   if (!IsOv2(sample.protocol)) return std::string();
   std::string serial =
       sample.serial ? Printf("%04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF) : std::string("not provided");
@@ -62,6 +50,19 @@ std::string NormalisedLine(const TimeSourceSpec& spec) {
 }
 
 }  // namespace
+
+std::string ReferenceIdText(const TimeSample& sample, bool printableOnly) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&sample.referenceId);
+  if (sample.stratum >= 2 && sample.stratum <= 15)
+    return Printf("%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
+  std::string text;
+  for (int i = 0; i < 4 && bytes[i] != 0; ++i) {
+    bool control = bytes[i] < 32 || bytes[i] == 127;
+    if (printableOnly && (control || bytes[i] == 32)) continue;
+    text += control ? '?' : char(bytes[i]);
+  }
+  return text;
+}
 
 std::string SampleTestTitle(const TimeSourceSpec& spec) {
   return (spec.server.empty() ? std::string("Missing server name") : spec.server) + Printf(", port %hu", spec.port);

@@ -14,6 +14,10 @@ struct SampleReport {
   bool failed = false; // the status word: "Error" when set, else "Success"
 };
 
+// A sample's reference identifier: a dotted address for strata 2 to 15, else its characters up
+// to the first zero byte. A control character from the wire shows as '?' so that it cannot break
+// or forge a line; printableOnly drops control characters and blanks instead.
+std::string ReferenceIdText(const TimeSample& sample, bool printableOnly);
 // The window title of a test: "<server>, port <n>", or "Missing server name, port <n>".
 std::string SampleTestTitle(const TimeSourceSpec& spec);
 // The report of a test of spec: parsed false shows the parser's errorCode and errorText;

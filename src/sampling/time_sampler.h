@@ -2,6 +2,7 @@
 // samplers that fill one TimeSample per exchange.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,8 @@ struct SamplerSettings {
   uint32_t recvTimeoutMs = 55;
   std::string localAddressIpv4;  // empty: any
   std::string localAddressIpv6;
+  // Where the run sends the trace line of each attempt; none when empty.
+  std::function<void(const std::string&)> trace;
 };
 
 // The settings as the registry holds them now (network discovery settings).
@@ -45,6 +48,7 @@ class CTimeSampler {
 
  private:
   uint32_t Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample, SampleSet* results);
+  void Trace(const TimeSourceSpec& spec, const TimeSample& sample, uint32_t code, std::string* auth) const;
 
   SamplerSettings settings_;
 };

@@ -2,10 +2,12 @@
 
 #include "platform/stop_event.h"
 #include "sampling/critical_timing.h"
+#include "sampling/keyring.h"
 #include "sampling/network.h"
 #include "sampling/network_discovery_settings.h"
 #include "sampling/ntp_sampler.h"
 #include "sampling/ov2_sampler.h"
+#include "sampling/sample_trace.h"
 
 namespace {
 
@@ -40,9 +42,27 @@ uint32_t CTimeSampler::Sample(const TimeSourceSpec& spec, SampleSet* results) {
   if (uint32_t code = NetStartup()) return code;
   int family = SocketFamily(ForcedFamily(spec));
   uint32_t delayMs = SampleDelayMs(spec);
+  std::string auth = AuthDescription(spec.authType, spec.keyId, spec.digestType);
   return RunAttempts(
       SampleCount(spec), [delayMs] { return PauseUnlessStopped(delayMs); },
-      [&](TimeSample* sample) { return Attempt(spec, family, sample, results); }, results);
+      [&](TimeSample* sample) {
+        uint32_t code = Attempt(spec, family, sample, results);
+        Trace(spec, *sample, code, &auth);
+        return code;
+      },
+      results);
+}
+
+// One line per attempt; a followed redirect has traced its own. A keyed reply names the
+// digest its key really has.
+void CTimeSampler::Trace(const TimeSourceSpec& spec, const TimeSample& sample, uint32_t code,
+                         std::string* auth) const {
+  if (code == kRedirectHandled) return;
+  if (code == 0 && sample.requestAuth == kAuthKey && sample.replyAuth == kAuthKey)
+    *auth = AuthDescription(spec.authType, spec.keyId, sample.digestType);
+  if (!settings_.trace) return;
+  settings_.trace(code == 0 ? SampleTraceLine(sample, *auth, settings_.ntpVersion)
+                            : FailedSampleTraceLine(spec, sample, *auth));
 }
 
 uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample, SampleSet* results) {
@@ -61,14 +81,15 @@ uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, TimeSampl
     code = SampleOnce(socket, spec, sample);
   }
   if (FollowsRedirect(spec, *sample, code)) return RedirectOutcome(Sample(RedirectSpec(spec, *sample), results));
-  if (code != 0) return code;
-  sample->server = spec.server;
-  sample->protocol = spec.protocol;
+  // The peer's address, for the sample and for the trace of a failed exchange alike.
   if (sample->address.family == 0) {
     const sockaddr_storage& peer = socket.PeerAddress().ss_family ? socket.PeerAddress() : socket.RemoteAddress();
     uint16_t port = 0;
     sample->address = FromSocketAddress(reinterpret_cast<const sockaddr*>(&peer), &port);
   }
+  if (code != 0) return code;
+  sample->server = spec.server;
+  sample->protocol = spec.protocol;
   return 0;
 }
 

@@ -335,6 +335,31 @@ TEST_F(NtpSamplerRunTest, ASilentAttemptInTheMiddle) {
   EXPECT_EQ(results.size(), 2u);
 }
 
+// Every attempt leaves one trace line: what was sampled and how, or why it failed.
+TEST_F(NtpSamplerRunTest, EachAttemptTracesOneLine) {
+  std::vector<std::string> lines;
+  settings_.trace = [&](const std::string& line) { lines.push_back(line); };
+  CScriptedPeer peer([](int n, const uint8_t* request, int) {
+    return n == 1 ? std::vector<uint8_t>() : CScriptedPeer::Reply(request, 0);
+  });
+  settings_.recvTimeoutMs = 300;
+  SampleSet results;
+  ASSERT_EQ(RunTimeSource(Spec("server 127.0.0.1 protocol ntp samples 3 delay 16 port " + std::to_string(peer.Port())),
+                          settings_, &results),
+            0u);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].rfind("Time sample from 127.0.0.1 (127.0.0.1) using NTPv3 (unauthenticated): delta ", 0), 0u)
+      << lines[0];
+  EXPECT_EQ(lines[1], "Could not obtain time sample from 127.0.0.1 (127.0.0.1) using NTP (unauthenticated)");
+  EXPECT_EQ(lines[2].rfind("Time sample from 127.0.0.1", 0), 0u);
+
+  lines.clear();
+  ASSERT_EQ(RunTimeSource(Spec(Server() + "samples 1 key 2"), settings_, &results), 0u);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("using NTPv3 (SHA1 key 2): delta "), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find(", leap None, NTPv3 stratum 8, ref 127.127.1.1"), std::string::npos) << lines[0];
+}
+
 TEST_F(NtpSamplerRunTest, Ipv6Server) {
   CScriptedPeer peer([](int, const uint8_t* request, int) { return CScriptedPeer::Reply(request, 0); }, AF_INET6);
   SampleSet results;
