@@ -130,6 +130,43 @@ TEST_F(SheetTest, CancelAfterThreePagesEnablesTheCallerOnTheLastReset) {
   DestroyWindow(caller);
 }
 
+// A program that embeds the applet passes its own window with the private message.
+TEST_F(SheetTest, TheCallerWindowMessageRecordsTheCallerAndRunsTheSheet) {
+  HWND caller = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND recorded = nullptr;
+  bool enabledWhileUp = true;
+  CStepDriver driver({[] { return Sheet() != nullptr && CurrentPage() != nullptr; },
+                      [&] {
+                        recorded = CallerWindow;
+                        enabledWhileUp = IsWindowEnabled(caller);
+                        return true;
+                      },
+                      Press(PSBTN_CANCEL)});
+  EXPECT_EQ(CPlApplet(caller, kCallerWindowMessage, 0, 0), 0);
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_EQ(recorded, caller);
+  EXPECT_FALSE(enabledWhileUp);
+  EXPECT_TRUE(IsWindowEnabled(caller));
+  EXPECT_FALSE(CallerWindowRecorded);
+  DestroyWindow(caller);
+}
+
+// The service log's name comes from the installation; an empty one means the system directory's.
+TEST_F(SheetTest, ServiceLogFileNameDefaultsWhenEmpty) {
+  const std::string parameters = "Software\\Tallowin\\Orvane Monitor\\Parameters";
+  char system[MAX_PATH] = "";
+  GetSystemDirectoryA(system, MAX_PATH);
+  const struct {
+    const char* stored;
+    std::string expected;
+  } cases[] = {{"", std::string(system) + "\\orvanem.log"}, {"D:\\Logs\\monitor.log", "D:\\Logs\\monitor.log"}};
+  for (const auto& c : cases) {
+    SetStringValue(parameters.c_str(), "Service Log Filename", c.stored);
+    Run({Press(PSBTN_CANCEL)});
+    EXPECT_EQ(AppletLaunchState().serviceLogFileName, c.expected) << c.stored;
+  }
+}
+
 TEST_F(SheetTest, OkClosesTheSheetAndEnablesTheCaller) {
   HWND caller = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   CallerWindowRecorded = true;
