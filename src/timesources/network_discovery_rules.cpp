@@ -1,0 +1,128 @@
+#include "timesources/network_discovery_rules.h"
+
+#include <algorithm>
+
+#include "sampling/ip_literal.h"
+#include "sampling/text_numbers.h"
+
+const DiscoveryPreset kDiscoveryPresets[6] = {
+    {"Fast LAN", 1, 55},      {"Normal LAN", 1, 250}, {"Slow LAN", 10, 500},
+    {"Normal WAN", 125, 1500}, {"Dial-up", 500, 3000}, {"Satellite Link", 5000, 15000},
+};
+
+namespace {
+
+const char kBlanks[] = " \t\r\n";
+const char kDefaultV6OV2[] = "FF05::9909";
+const char kDefaultV6NTP[] = "FF05::101";
+
+std::string Trimmed(const std::string& text) {
+  size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+uint32_t Clamped(const std::string& text, uint32_t low, uint32_t high) {
+  return std::clamp(StrToUl32(text, 10), low, high);
+}
+
+}  // namespace
+
+DiscoveryControls DiscoveryControlsFor(const NetworkDiscoverySettings& s, FamilyAvailability available) {
+  DiscoveryControls c;
+  c.v4Multicast = available.ipv4 && s.ipv4MulticastEnabled;
+  c.v4MulticastAll = s.ipv4MulticastUseAllSubnets;
+  c.v4MulticastOV2 = s.ipv4MulticastAddressOV2;
+  c.v4MulticastNTP = s.ipv4MulticastAddressNTP;
+  c.v4Ttl = std::to_string(s.ipv4MulticastTtl);
+  c.v6Multicast = available.ipv6 && s.ipv6MulticastEnabled;
+  c.v6MulticastAll = s.ipv6MulticastUseAllSubnets;
+  c.v6MulticastOV2 = s.ipv6MulticastAddressOV2;
+  c.v6MulticastNTP = s.ipv6MulticastAddressNTP;
+  c.v6Hops = std::to_string(s.ipv6MulticastHops);
+  c.broadcast = available.ipv4 && s.ipv4BroadcastEnabled;
+  c.broadcastCustom = s.ipv4BroadcastUseCustomList;
+  c.broadcastAll = s.ipv4BroadcastUseAllSubnets && !s.ipv4BroadcastUseCustomList;
+  c.broadcastPrimary = !s.ipv4BroadcastUseAllSubnets && !s.ipv4BroadcastUseCustomList;
+  c.broadcastAddress = s.ipv4BroadcastAddress;
+  c.customList = CustomListText(s.ipv4BroadcastCustomList);
+  c.send = std::to_string(s.udpSendTimeout);
+  c.receive = std::to_string(s.udpRecvTimeout);
+  return c;
+}
+
+DiscoveryControls DiscoveryDefaults(const DiscoveryControls& current, FamilyAvailability available) {
+  DiscoveryControls c;
+  c.v4Multicast = available.ipv4;
+  c.v4MulticastAll = false;
+  c.v4MulticastOV2 = "239.192.99.9";
+  c.v4MulticastNTP = "224.0.1.1";
+  c.v4Ttl = "8";
+  c.v6Multicast = false;
+  c.v6MulticastAll = false;
+  c.v6MulticastOV2 = kDefaultV6OV2;
+  c.v6MulticastNTP = kDefaultV6NTP;
+  c.v6Hops = "8";
+  c.broadcast = available.ipv4;
+  c.broadcastAll = true;
+  c.broadcastAddress = "255.255.255.255";
+  c.customList = current.customList;
+  c.send = "3";
+  c.receive = "1000";
+  return c;
+}
+
+void StoreDiscoveryControls(const DiscoveryControls& c, FamilyAvailability available, NetworkDiscoverySettings* s) {
+  s->udpSendTimeout = Clamped(c.send, 1, 5000);
+  s->udpRecvTimeout = Clamped(c.receive, 2, 15000);
+  s->ipv4BroadcastEnabled = c.broadcast && available.ipv4;
+  s->ipv4BroadcastUseCustomList = c.broadcastCustom;
+  s->ipv4BroadcastUseAllSubnets = c.broadcastAll && !c.broadcastCustom;
+  s->ipv4BroadcastAddress = c.broadcastAddress;
+  s->ipv4BroadcastCustomList = CustomListFromText(c.customList);
+  s->ipv4MulticastEnabled = c.v4Multicast && available.ipv4;
+  s->ipv4MulticastUseAllSubnets = c.v4MulticastAll;
+  s->ipv4MulticastAddressOV2 = c.v4MulticastOV2;
+  s->ipv4MulticastAddressNTP = c.v4MulticastNTP;
+  s->ipv4MulticastTtl = Clamped(c.v4Ttl, 1, 255);
+  s->ipv6MulticastEnabled = c.v6Multicast && available.ipv6;
+  s->ipv6MulticastUseAllSubnets = c.v6MulticastAll;
+  s->ipv6MulticastAddressOV2 = CheckedIpv6Address(c.v6MulticastOV2, kDefaultV6OV2);
+  s->ipv6MulticastAddressNTP = CheckedIpv6Address(c.v6MulticastNTP, kDefaultV6NTP);
+  s->ipv6MulticastHops = Clamped(c.v6Hops, 1, 255);
+}
+
+DiscoveryEnablement DiscoveryEnablementFor(const DiscoveryControls& c) {
+  DiscoveryEnablement e;
+  e.v4Multicast = c.v4Multicast;
+  e.v6Multicast = c.v6Multicast;
+  e.broadcastChoices = c.broadcast;
+  e.broadcastAddress = c.broadcast && c.broadcastPrimary;
+  e.customList = c.broadcast && c.broadcastCustom;
+  return e;
+}
+
+std::string CustomListText(const std::vector<std::string>& entries) {
+  std::string text;
+  for (size_t i = 0; i < entries.size(); ++i) text += (i ? "\r\n" : "") + entries[i];
+  return Trimmed(text);
+}
+
+std::vector<std::string> CustomListFromText(const std::string& text) {
+  std::vector<std::string> entries;
+  std::string kept = text.substr(0, 4095);
+  size_t start = 0;
+  while (start <= kept.size()) {
+    size_t end = std::min(kept.find_first_of("\r\n", start), kept.size());
+    std::string entry = Trimmed(kept.substr(start, end - start));
+    if (!entry.empty()) entries.push_back(entry);
+    start = end + 1;
+  }
+  return entries;
+}
+
+std::string CheckedIpv6Address(const std::string& text, const char* fallback) {
+  IpLiteral address;
+  if (text.find(']') != std::string::npos || !ParseIpv6Literal(text, &address)) return fallback;
+  return text;
+}
