@@ -1,7 +1,14 @@
 #include "pages/setup_page.h"
 
+#include "mail/setup/mail_setup_rules.h"
+#include "mail/setup/smtp_setup.h"
+#include "monitor/settings.h"
+#include "sampling/text_numbers.h"
+#include "timesources/network_discovery_dialog.h"
+#include "ui/control_utils.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
+#include "ui/resource.h"
 
 INT_PTR CSetup::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return PageCtlColor(this, msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -9,9 +16,131 @@ INT_PTR CSetup::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 INT_PTR CSetup::OnInitDialog(HWND, LPARAM) {
   CountPageOpened();
+  FillList(IDC_SETUP_FREQUENCY, kCheckFrequencies);
+  FillList(IDC_SETUP_SCHEDULE, kSummarySchedules);
+  return 1;
+}
+
+void CSetup::FillList(int id, const ListChoice (&choices)[11]) {
+  for (const ListChoice& choice : choices) {
+    LRESULT index = SendDlgItemMessageA(window_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
+    SendDlgItemMessageA(window_, id, CB_SETITEMDATA, index, choice.data);
+  }
+}
+
+bool CSetup::MailConfigured() const { return IsMailConfigured(Settings()); }
+
+void CSetup::ShowControls(const SetupControls& c) {
+  SendDlgItemMessageA(window_, IDC_SETUP_FREQUENCY, CB_SETCURSEL, c.frequencyIndex, 0);
+  SendDlgItemMessageA(window_, IDC_SETUP_SCHEDULE, CB_SETCURSEL, c.scheduleIndex, 0);
+  SetButtonChecked(window_, IDC_SETUP_SUMMARIES, c.summaries);
+  int level = c.level == 2 ? IDC_SETUP_LEVEL_ALL : c.level == 1 ? IDC_SETUP_LEVEL_ERRORS : IDC_SETUP_LEVEL_NONE;
+  CheckRadioButton(window_, IDC_SETUP_LEVEL_ALL, IDC_SETUP_LEVEL_ERRORS, level);
+  CheckRadioButton(window_, IDC_SETUP_MANAGER, IDC_SETUP_CUSTOMIZE, c.useManager ? IDC_SETUP_MANAGER : IDC_SETUP_CUSTOMIZE);
+  SetButtonChecked(window_, IDC_SETUP_DNS, c.dnsLookups);
+  SetDlgItemTextA(window_, IDC_SETUP_DAYS, c.days.c_str());
+  SetDlgItemTextA(window_, IDC_SETUP_RECORDS, c.records.c_str());
+  CheckRadioButton(window_, IDC_SETUP_SORT_ADDRESS, IDC_SETUP_SORT_VARIANCE,
+                   c.sortByVariance ? IDC_SETUP_SORT_VARIANCE : IDC_SETUP_SORT_ADDRESS);
+}
+
+SetupControls CSetup::ReadControls() const {
+  SetupControls c;
+  c.frequencyIndex = static_cast<int>(SendDlgItemMessageA(window_, IDC_SETUP_FREQUENCY, CB_GETCURSEL, 0, 0));
+  c.scheduleIndex = static_cast<int>(SendDlgItemMessageA(window_, IDC_SETUP_SCHEDULE, CB_GETCURSEL, 0, 0));
+  c.summaries = IsButtonChecked(window_, IDC_SETUP_SUMMARIES);
+  c.level = IsButtonChecked(window_, IDC_SETUP_LEVEL_ALL) ? 2 : IsButtonChecked(window_, IDC_SETUP_LEVEL_ERRORS) ? 1 : 0;
+  c.useManager = IsButtonChecked(window_, IDC_SETUP_MANAGER);
+  c.dnsLookups = IsButtonChecked(window_, IDC_SETUP_DNS);
+  c.days = GetItemString(window_, IDC_SETUP_DAYS);
+  c.records = GetItemString(window_, IDC_SETUP_RECORDS);
+  c.sortByVariance = IsButtonChecked(window_, IDC_SETUP_SORT_VARIANCE);
+  return c;
+}
+
+void CSetup::Refresh() {
+  SetupEnablement e =
+      SetupEnablementFor(IsButtonChecked(window_, IDC_SETUP_SUMMARIES), IsButtonChecked(window_, IDC_SETUP_CUSTOMIZE));
+  for (int id : {IDC_SETUP_LEVEL_ALL, IDC_SETUP_LEVEL_ERRORS, IDC_SETUP_LEVEL_NONE, IDC_SETUP_SCHEDULE})
+    EnableItem(window_, id, e.summaryOptions);
+  EnableItem(window_, IDC_SETUP_DISCOVERY, e.discoverySettings);
+}
+
+// Summaries need complete mail settings: the e-mail setup comes first, and the box stays
+// unchecked unless it ends with OK.
+void CSetup::SummariesClicked() {
+  if (IsButtonChecked(window_, IDC_SETUP_SUMMARIES) && !MailConfigured() &&
+      RunSmtpSetup(window_, &Settings()) != IDOK) {
+    SetButtonChecked(window_, IDC_SETUP_SUMMARIES, false);
+    return;
+  }
+  Refresh();
+  MarkChanged();
+}
+
+void CSetup::RetentionTyped(int id, uint32_t recorded) {
+  if (StrToUl32(GetItemString(window_, id), 10) != recorded) MarkChanged();
+}
+
+void CSetup::RunEmailSetup() {
+  if (RunSmtpSetup(window_, &Settings()) == IDOK) MarkChanged();
+}
+
+void CSetup::RunDiscoverySettings() {
+  if (RunNetworkDiscoverySettings(window_, &Settings().discovery) == IDOK) MarkChanged();
+}
+
+// The one place that opens the reference editor on the record's reference clocks; the
+// applet has no reference editor yet, so the button opens nothing for now.
+void CSetup::OpenReferenceEditor() {}
+
+INT_PTR CSetup::OnCommand(UINT id, UINT code, HWND) {
+  switch (id) {
+    case IDC_SETUP_FREQUENCY:
+    case IDC_SETUP_SCHEDULE:
+      if (code == CBN_SELCHANGE) MarkChanged();
+      break;
+    case IDC_SETUP_SUMMARIES:
+      SummariesClicked();
+      break;
+    case IDC_SETUP_LEVEL_ALL: case IDC_SETUP_LEVEL_ERRORS: case IDC_SETUP_LEVEL_NONE:
+    case IDC_SETUP_SORT_ADDRESS: case IDC_SETUP_SORT_VARIANCE: case IDC_SETUP_DNS:
+      MarkChanged();
+      break;
+    case IDC_SETUP_MANAGER:
+    case IDC_SETUP_CUSTOMIZE:
+      Refresh();
+      MarkChanged();
+      break;
+    case IDC_SETUP_DAYS:
+      if (code == EN_UPDATE) RetentionTyped(id, Settings().retentionDays);
+      break;
+    case IDC_SETUP_RECORDS:
+      if (code == EN_UPDATE) RetentionTyped(id, Settings().retentionRecords);
+      break;
+    case IDC_SETUP_EMAIL:
+      RunEmailSetup();
+      break;
+    case IDC_SETUP_DISCOVERY:
+      RunDiscoverySettings();
+      break;
+    case IDC_SETUP_REFERENCE:
+      OpenReferenceEditor();
+      break;
+  }
   return 1;
 }
 
 INT_PTR CSetup::OnPageNotify(HWND, HWND, UINT code, int, PSHNOTIFY* notify) {
-  return ContractNotify(code, notify, "setup");
+  switch (code) {
+    case PSN_SETACTIVE:
+      ShowControls(SetupControlsFor(Settings(), MailConfigured()));
+      Refresh();
+      return 0;
+    case PSN_KILLACTIVE:
+      StoreSetupControls(ReadControls(), MailConfigured(), &Settings());
+      return 0;
+    default:
+      return ContractNotify(code, notify, "setup");
+  }
 }

@@ -41,3 +41,11 @@ bool IsItemBlank(HWND window, int id) {
     if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n') return false;
   return true;
 }
+
+bool IsButtonChecked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
+
+void SetButtonChecked(HWND window, int id, bool checked) {
+  CheckDlgButton(window, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void EnableItem(HWND window, int id, bool enabled) { EnableWindow(GetDlgItem(window, id), enabled); }

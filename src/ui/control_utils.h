@@ -16,3 +16,9 @@ std::wstring Utf8ToWide(const std::string& text);
 void SetUtf8Text(HWND control, const std::string& text);
 // Whether the control's text (its first 31 characters) is only spaces, tabs, CR and LF.
 bool IsItemBlank(HWND window, int id);
+// Whether a check box or radio button is checked.
+bool IsButtonChecked(HWND window, int id);
+// Checks or unchecks a check box or radio button.
+void SetButtonChecked(HWND window, int id, bool checked);
+// Enables or greys a control.
+void EnableItem(HWND window, int id, bool enabled);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/basic_prop_page.h"
 #include "ui/dialog_fonts.h"
 
 namespace {
@@ -22,6 +23,17 @@ bool IsStaticControl(HWND control) {
   return _stricmp(name, "Static") == 0;
 }
 
+// The page's body in the pages' brush. A themed sheet would paint its tab texture there
+// (white under Wine) while the labels ask for the grey brush: one colour for both.
+INT_PTR EraseBackground(CBasicPropPage* page, HDC dc) {
+  if (!g_pageBrush || !page || !page->Window()) return 0;
+  RECT client;
+  GetClientRect(page->Window(), &client);
+  FillRect(dc, &client, g_pageBrush);
+  SetWindowLongPtrA(page->Window(), DWLP_MSGRESULT, 1);
+  return 1;
+}
+
 }  // namespace
 
 void CreatePageBrush() {
@@ -37,7 +49,8 @@ HBRUSH PageBrush() { return g_pageBrush; }
 
 COLORREF LinkColor() { return GetSysColor(COLOR_BTNFACE) == 0xE3DFE0 ? 0xF54646 : GetSysColor(COLOR_HOTLIGHT); }
 
-INT_PTR PageCtlColor(CBasicPropPage*, UINT msg, HDC dc, HWND control) {
+INT_PTR PageCtlColor(CBasicPropPage* page, UINT msg, HDC dc, HWND control) {
+  if (msg == WM_ERASEBKGND) return EraseBackground(page, dc);
   if (msg == WM_CTLCOLORDLG) return reinterpret_cast<INT_PTR>(g_pageBrush);
   if (msg != WM_CTLCOLORSTATIC) return 0;
   if (IsLinkId(GetDlgCtrlID(control)) && IsStaticControl(control)) {

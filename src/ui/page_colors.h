@@ -1,4 +1,5 @@
-// The pages' colours: a light grey background and link-like statics in the hot-light colour.
+// The pages' colours: one light grey for the body and its labels on any theme, and link-like
+// statics in the hot-light colour.
 #pragma once
 #include <windows.h>
 
@@ -12,5 +13,6 @@ void DeletePageBrush();
 HBRUSH PageBrush();
 // The colour of link-like statics on this system.
 COLORREF LinkColor();
-// The shared WM_CTLCOLORDLG and WM_CTLCOLORSTATIC handler of the pages; 0 for other messages.
+// The shared colour handler of the pages: WM_ERASEBKGND fills the body with the pages' brush,
+// WM_CTLCOLORDLG and WM_CTLCOLORSTATIC give it; 0 for other messages.
 INT_PTR PageCtlColor(CBasicPropPage* page, UINT msg, HDC dc, HWND control);

@@ -85,7 +85,9 @@ TEST(MailSetupRules, AddressDialogNameRule) {
   for (const auto& c : cases) {
     Mailbox entry;
     EXPECT_EQ(AcceptAddress(c.name, c.address, &entry), c.accepted) << c.address;
-    if (c.accepted) EXPECT_EQ(entry, c.entry) << c.address;
+    if (c.accepted) {
+      EXPECT_EQ(entry, c.entry) << c.address;
+    }
   }
 }
 

@@ -1,0 +1,199 @@
+#include "timesources/network_discovery_dialog.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "platform/module.h"
+#include "sampling/ip_literal.h"
+#include "sampling/network.h"
+#include "ui/control_utils.h"
+#include "ui/resource.h"
+
+namespace {
+
+// An IPv4 address control from dotted text; anything else leaves it blank.
+void SetAddress(HWND dialog, int id, const std::string& text) {
+  IpLiteral address;
+  if (!ParseIpv4Literal(text, &address) || address.port) {
+    SendDlgItemMessageA(dialog, id, IPM_CLEARADDRESS, 0, 0);
+    return;
+  }
+  const uint8_t* b = address.bytes;
+  SendDlgItemMessageA(dialog, id, IPM_SETADDRESS, 0, MAKEIPADDRESS(b[0], b[1], b[2], b[3]));
+}
+
+// The dotted text of an IPv4 address control (blank fields as 0).
+std::string AddressText(HWND dialog, int id) {
+  DWORD address = 0;
+  SendDlgItemMessageA(dialog, id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
+  IpLiteral literal;
+  literal.family = 4;
+  const DWORD fields[4] = {FIRST_IPADDRESS(address), SECOND_IPADDRESS(address), THIRD_IPADDRESS(address),
+                           FOURTH_IPADDRESS(address)};
+  for (int i = 0; i < 4; ++i) literal.bytes[i] = static_cast<uint8_t>(fields[i]);
+  return FormatIpAddress(literal);
+}
+
+// An up-down with its range; held past a second it steps by step instead of 1.
+void SetUpDown(HWND dialog, int id, int low, int high, UINT step) {
+  SendDlgItemMessageA(dialog, id, UDM_SETRANGE32, low, high);
+  UDACCEL accel[2] = {{0, 1}, {1, step}};
+  SendDlgItemMessageA(dialog, id, UDM_SETACCEL, step > 1 ? 2 : 1, reinterpret_cast<LPARAM>(accel));
+}
+
+void SetUnitText(HWND dialog, int id, int low, int high) {
+  char text[32];
+  snprintf(text, sizeof text, "ms (%d to %d)", low, high);
+  SetDlgItemTextA(dialog, id, text);
+}
+
+}  // namespace
+
+INT_PTR CNetworkDiscoverySettings::OnMessage(UINT, WPARAM, LPARAM) { return 0; }
+
+INT_PTR CNetworkDiscoverySettings::OnInitDialog(HWND, LPARAM initParam) {
+  settings_ = reinterpret_cast<NetworkDiscoverySettings*>(initParam);
+  PlaceNearOwner(window_, owner_ ? owner_ : GetParent(window_));
+  SetUpNumbers();
+  ShowControls(DiscoveryControlsFor(*settings_, available_));
+  FillPresets();
+  Refresh();
+  return 1;
+}
+
+void CNetworkDiscoverySettings::SetUpNumbers() {
+  SendDlgItemMessageA(window_, IDC_DISCOVERY_V4M_TTL, EM_LIMITTEXT, 4, 0);
+  SendDlgItemMessageA(window_, IDC_DISCOVERY_V6M_HOPS, EM_LIMITTEXT, 4, 0);
+  SendDlgItemMessageA(window_, IDC_DISCOVERY_V6M_OV2, EM_LIMITTEXT, 64, 0);
+  SendDlgItemMessageA(window_, IDC_DISCOVERY_V6M_NTP, EM_LIMITTEXT, 64, 0);
+  SetUpDown(window_, IDC_DISCOVERY_V4M_TTL_SPIN, 1, 255, 1);
+  SetUpDown(window_, IDC_DISCOVERY_V6M_HOPS_SPIN, 1, 255, 1);
+  SetUnitText(window_, IDC_DISCOVERY_SEND_UNIT, 1, 5000);
+  SetUnitText(window_, IDC_DISCOVERY_RECEIVE_UNIT, 2, 15000);
+  SetUpDown(window_, IDC_DISCOVERY_SEND_SPIN, 1, 5000, 25);
+  SetUpDown(window_, IDC_DISCOVERY_RECEIVE_SPIN, 2, 15000, 25);
+}
+
+void CNetworkDiscoverySettings::ShowControls(const DiscoveryControls& c) {
+  SetButtonChecked(window_, IDC_DISCOVERY_V4M_ENABLED, c.v4Multicast);
+  SetButtonChecked(window_, IDC_DISCOVERY_V4M_ALL, c.v4MulticastAll);
+  SetButtonChecked(window_, IDC_DISCOVERY_V4M_PRIMARY, !c.v4MulticastAll);
+  SetAddress(window_, IDC_DISCOVERY_V4M_OV2, c.v4MulticastOV2);
+  SetAddress(window_, IDC_DISCOVERY_V4M_NTP, c.v4MulticastNTP);
+  SetDlgItemTextA(window_, IDC_DISCOVERY_V4M_TTL, c.v4Ttl.c_str());
+  SetButtonChecked(window_, IDC_DISCOVERY_V6M_ENABLED, c.v6Multicast);
+  SetButtonChecked(window_, IDC_DISCOVERY_V6M_ALL, c.v6MulticastAll);
+  SetButtonChecked(window_, IDC_DISCOVERY_V6M_PRIMARY, !c.v6MulticastAll);
+  SetDlgItemTextA(window_, IDC_DISCOVERY_V6M_OV2, c.v6MulticastOV2.c_str());
+  SetDlgItemTextA(window_, IDC_DISCOVERY_V6M_NTP, c.v6MulticastNTP.c_str());
+  SetDlgItemTextA(window_, IDC_DISCOVERY_V6M_HOPS, c.v6Hops.c_str());
+  SetButtonChecked(window_, IDC_DISCOVERY_BC_ENABLED, c.broadcast);
+  SetButtonChecked(window_, IDC_DISCOVERY_BC_CUSTOM, c.broadcastCustom);
+  SetButtonChecked(window_, IDC_DISCOVERY_BC_ALL, c.broadcastAll);
+  SetButtonChecked(window_, IDC_DISCOVERY_BC_PRIMARY, c.broadcastPrimary);
+  SetAddress(window_, IDC_DISCOVERY_BC_ADDRESS, c.broadcastAddress);
+  SetDlgItemTextA(window_, IDC_DISCOVERY_BC_LIST, c.customList.c_str());
+  SetDlgItemTextA(window_, IDC_DISCOVERY_SEND, c.send.c_str());
+  SetDlgItemTextA(window_, IDC_DISCOVERY_RECEIVE, c.receive.c_str());
+}
+
+DiscoveryControls CNetworkDiscoverySettings::ReadControls() const {
+  DiscoveryControls c;
+  c.v4Multicast = IsButtonChecked(window_, IDC_DISCOVERY_V4M_ENABLED);
+  c.v4MulticastAll = IsButtonChecked(window_, IDC_DISCOVERY_V4M_ALL);
+  c.v4MulticastOV2 = AddressText(window_, IDC_DISCOVERY_V4M_OV2);
+  c.v4MulticastNTP = AddressText(window_, IDC_DISCOVERY_V4M_NTP);
+  c.v4Ttl = GetItemString(window_, IDC_DISCOVERY_V4M_TTL);
+  c.v6Multicast = IsButtonChecked(window_, IDC_DISCOVERY_V6M_ENABLED);
+  c.v6MulticastAll = IsButtonChecked(window_, IDC_DISCOVERY_V6M_ALL);
+  c.v6MulticastOV2 = GetItemString(window_, IDC_DISCOVERY_V6M_OV2);
+  c.v6MulticastNTP = GetItemString(window_, IDC_DISCOVERY_V6M_NTP);
+  c.v6Hops = GetItemString(window_, IDC_DISCOVERY_V6M_HOPS);
+  c.broadcast = IsButtonChecked(window_, IDC_DISCOVERY_BC_ENABLED);
+  c.broadcastCustom = IsButtonChecked(window_, IDC_DISCOVERY_BC_CUSTOM);
+  c.broadcastAll = IsButtonChecked(window_, IDC_DISCOVERY_BC_ALL);
+  c.broadcastPrimary = IsButtonChecked(window_, IDC_DISCOVERY_BC_PRIMARY);
+  c.broadcastAddress = AddressText(window_, IDC_DISCOVERY_BC_ADDRESS);
+  char list[4096] = "";
+  GetDlgItemTextA(window_, IDC_DISCOVERY_BC_LIST, list, sizeof list);
+  c.customList = list;
+  c.send = GetItemString(window_, IDC_DISCOVERY_SEND);
+  c.receive = GetItemString(window_, IDC_DISCOVERY_RECEIVE);
+  return c;
+}
+
+void CNetworkDiscoverySettings::FillPresets() {
+  SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("[Choose]"));
+  for (const DiscoveryPreset& preset : kDiscoveryPresets)
+    SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(preset.name));
+  LRESULT count = SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_SETITEMDATA, i, i);
+  SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_SETCURSEL, 0, 0);
+}
+
+void CNetworkDiscoverySettings::Refresh() {
+  DiscoveryEnablement e = DiscoveryEnablementFor(ReadControls());
+  for (int id : {IDC_DISCOVERY_V4M_ALL, IDC_DISCOVERY_V4M_PRIMARY, IDC_DISCOVERY_V4M_OV2, IDC_DISCOVERY_V4M_NTP,
+                 IDC_DISCOVERY_V4M_TTL, IDC_DISCOVERY_V4M_TTL_SPIN})
+    EnableItem(window_, id, e.v4Multicast);
+  for (int id : {IDC_DISCOVERY_V6M_ALL, IDC_DISCOVERY_V6M_PRIMARY, IDC_DISCOVERY_V6M_OV2, IDC_DISCOVERY_V6M_NTP,
+                 IDC_DISCOVERY_V6M_HOPS, IDC_DISCOVERY_V6M_HOPS_SPIN})
+    EnableItem(window_, id, e.v6Multicast);
+  for (int id : {IDC_DISCOVERY_BC_CUSTOM, IDC_DISCOVERY_BC_ALL, IDC_DISCOVERY_BC_PRIMARY})
+    EnableItem(window_, id, e.broadcastChoices);
+  EnableItem(window_, IDC_DISCOVERY_BC_ADDRESS, e.broadcastAddress);
+  EnableItem(window_, IDC_DISCOVERY_BC_LIST, e.customList);
+  EnableItem(window_, IDC_DISCOVERY_APPLY, GetComboSelData(window_, IDC_DISCOVERY_PRESETS) > 0);
+}
+
+void CNetworkDiscoverySettings::ApplyPreset() {
+  LPARAM chosen = GetComboSelData(window_, IDC_DISCOVERY_PRESETS);
+  if (chosen < 1 || chosen > 6) return;
+  const DiscoveryPreset& preset = kDiscoveryPresets[chosen - 1];
+  SetDlgItemInt(window_, IDC_DISCOVERY_SEND, preset.send, FALSE);
+  SetDlgItemInt(window_, IDC_DISCOVERY_RECEIVE, preset.receive, FALSE);
+  SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_SETCURSEL, 0, 0);
+  EnableItem(window_, IDC_DISCOVERY_APPLY, false);
+}
+
+void CNetworkDiscoverySettings::Accept() {
+  StoreDiscoveryControls(ReadControls(), available_, settings_);
+  End(IDOK);
+}
+
+INT_PTR CNetworkDiscoverySettings::OnCommand(UINT id, UINT code, HWND) {
+  switch (id) {
+    case IDC_DISCOVERY_V4M_ENABLED: case IDC_DISCOVERY_V4M_ALL: case IDC_DISCOVERY_V4M_PRIMARY:
+    case IDC_DISCOVERY_V6M_ENABLED: case IDC_DISCOVERY_V6M_ALL: case IDC_DISCOVERY_V6M_PRIMARY:
+    case IDC_DISCOVERY_BC_ENABLED: case IDC_DISCOVERY_BC_CUSTOM: case IDC_DISCOVERY_BC_ALL:
+    case IDC_DISCOVERY_BC_PRIMARY:
+      if (code == BN_CLICKED) Refresh();
+      break;
+    case IDC_DISCOVERY_PRESETS:
+      if (code == CBN_SELCHANGE) Refresh();
+      break;
+    case IDC_DISCOVERY_APPLY:
+      ApplyPreset();
+      break;
+    case IDC_DISCOVERY_RESET:
+      ShowControls(DiscoveryDefaults(ReadControls(), available_));
+      Refresh();
+      break;
+    case IDOK:
+      Accept();
+      break;
+    case IDCANCEL:
+      End(IDCANCEL);
+      break;
+  }
+  return 1;
+}
+
+FamilyAvailability MachineFamilies() { return FamilyAvailability{Ipv4Usable(), Ipv6Usable()}; }
+
+INT_PTR RunNetworkDiscoverySettings(HWND owner, NetworkDiscoverySettings* settings) {
+  CNetworkDiscoverySettings dialog(MachineFamilies());
+  dialog.SetInitParam(reinterpret_cast<LPARAM>(settings));
+  return dialog.RunModal(AppletModule(), IDD_NETWORK_DISCOVERY, owner);
+}
