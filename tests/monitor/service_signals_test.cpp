@@ -12,6 +12,7 @@
 #include "platform/stop_event.h"
 #include "sampling/machine_role.h"
 #include "support/registry_sandbox.h"
+#include "support/tray_stand_in.h"
 
 namespace {
 
@@ -106,48 +107,6 @@ TEST(MachineRole, StandaloneMachineUnderWine) {
   EXPECT_EQ(&DetectLocalMachineRole(), &role);  // detected once
 }
 
-// A tray component stand-in: one UDP socket on loopback that answers one datagram.
-class CTrayStandIn {
- public:
-  explicit CTrayStandIn(std::string answer) : answer_(std::move(answer)) {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    socket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    int length = sizeof address;
-    getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~CTrayStandIn() {
-    closesocket(socket_);
-    thread_.join();
-    WSACleanup();
-  }
-  uint16_t Port() const { return port_; }
-  const std::string& Heard() const { return heard_; }
-
- private:
-  void Serve() {
-    char buffer[64];
-    sockaddr_in from = {};
-    int length = sizeof from;
-    int got = recvfrom(socket_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
-    if (got <= 0) return;
-    heard_.assign(buffer, got);
-    if (!answer_.empty())
-      sendto(socket_, answer_.data(), static_cast<int>(answer_.size()), 0, reinterpret_cast<sockaddr*>(&from), length);
-  }
-  std::string answer_;
-  std::string heard_;
-  SOCKET socket_;
-  uint16_t port_ = 0;
-  std::thread thread_;
-};
-
 TEST(TrayChannel, CommandAndAnswer) {
   CRegistrySandbox sandbox;
   const struct {
@@ -161,7 +120,7 @@ TEST(TrayChannel, CommandAndAnswer) {
   };
   for (const auto& c : cases) {
     CTrayStandIn tray(c.answer);
-    SetDwordValue("Software\\Tallowin\\Orvane System Tray Icon\\Parameters", "ExtensionFlags", tray.Port());
+    tray.Register();
     EXPECT_EQ(PingTrayIcon("noop"), c.result) << c.answer.size();
     Sleep(10);
     EXPECT_EQ(tray.Heard(), "noop");  // the text alone: no terminator, no length

@@ -1,0 +1,61 @@
+// What dialog tests do to a dialog as a user would: click, type, choose from a list, and read
+// back what a control shows; and steps that answer a dialog once it shows.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/gui_driver.h"
+#include "ui/resource.h"
+
+// Clicks a button (or sends a command the way a click does).
+inline void Click(HWND dialog, int id) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+// Posts a click, for a button that opens a modal dialog of its own.
+inline void PostClick(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+// Sends an edit's or a list's notification code to its dialog.
+inline void Notify(HWND dialog, int id, UINT code) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+// Replaces an edit's text as typing would (the edit notifies its dialog).
+inline void SetText(HWND dialog, int id, const char* text) { SetDlgItemTextA(dialog, id, text); }
+// Chooses the drop-down list entry whose text is text.
+inline void Choose(HWND dialog, int id, const char* text) {
+  LRESULT index = SendDlgItemMessageA(dialog, id, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(text));
+  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, index, 0);
+  Notify(dialog, id, CBN_SELCHANGE);
+}
+// The text of a drop-down list's selection ("" when none).
+inline std::string Chosen(HWND dialog, int id) {
+  LRESULT index = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
+  char text[256] = "";
+  if (index >= 0) SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+inline std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+inline bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
+inline bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+// A step that waits for the dialog titled caption, lets act look at it or change it, then
+// posts a click of button. It serves as a step of any driver, whatever the step is handed.
+inline auto PressWhenShown(const char* caption, int button, std::function<void(HWND)> act = nullptr) {
+  return [caption, button, act](auto...) {
+    HWND dialog = FindThreadDialog(caption);
+    if (!dialog) return false;
+    if (act) act(dialog);
+    PostClick(dialog, button);
+    return true;
+  };
+}
+// A step that waits for the applet's message box captioned caption, records its text and
+// closes it with button.
+inline auto AnswerBox(const char* caption, int button, std::string* text) {
+  return PressWhenShown(caption, button, [text](HWND box) { *text = WindowText(GetDlgItem(box, IDC_MSGBOX_TEXT)); });
+}
