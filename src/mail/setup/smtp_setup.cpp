@@ -1,7 +1,6 @@
 #include "mail/setup/smtp_setup.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include "mail/setup/email_address_dialog.h"
 #include "mail/setup/mail_setup_rules.h"
@@ -105,6 +104,25 @@ RECT RectInDialog(HWND dialog, HWND control) {
   return rect;
 }
 
+// The colour the tab control paints its body with (themed or not), from a drawing of it.
+COLORREF TabBodyColor(HWND tabs) {
+  RECT client = {};
+  GetClientRect(tabs, &client);
+  RECT body = client;
+  TabCtrl_AdjustRect(tabs, FALSE, &body);
+  HDC screen = GetDC(tabs);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  SendMessageA(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  COLORREF color = GetPixel(memory, (body.left + body.right) / 2, (body.top + body.bottom) / 2);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(tabs, screen);
+  return color == CLR_INVALID ? GetSysColor(COLOR_BTNFACE) : color;
+}
+
 bool IsFolder(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -121,7 +139,14 @@ void CSMTPSetup::UseShell(FolderPicker picker, FolderOpener opener) {
   opener_ = opener ? opener : ShellExecuteExA;
 }
 
-INT_PTR CSMTPSetup::OnMessage(UINT, WPARAM, LPARAM) { return 0; }
+// The labels stand on the tab's body and take its colour.
+INT_PTR CSMTPSetup::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
+  if (msg != WM_CTLCOLORSTATIC) return 0;
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  SetBkColor(dc, bodyColor_);
+  SetDCBrushColor(dc, bodyColor_);
+  return reinterpret_cast<INT_PTR>(GetStockObject(DC_BRUSH));
+}
 
 INT_PTR CSMTPSetup::OnInitDialog(HWND, LPARAM initParam) {
   settings_ = reinterpret_cast<CMonitorSettings*>(initParam);
@@ -142,8 +167,6 @@ void CSMTPSetup::SetUpControls() {
                                         {IDC_SMTP_QUEUE, 260}};
   for (auto [id, limit] : limits) SendDlgItemMessageA(window_, id, EM_LIMITTEXT, limit, 0);
   tabs_ = GetDlgItem(window_, IDC_SMTP_TABS);
-  // The labels and fields stand on the tab's body: drawn unthemed, it has the dialog's colour.
-  SetWindowTheme(tabs_, L"", L"");
   for (int i = 0; i < 6; ++i) {
     TCITEMA item = {};
     item.mask = TCIF_TEXT;
@@ -151,6 +174,7 @@ void CSMTPSetup::SetUpControls() {
     TabCtrl_InsertItem(tabs_, i, &item);
   }
   TabCtrl_SetCurSel(tabs_, kFromTab);
+  bodyColor_ = TabBodyColor(tabs_);
   list_.Attach(GetDlgItem(window_, IDC_SMTP_RECIPIENTS));
 }
 

@@ -24,7 +24,7 @@ class CSMTPSetup : public CBasicDialog {
   // The tab pages, in tab order.
   enum Tab { kFromTab, kToTab, kCcTab, kBccTab, kServerTab, kQueueTab };
 
-  // No other message is handled.
+  // Labels in the tab body's colour.
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   // initParam: the settings record (CMonitorSettings*). Fills the six tabs, shows "From".
   INT_PTR OnInitDialog(HWND focus, LPARAM initParam) override;
@@ -57,6 +57,7 @@ class CSMTPSetup : public CBasicDialog {
   INT_PTR ListNotify(NMHDR* header);
 
   HWND tabs_ = nullptr;
+  COLORREF bodyColor_ = 0;  // the tab body's colour, which the labels take
   bool ready_ = false;
   std::vector<Mailbox> recipients_[3];  // To, CC, BCC as edited
   CMonitorSettings* settings_ = nullptr;
