@@ -67,6 +67,7 @@ void CNetworkDiscoverySettings::SetUpNumbers() {
   SendDlgItemMessageA(window_, IDC_DISCOVERY_V6M_HOPS, EM_LIMITTEXT, 4, 0);
   SendDlgItemMessageA(window_, IDC_DISCOVERY_V6M_OV2, EM_LIMITTEXT, 64, 0);
   SendDlgItemMessageA(window_, IDC_DISCOVERY_V6M_NTP, EM_LIMITTEXT, 64, 0);
+  SendDlgItemMessageA(window_, IDC_DISCOVERY_BC_LIST, EM_LIMITTEXT, 0, 0);  // a stored list of any length
   SetUpDown(window_, IDC_DISCOVERY_V4M_TTL_SPIN, 1, 255, 1);
   SetUpDown(window_, IDC_DISCOVERY_V6M_HOPS_SPIN, 1, 255, 1);
   SetUnitText(window_, IDC_DISCOVERY_SEND_UNIT, 1, 5000);
@@ -115,9 +116,7 @@ DiscoveryControls CNetworkDiscoverySettings::ReadControls() const {
   c.broadcastAll = IsButtonChecked(window_, IDC_DISCOVERY_BC_ALL);
   c.broadcastPrimary = IsButtonChecked(window_, IDC_DISCOVERY_BC_PRIMARY);
   c.broadcastAddress = AddressText(window_, IDC_DISCOVERY_BC_ADDRESS);
-  char list[4096] = "";
-  GetDlgItemTextA(window_, IDC_DISCOVERY_BC_LIST, list, sizeof list);
-  c.customList = list;
+  c.customList = GetItemString(window_, IDC_DISCOVERY_BC_LIST);
   c.send = GetItemString(window_, IDC_DISCOVERY_SEND);
   c.receive = GetItemString(window_, IDC_DISCOVERY_RECEIVE);
   return c;

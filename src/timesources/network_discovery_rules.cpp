@@ -110,11 +110,10 @@ std::string CustomListText(const std::vector<std::string>& entries) {
 
 std::vector<std::string> CustomListFromText(const std::string& text) {
   std::vector<std::string> entries;
-  std::string kept = text.substr(0, 4095);
   size_t start = 0;
-  while (start <= kept.size()) {
-    size_t end = std::min(kept.find_first_of("\r\n", start), kept.size());
-    std::string entry = Trimmed(kept.substr(start, end - start));
+  while (start <= text.size()) {
+    size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+    std::string entry = Trimmed(text.substr(start, end - start));
     if (!entry.empty()) entries.push_back(entry);
     start = end + 1;
   }

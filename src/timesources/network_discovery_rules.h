@@ -65,8 +65,8 @@ DiscoveryEnablement DiscoveryEnablementFor(const DiscoveryControls& controls);
 
 // The custom list as edit text: entries joined by CR LF, blanks trimmed from both ends.
 std::string CustomListText(const std::vector<std::string>& entries);
-// The custom list from edit text: at most 4095 characters, one entry per line, each trimmed,
-// empty lines left out.
+// The custom list from edit text, however long: one entry per line, each trimmed, empty lines
+// left out.
 std::vector<std::string> CustomListFromText(const std::string& text);
 // text when it is an IPv6 address without brackets, else fallback.
 std::string CheckedIpv6Address(const std::string& text, const char* fallback);

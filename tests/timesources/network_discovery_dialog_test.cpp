@@ -69,8 +69,12 @@ TEST_F(NetworkDiscoveryDialogTest, ShowsTheSettingsAndTheirEnablement) {
   EXPECT_FALSE(settings.ipv4BroadcastUseCustomList);
 }
 
+// OK also keeps a custom list longer than the 4096 bytes the list was once read back with.
 TEST_F(NetworkDiscoveryDialogTest, WithoutIpv6TheBoxShowsUncheckedAndOkStoresItOff) {
   settings.ipv6MulticastEnabled = true;
+  std::vector<std::string> many;
+  for (int i = 0; i < 400; ++i) many.push_back("10." + std::to_string(i / 250) + "." + std::to_string(i % 250) + ".255");
+  settings.ipv4BroadcastCustomList = many;
   EXPECT_EQ(Run({true, false},
                 [](HWND d) {
                   EXPECT_FALSE(Checked(d, IDC_DISCOVERY_V6M_ENABLED));
@@ -84,6 +88,7 @@ TEST_F(NetworkDiscoveryDialogTest, WithoutIpv6TheBoxShowsUncheckedAndOkStoresItO
   EXPECT_FALSE(settings.ipv6MulticastEnabled);
   EXPECT_EQ(settings.ipv4MulticastTtl, 255u);
   EXPECT_EQ(settings.udpRecvTimeout, 2u);
+  EXPECT_EQ(settings.ipv4BroadcastCustomList, many);
 }
 
 TEST_F(NetworkDiscoveryDialogTest, ResetToDefaultsUsesTheDialogsOwnDefaults) {

@@ -19,9 +19,11 @@ TEST(NetworkDiscoveryRules, CustomListTextAndBack) {
   EXPECT_EQ(CustomListFromText("\r\n  10.0.0.255 \r\n\r\n\t192.168.1.255\n\r172.16.0.255  "),
             (std::vector<std::string>{"10.0.0.255", "192.168.1.255", "172.16.0.255"}));
   EXPECT_TRUE(CustomListFromText(" \r\n\t").empty());
-  // Only the first 4095 characters are read.
-  std::string longText = std::string(4093, ' ') + "1.2.3.4";
-  EXPECT_EQ(CustomListFromText(longText), std::vector<std::string>{"1."});
+  // A list longer than a 4096-byte buffer comes back whole.
+  std::vector<std::string> many;
+  for (int i = 0; i < 400; ++i) many.push_back("10." + std::to_string(i / 250) + "." + std::to_string(i % 250) + ".255");
+  EXPECT_GT(CustomListText(many).size(), 4096u);
+  EXPECT_EQ(CustomListFromText(CustomListText(many)), many);
 }
 
 TEST(NetworkDiscoveryRules, Ipv6AddressesAreCheckedOnOk) {
