@@ -5,6 +5,7 @@
 #include "monitor/settings.h"
 #include "sampling/text_numbers.h"
 #include "timesources/network_discovery_dialog.h"
+#include "timesources/reference_editor.h"
 #include "ui/control_utils.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
@@ -90,9 +91,9 @@ void CSetup::RunDiscoverySettings() {
   if (RunNetworkDiscoverySettings(window_, &Settings().discovery) == IDOK) MarkChanged();
 }
 
-// The one place that opens the reference editor on the record's reference clocks; the
-// applet has no reference editor yet, so the button opens nothing for now.
-void CSetup::OpenReferenceEditor() {}
+void CSetup::OpenReferenceEditor() {
+  if (RunReferenceEditor(window_, &Settings()) == IDOK) MarkChanged();
+}
 
 INT_PTR CSetup::OnCommand(UINT id, UINT code, HWND) {
   switch (id) {

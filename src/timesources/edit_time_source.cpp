@@ -6,9 +6,9 @@
 #include "sampling/keyring.h"
 #include "timesources/source_rules.h"
 #include "timesources/test_time_source.h"
-#include "timesources/wait_cursor.h"
 #include "ui/control_utils.h"
 #include "ui/resource.h"
+#include "ui/wait_cursor.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include "sampling/ip_literal.h"
 #include "sampling/text_numbers.h"
+#include "sampling/time_source.h"
 
 const DiscoveryPreset kDiscoveryPresets[6] = {
     {"Fast LAN", 1, 55},      {"Normal LAN", 1, 250}, {"Slow LAN", 10, 500},
@@ -12,15 +13,8 @@ const DiscoveryPreset kDiscoveryPresets[6] = {
 
 namespace {
 
-const char kBlanks[] = " \t\r\n";
 const char kDefaultV6OV2[] = "FF05::9909";
 const char kDefaultV6NTP[] = "FF05::101";
-
-std::string Trimmed(const std::string& text) {
-  size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
 
 uint32_t Clamped(const std::string& text, uint32_t low, uint32_t high) {
   return std::clamp(StrToUl32(text, 10), low, high);
@@ -105,7 +99,7 @@ DiscoveryEnablement DiscoveryEnablementFor(const DiscoveryControls& c) {
 std::string CustomListText(const std::vector<std::string>& entries) {
   std::string text;
   for (size_t i = 0; i < entries.size(); ++i) text += (i ? "\r\n" : "") + entries[i];
-  return Trimmed(text);
+  return TrimBlanks(text);
 }
 
 std::vector<std::string> CustomListFromText(const std::string& text) {
@@ -113,7 +107,7 @@ std::vector<std::string> CustomListFromText(const std::string& text) {
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = std::min(text.find_first_of("\r\n", start), text.size());
-    std::string entry = Trimmed(text.substr(start, end - start));
+    std::string entry = TrimBlanks(text.substr(start, end - start));
     if (!entry.empty()) entries.push_back(entry);
     start = end + 1;
   }

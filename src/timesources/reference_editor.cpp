@@ -12,10 +12,10 @@
 #include "timesources/edit_time_source.h"
 #include "timesources/source_rules.h"
 #include "timesources/test_time_source.h"
-#include "timesources/wait_cursor.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"
 #include "ui/resource.h"
+#include "ui/wait_cursor.h"
 
 const ReferenceColumns kSetupReferenceColumns = {{200, 80, 75, 45, -1},
                                                  {"Server Name or IP", "Protocol", "Auth", "Reps", "Delay"}};

@@ -12,9 +12,9 @@
 #include "sampling/sample_report.h"
 #include "sampling/sampler_rules.h"
 #include "sampling/time_sampler.h"
-#include "timesources/wait_cursor.h"
 #include "ui/dialog_fonts.h"
 #include "ui/resource.h"
+#include "ui/wait_cursor.h"
 
 // One test: the line to test, and what the worker found. The worker writes the title once the
 // line is parsed and the report when it ends; the dialog's thread reads them under the lock.

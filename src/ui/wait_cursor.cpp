@@ -20,5 +20,3 @@ void EndWaitCursor() {
   }
   if (left == 0) SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 }
-
-bool WaitCursorShown() { return g_waits > 0; }

@@ -6,8 +6,6 @@
 void BeginWaitCursor();
 // Counts a wait down; the last restores IDC_ARROW. Never goes below no wait.
 void EndWaitCursor();
-// Whether any wait is counted.
-bool WaitCursorShown();
 
 // One wait for the lifetime of the object.
 class CWaitCursor {

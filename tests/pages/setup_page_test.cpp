@@ -148,6 +148,24 @@ TEST_F(SetupPageTest, ChoicesAndManagersSettingsEndInTheRegistry) {
   EXPECT_TRUE(ReadRegistryBool(kParameters, "DNS Lookups Enabled", false));
 }
 
+TEST_F(SetupPageTest, ReferenceClockOpensTheReferenceEditor) {
+  std::string caption;
+  bool changedAfterCancel = true;
+  RunSheetOnPage(kSetupPage, {[](HWND page) {
+                                PostClick(page, IDC_SETUP_REFERENCE);
+                                return true;
+                              },
+                              PressWhenShown("Reference Time Sources", IDCANCEL,
+                                             [&](HWND editor) { caption = WindowText(editor); }),
+                              [&](HWND page) {
+                                if (FindThreadDialog("Reference Time Sources")) return false;
+                                changedAfterCancel = ApplyEnabled(page);
+                                return true;
+                              }});
+  EXPECT_EQ(caption, "Reference Time Sources");
+  EXPECT_FALSE(changedAfterCancel);
+}
+
 // "Settings...": a preset, a bracketed IPv6 address and a custom list typed loosely.
 TEST_F(SetupPageTest, NetworkDiscoverySettingsEndInTheRegistry) {
   bool changedAfterCancel = true;

@@ -23,13 +23,30 @@ inline void PostClick(HWND dialog, int id) {
 inline void Notify(HWND dialog, int id, UINT code) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
-// Replaces an edit's text as typing would (the edit notifies its dialog).
+// Types text at the end of an edit, character by character.
+inline void Type(HWND dialog, int id, const char* text) {
+  LRESULT end = SendDlgItemMessageA(dialog, id, WM_GETTEXTLENGTH, 0, 0);
+  SendDlgItemMessageA(dialog, id, EM_SETSEL, end, end);
+  for (const char* c = text; *c; ++c) SendDlgItemMessageA(dialog, id, WM_CHAR, static_cast<unsigned char>(*c), 0);
+}
+// Replaces an edit's text as pasting would (the edit notifies its dialog).
 inline void SetText(HWND dialog, int id, const char* text) { SetDlgItemTextA(dialog, id, text); }
 // Chooses the drop-down list entry whose text is text.
 inline void Choose(HWND dialog, int id, const char* text) {
   LRESULT index = SendDlgItemMessageA(dialog, id, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(text));
   SendDlgItemMessageA(dialog, id, CB_SETCURSEL, index, 0);
   Notify(dialog, id, CBN_SELCHANGE);
+}
+// The entries of a drop-down list.
+inline std::vector<std::string> Entries(HWND dialog, int id) {
+  std::vector<std::string> entries;
+  LRESULT count = SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[256] = "";
+    SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    entries.push_back(text);
+  }
+  return entries;
 }
 // The text of a drop-down list's selection ("" when none).
 inline std::string Chosen(HWND dialog, int id) {
@@ -42,6 +59,9 @@ inline std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dial
 inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 inline bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
 inline bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+inline bool HasStyle(HWND dialog, int id, LONG_PTR style) {
+  return (GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & style) == style;
+}
 
 // A step that waits for the dialog titled caption, lets act look at it or change it, then
 // posts a click of button. It serves as a step of any driver, whatever the step is handed.

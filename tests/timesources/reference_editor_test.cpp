@@ -11,7 +11,7 @@
 
 #include "monitor/settings.h"
 #include "support/registry_sandbox.h"
-#include "timesources/dialog_steps.h"
+#include "support/dialog_steps.h"
 #include "ui/resource.h"
 
 namespace {

@@ -14,7 +14,7 @@
 
 #include "monitor/settings.h"
 #include "support/registry_sandbox.h"
-#include "timesources/dialog_steps.h"
+#include "support/dialog_steps.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/reference_editor.h"
 #include "ui/dialog_fonts.h"

@@ -11,7 +11,7 @@
 #include "sampling/fake_domain.h"
 #include "sampling/keyring.h"
 #include "support/registry_sandbox.h"
-#include "timesources/dialog_steps.h"
+#include "support/dialog_steps.h"
 #include "ui/resource.h"
 
 namespace {

@@ -6,10 +6,9 @@
 #include "monitor/settings.h"
 #include "platform/registry_encoding.h"
 #include "sampling/text_numbers.h"
+#include "sampling/time_source.h"
 
 namespace {
-
-const char kBlanks[] = " \t\r\n";
 
 bool HasDrive(const std::string& text) {
   return text.size() >= 3 && std::isalpha(static_cast<unsigned char>(text[0])) && text[1] == ':' && text[2] == '\\';
@@ -76,12 +75,6 @@ std::string QueueFolderWithDrive(const std::string& text) {
   if (text.size() < 3) return "C:\\";
   if (HasDrive(text)) return text;
   return "C:\\" + text.substr(std::min(text.find_first_not_of('\\'), text.size()));
-}
-
-std::string TrimBlanks(const std::string& text) {
-  size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
 std::vector<Mailbox> RecipientsFromRows(const std::vector<RecipientRow>& rows) {

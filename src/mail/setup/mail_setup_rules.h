@@ -30,8 +30,6 @@ uint16_t PortFromText(const std::string& text);
 // backslashes dropped).
 std::string QueueFolderWithDrive(const std::string& text);
 
-// Text without spaces, TABs, CRs and LFs at either end.
-std::string TrimBlanks(const std::string& text);
 // One row of the recipient list: the name and address cells.
 struct RecipientRow {
   std::string name;

@@ -9,6 +9,7 @@
 #include "platform/module.h"
 #include "platform/registry_encoding.h"
 #include "sampling/text_numbers.h"
+#include "sampling/time_source.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"
 #include "ui/online_help.h"
