@@ -148,6 +148,30 @@ TEST_F(SetupPageTest, ChoicesAndManagersSettingsEndInTheRegistry) {
   EXPECT_TRUE(ReadRegistryBool(kParameters, "DNS Lookups Enabled", false));
 }
 
+// The page's body and its labels paint in one colour, whatever the theme would draw.
+TEST_F(SetupPageTest, BodyAndLabelsShareOneColour) {
+  COLORREF body = 0;
+  LOGBRUSH label = {};
+  RunSheetOnPage(kSetupPage, {[&](HWND page) {
+    HDC screen = GetDC(page);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    SendMessageA(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+    body = GetPixel(memory, 4, 4);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(memory),
+                                                       reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_SETUP_DNS))));
+    GetObjectA(brush, sizeof label, &label);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(page, screen);
+    return true;
+  }});
+  EXPECT_EQ(body, RGB(240, 240, 240));
+  EXPECT_EQ(label.lbColor, RGB(240, 240, 240));
+}
+
 TEST_F(SetupPageTest, ReferenceClockOpensTheReferenceEditor) {
   std::string caption;
   bool changedAfterCancel = true;

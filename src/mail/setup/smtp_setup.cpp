@@ -284,22 +284,28 @@ void CSMTPSetup::OpenQueue() {
   opener_(&request);
 }
 
+TestMailFields CSMTPSetup::TestFields() const {
+  TestMailFields fields;
+  fields.senderAddress = GetItemString(window_, IDC_SMTP_SENDER_ADDRESS);
+  fields.senderName = GetItemString(window_, IDC_SMTP_SENDER_NAME);
+  fields.format = ComboChoice(window_, IDC_SMTP_FORMAT);
+  fields.server = GetItemString(window_, IDC_SMTP_SERVER);
+  fields.portText = GetItemString(window_, IDC_SMTP_PORT);
+  fields.userName = GetItemString(window_, IDC_SMTP_USER);
+  fields.documentationUrl = BuildHelpHomeUrl();
+  fields.to = recipients_[0];
+  fields.cc = recipients_[1];
+  fields.bcc = recipients_[2];
+  return fields;
+}
+
+// Sends the test message on this thread, the wait cursor up meanwhile, and shows the outcome.
 void CSMTPSetup::SendTestEmail() {
   std::string report;
   {
     CWaitCursor wait;
     CollectRecipients();
-    TestMailFields fields;
-    fields.senderAddress = GetItemString(window_, IDC_SMTP_SENDER_ADDRESS);
-    fields.senderName = GetItemString(window_, IDC_SMTP_SENDER_NAME);
-    fields.format = ComboChoice(window_, IDC_SMTP_FORMAT);
-    fields.server = GetItemString(window_, IDC_SMTP_SERVER);
-    fields.portText = GetItemString(window_, IDC_SMTP_PORT);
-    fields.userName = GetItemString(window_, IDC_SMTP_USER);
-    fields.documentationUrl = BuildHelpHomeUrl();
-    fields.to = recipients_[0];
-    fields.cc = recipients_[1];
-    fields.bcc = recipients_[2];
+    TestMailFields fields = TestFields();
     CSMTPMessage message = ComposeTestMessage(fields);
     report = DeliverMail(&message, fields.server, PortFromText(fields.portText), ComboChoice(window_, IDC_SMTP_SECURITY),
                          fields.userName, GetItemString(window_, IDC_SMTP_PASSWORD));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mail/mailbox.h"
+#include "mail/setup/mail_setup_rules.h"
 #include "mail/setup/recipient_list.h"
 #include "ui/basic_dialog.h"
 
@@ -51,6 +52,7 @@ class CSMTPSetup : public CBasicDialog {
   void SecurityChosen();
   void BrowseQueue();
   void OpenQueue();
+  TestMailFields TestFields() const;
   void SendTestEmail();
   bool QueueFolderAccepted();
   void Accept();

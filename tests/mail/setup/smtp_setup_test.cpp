@@ -321,6 +321,53 @@ TEST_F(SmtpSetupTest, SendTestEmailThroughTheLoopbackServer) {
                            "Authentication: alice", "Formats: Multipart, plain text followed by HTML"});
 }
 
+// What the dialog asked of the shell for the queue folder.
+struct ShellRequests {
+  std::string pickerTitle, pickerStart, opened, verb;
+  UINT pickerFlags = 0;
+};
+ShellRequests g_shell;
+
+PIDLIST_ABSOLUTE WINAPI PickWindowsFolder(BROWSEINFOA* request) {
+  g_shell.pickerTitle = request->lpszTitle;
+  g_shell.pickerStart = reinterpret_cast<const char*>(request->lParam);
+  g_shell.pickerFlags = request->ulFlags;
+  char windows[MAX_PATH] = "";
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return ILCreateFromPathA(windows);
+}
+
+BOOL WINAPI RecordOpen(SHELLEXECUTEINFOA* request) {
+  g_shell.opened = request->lpFile;
+  g_shell.verb = request->lpVerb;
+  return TRUE;
+}
+
+TEST_F(SmtpSetupTest, QueueFolderIsPickedWithATrailingBackslashAndOpened) {
+  SmtpSetupDialog().UseShell(PickWindowsFolder, RecordOpen);
+  std::string picked;
+  Run({[&](HWND d) {
+    ShowTab(d, CSMTPSetup::kQueueTab);
+    EXPECT_EQ(Text(d, IDC_SMTP_LABEL_FIRST), "Queue &Folder:");
+    EXPECT_EQ(Text(d, IDC_SMTP_LABEL_SECOND), "SMTP Trace:");
+    Click(d, IDC_SMTP_BROWSE);
+    picked = Text(d, IDC_SMTP_QUEUE);
+    Click(d, IDC_SMTP_OPEN);
+    PostClick(d, IDCANCEL);
+    return true;
+  }});
+  SmtpSetupDialog().UseShell(nullptr, nullptr);
+  char windows[MAX_PATH] = "";
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  EXPECT_EQ(picked, std::string(windows) + "\\");
+  EXPECT_EQ(g_shell.pickerStart, queue);
+  EXPECT_EQ(g_shell.pickerTitle.rfind("Select a folder on one of your fixed local drives.", 0), 0u);
+  EXPECT_EQ(g_shell.pickerFlags, static_cast<UINT>(BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE));
+  EXPECT_EQ(g_shell.opened, picked);
+  EXPECT_EQ(g_shell.verb, "open");
+  EXPECT_EQ(settings.mailQueueFolder, queue);  // Cancel stores nothing
+}
+
 TEST(QueueFolderDrive, OnlyFixedDrivesAreAccepted) {
   char windows[MAX_PATH] = "";
   GetWindowsDirectoryA(windows, MAX_PATH);
