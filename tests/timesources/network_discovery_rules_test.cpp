@@ -147,7 +147,10 @@ TEST(NetworkDiscoveryRules, ResetGivesTheDialogsDefaultsAndKeepsTheCustomList) {
   EXPECT_EQ(reset.send, "3");
   EXPECT_EQ(reset.receive, "1000");
   EXPECT_EQ(reset.customList, "10.9.9.255");
-  EXPECT_FALSE(DiscoveryDefaults(current, {false, true}).v4Multicast);
+  // Without IPv4 neither IPv4 family shows checked, as when the dialog opens.
+  reset = DiscoveryDefaults(current, {false, true});
+  EXPECT_FALSE(reset.v4Multicast);
+  EXPECT_FALSE(reset.broadcast);
 }
 
 TEST(NetworkDiscoveryRules, Enablement) {
