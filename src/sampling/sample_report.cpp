@@ -1,20 +1,12 @@
 #include "sampling/sample_report.h"
 
-#include <cstdio>
-
 #include "platform/describe_error.h"
+#include "platform/string_printf.h"
 
 namespace {
 
 constexpr size_t kDescriptionSize = 128;
 constexpr double kTicksPerSecond = 10000000.0;
-
-template <typename... Args>
-std::string Printf(const char* format, Args... args) {
-  char buffer[512];
-  std::snprintf(buffer, sizeof buffer, format, args...);
-  return buffer;
-}
 
 std::string Description(uint32_t code) {
   char text[kDescriptionSize];
@@ -27,17 +19,17 @@ bool IsOv2(TimeProtocol protocol) {
 
 std::string SampleDetails(const TimeSample& sample) {
   if (sample.protocol == kProtocolNtp)
-    return Printf("  NTP version %d, stratum %d, leap %d, ref ", sample.version, sample.stratum, sample.leap) +
+    return StringPrintf("  NTP version %d, stratum %d, leap %d, ref ", sample.version, sample.stratum, sample.leap) +
            ReferenceIdText(sample, false) + "\r\n";
   if (!IsOv2(sample.protocol)) return std::string();
   std::string serial =
-      sample.serial ? Printf("%04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF) : std::string("not provided");
+      sample.serial ? StringPrintf("%04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF) : std::string("not provided");
   std::string role = sample.role ? RoleName(sample.role) : "4.x server";
   return "  Serial " + serial + ", role " + role + "\r\n";
 }
 
 std::string SampleLines(const TimeSample& sample, size_t number, size_t count) {
-  return Printf("Test %d of %d\r\n  Delta %+1.7f, latency %+1.7f, protocol %s\r\n", int(number), int(count),
+  return StringPrintf("Test %d of %d\r\n  Delta %+1.7f, latency %+1.7f, protocol %s\r\n", int(number), int(count),
                 double(sample.delta) / kTicksPerSecond, double(sample.latency) / kTicksPerSecond,
                 ProtocolName(sample.protocol)) +
          "  Address " + FormatIpAddress(sample.address) + "\r\n" + SampleDetails(sample);
@@ -54,7 +46,7 @@ std::string NormalisedLine(const TimeSourceSpec& spec) {
 std::string ReferenceIdText(const TimeSample& sample, bool printableOnly) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(&sample.referenceId);
   if (sample.stratum >= 2 && sample.stratum <= 15)
-    return Printf("%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
+    return StringPrintf("%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
   std::string text;
   for (int i = 0; i < 4 && bytes[i] != 0; ++i) {
     bool control = bytes[i] < 32 || bytes[i] == 127;
@@ -65,7 +57,7 @@ std::string ReferenceIdText(const TimeSample& sample, bool printableOnly) {
 }
 
 std::string SampleTestTitle(const TimeSourceSpec& spec) {
-  return (spec.server.empty() ? std::string("Missing server name") : spec.server) + Printf(", port %hu", spec.port);
+  return (spec.server.empty() ? std::string("Missing server name") : spec.server) + StringPrintf(", port %hu", spec.port);
 }
 
 SampleReport BuildSampleReport(const TimeSourceSpec& spec, bool parsed, uint32_t code, const SampleSet& samples) {
@@ -74,17 +66,17 @@ SampleReport BuildSampleReport(const TimeSourceSpec& spec, bool parsed, uint32_t
   if (!parsed) code = spec.errorCode;
   if (!parsed || code != 0 || samples.empty()) {
     std::string why = !parsed ? spec.errorText : code ? Description(code) : "No samples were returned";
-    report.text += Printf("Test failed; error %d: ", int32_t(code)) + why + ".";
+    report.text += StringPrintf("Test failed; error %d: ", int32_t(code)) + why + ".";
     report.failed = true;
     return report;
   }
-  report.text += Printf("Test Successful. %d time sample%s obtained\r\n\r\n", int(samples.size()),
+  report.text += StringPrintf("Test Successful. %d time sample%s obtained\r\n\r\n", int(samples.size()),
                         samples.size() == 1 ? "" : "s");
   for (size_t i = 0; i < samples.size(); ++i) {
     const TimeSample& sample = samples[i];
     if (sample.errorCode != 0) {
       report.failed = true;
-      report.text += Printf("Sample error %d; ", int32_t(sample.errorCode)) + Description(sample.errorCode) + "\r\n";
+      report.text += StringPrintf("Sample error %d; ", int32_t(sample.errorCode)) + Description(sample.errorCode) + "\r\n";
       continue;
     }
     report.text += SampleLines(sample, i + 1, samples.size());

@@ -1,19 +1,11 @@
 #include "sampling/sample_trace.h"
 
-#include <cstdio>
-
+#include "platform/string_printf.h"
 #include "sampling/sample_report.h"
 
 namespace {
 
 constexpr double kTicksPerSecond = 10000000.0;
-
-template <typename... Args>
-std::string Printf(const char* format, Args... args) {
-  char buffer[512];
-  std::snprintf(buffer, sizeof buffer, format, args...);
-  return buffer;
-}
 
 bool IsOv2(TimeProtocol protocol) {
   return protocol == kProtocolOv2Udp || protocol == kProtocolOv2Http || protocol == kProtocolOv2Tcp;
@@ -25,21 +17,21 @@ bool IsPtp(TimeProtocol protocol) { return protocol == kProtocolPtp || protocol 
 std::string ServerDetail(const TimeSample& sample) {
   std::string detail;
   if (sample.protocol == kProtocolNtp)
-    detail = Printf(", NTPv%u stratum %u, ref ", unsigned(sample.version), unsigned(sample.stratum)) +
+    detail = StringPrintf(", NTPv%u stratum %u, ref ", unsigned(sample.version), unsigned(sample.stratum)) +
              ReferenceIdText(sample, true);
   else if ((IsOv2(sample.protocol) && sample.stratum != 0) || IsPtp(sample.protocol))
-    detail = Printf(", stratum %u", unsigned(sample.stratum));
-  if (sample.serial) detail += Printf(", serial %04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF);
+    detail = StringPrintf(", stratum %u", unsigned(sample.stratum));
+  if (sample.serial) detail += StringPrintf(", serial %04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF);
   return detail;
 }
 
 }  // namespace
 
 std::string SampleTraceLine(const TimeSample& sample, const std::string& auth, uint8_t ntpVersion) {
-  std::string version = sample.protocol == kProtocolNtp ? Printf("v%u", unsigned(ntpVersion)) : std::string();
+  std::string version = sample.protocol == kProtocolNtp ? StringPrintf("v%u", unsigned(ntpVersion)) : std::string();
   return "Time sample from " + sample.server + " (" + FormatIpAddress(sample.address) + ") using " +
          ProtocolName(sample.protocol) + version + " (" + auth + ")" +
-         Printf(": delta %+1.7f seconds, latency %1.7f, leap ", double(sample.delta) / kTicksPerSecond,
+         StringPrintf(": delta %+1.7f seconds, latency %1.7f, leap ", double(sample.delta) / kTicksPerSecond,
                 double(sample.latency) / kTicksPerSecond) +
          LeapName(sample.leap) + ServerDetail(sample);
 }

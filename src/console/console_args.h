@@ -1,0 +1,37 @@
+// The command line of ovmonctl: which command, with which options, and the help of each.
+// Parsing is pure, so that every form and every mistake is table-tested without a console.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class ConsoleVerb { kHelp, kParse, kTest, kStatus, kHistory, kCheck, kMailTest, kSettingsShow };
+
+struct ConsoleCommand {
+  ConsoleVerb verb = ConsoleVerb::kHelp;
+  std::string topic;           // help: the command asked about ("" for all)
+  std::string spec;            // parse, test: the time-source line
+  bool stripChart = false;     // test: --count or --interval given
+  uint32_t count = 0;          // test: samples to take; 0 until stopped
+  uint32_t intervalMs = 1000;  // test: pause between samples
+  bool json = false;
+  bool alertsOnly = false;     // history
+  bool last = false;           // check: read the last check instead of running one
+  std::optional<uint32_t> warnMs, critMs;  // check
+  uint32_t waitSeconds = 600;  // check: how long a triggered check may take
+  std::optional<std::string> to, server, user;  // mail test
+  std::optional<uint16_t> port;
+  std::optional<uint32_t> security;
+  bool passwordStdin = false;
+};
+
+// Exit codes every command shares.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// Reads the arguments after the program's name; false with a one-line reason on bad usage.
+bool ParseConsoleArgs(const std::vector<std::string>& args, ConsoleCommand* command, std::string* error);
+// The help of one command, or of the program when topic is empty or unknown.
+std::string ConsoleHelp(const std::string& topic);

@@ -1,0 +1,215 @@
+#include "console/console_commands.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "console/console_report.h"
+#include "monitor/data_store.h"
+#include "monitor/service_signals.h"
+#include "monitor/settings.h"
+#include "pages/status_display.h"
+#include "platform/describe_error.h"
+#include "platform/registry.h"
+#include "platform/stop_event.h"
+#include "sampling/installed_product.h"
+#include "sampling/keyring.h"
+#include "sampling/sample_report.h"
+#include "sampling/sampler_rules.h"
+#include "sampling/system_clock.h"
+#include "sampling/time_sampler.h"
+
+namespace {
+
+constexpr DWORD kPollMs = 250;
+
+void Print(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+void PrintLine(const std::string& line) { Print(line + "\n"); }
+
+// The report's CR LF line ends as a console program writes them.
+std::string UnixLines(std::string text) {
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+  return text;
+}
+
+std::string Describe(uint32_t code) {
+  char text[128];
+  return DescribeError(code, text, sizeof text);
+}
+
+SummaryRecord StoredCheck(const char* name) {
+  std::string value;
+  return ReadRegistryBinary("", name, &value) ? SummaryFromValue(value) : SummaryRecord();
+}
+
+// Waits delayMs on the stop event; false when it is set.
+bool PauseUnlessStopped(DWORD delayMs) {
+  HANDLE stop = StopEvent();
+  return !stop || WaitForSingleObject(stop, delayMs) == WAIT_TIMEOUT;
+}
+
+BOOL WINAPI OnConsoleBreak(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  if (StopEvent()) SetEvent(StopEvent());
+  return TRUE;
+}
+
+int RunParse(const ConsoleCommand& command) {
+  LoadKeyring(GetInstalledProductKey());
+  TimeSourceSpec spec;
+  if (!ParseTimeSource(spec, command.spec, false)) {
+    PrintLine("error " + std::to_string(int32_t(spec.errorCode)) + ": " + spec.errorText);
+    return kExitFailed;
+  }
+  PrintLine(FormatTimeSource(spec));
+  PrintLine("  server " + spec.server + (spec.isDomain ? " (domain " + spec.domain + ")" : ""));
+  PrintLine(std::string("  protocol ") + ProtocolName(spec.protocol) + ", port " + std::to_string(spec.port));
+  PrintLine("  samples " + std::to_string(spec.samples) + ", delay " + std::to_string(spec.delayMs) + " ms");
+  PrintLine("  authentication " + AuthDescription(spec.authType, spec.keyId, spec.digestType));
+  PrintLine(std::string("  ") + (spec.enabled ? "enabled" : "disabled") +
+            (spec.allowRedirect ? "" : ", redirects not followed") + (spec.comment.empty() ? "" : ", comment " + spec.comment));
+  return kExitOk;
+}
+
+// The test dialog's report of one run, or the run's samples as one JSON document.
+int RunTestReport(const ConsoleCommand& command, const TimeSourceSpec& spec, bool parsed) {
+  SampleSet samples;
+  uint32_t code = parsed ? RunTimeSource(spec, &samples) : spec.errorCode;
+  bool good = parsed && !samples.empty();
+  if (!command.json) {
+    Print(UnixLines(BuildSampleReport(spec, parsed, code, samples).text) + "\n");
+    return good ? kExitOk : kExitFailed;
+  }
+  CJsonWriter json;
+  json.BeginObject().Member("source", FormatTimeSource(spec)).Member("code", code);
+  json.Member("codeText", parsed ? (code ? Describe(code) : std::string()) : spec.errorText);
+  json.Key("samples").BeginArray();
+  for (const TimeSample& sample : samples) WriteSampleJson(json.BeginObject(), sample).End();
+  PrintLine(json.End().End().Text());
+  return good ? kExitOk : kExitFailed;
+}
+
+// One line per sample until the count is reached or the user breaks in.
+int RunStripChart(const ConsoleCommand& command, TimeSourceSpec spec) {
+  spec.samples = 1;
+  bool any = false;
+  for (uint32_t i = 0; command.count == 0 || i < command.count; ++i) {
+    if (i > 0 && !PauseUnlessStopped(command.intervalMs)) break;
+    SampleSet samples;
+    uint32_t code = RunTimeSource(spec, &samples);
+    if (code == kRunStopped && samples.empty()) break;
+    for (const TimeSample& sample : samples) {
+      any = true;
+      if (!command.json) PrintLine(StripChartLine(sample));
+      CJsonWriter json;
+      if (command.json) PrintLine(WriteSampleJson(json.BeginObject(), sample).End().Text());
+    }
+    if (samples.empty() && !command.json) PrintLine(FailedStripChartLine(SystemClock().Now(), code, Describe(code)));
+  }
+  return any ? kExitOk : kExitFailed;
+}
+
+int RunTest(const ConsoleCommand& command) {
+  LoadKeyring(GetInstalledProductKey());
+  TimeSourceSpec spec;
+  bool parsed = ParseTimeSource(spec, command.spec, false);
+  if (!command.stripChart) return RunTestReport(command, spec, parsed);
+  if (!parsed) {
+    PrintLine("error " + std::to_string(int32_t(spec.errorCode)) + ": " + spec.errorText);
+    return kExitFailed;
+  }
+  return RunStripChart(command, spec);
+}
+
+int RunStatus(const ConsoleCommand& command) {
+  const char* service = ServiceStateName(IsServiceRunning(), IsScanInProgress());
+  SummaryRecord check = StoredCheck("Check Results"), alert = StoredCheck("Check Results (alert)");
+  if (!command.json) {
+    Print(std::string("Service: ") + service + "\n" + SummaryText("Last check", check) +
+          SummaryText("Last alert", alert));
+    return kExitOk;
+  }
+  CJsonWriter json;
+  json.BeginObject().Member("service", service);
+  WriteSummaryJson(json.Key("lastCheck").BeginObject(), check).End();
+  WriteSummaryJson(json.Key("lastAlert").BeginObject(), alert).End();
+  PrintLine(json.End().Text());
+  return kExitOk;
+}
+
+int RunHistory(const ConsoleCommand& command) {
+  CMonitorSettings settings;
+  LoadSettings(&settings);
+  std::vector<SummaryRecord> records;
+  CMonitorStore(settings.dataFolder).ListSummaries(command.alertsOnly ? kSummariesAlertsOnly : kSummariesAll, &records);
+  if (!command.json) {
+    for (const SummaryRecord& record : records) PrintLine(HistoryLine(record));
+    return kExitOk;
+  }
+  CJsonWriter json;
+  json.BeginArray();
+  for (const SummaryRecord& record : records) WriteSummaryJson(json.BeginObject(), record).End();
+  PrintLine(json.End().Text());
+  return kExitOk;
+}
+
+// Asks the service for a check and waits until one has run and its record is stored.
+bool TriggerCheck(uint32_t waitSeconds) {
+  uint32_t before = StoredCheck("Check Results").time;
+  if (!SignalService(false)) return false;
+  bool seenRunning = false;
+  for (DWORD waited = 0; waited < waitSeconds * 1000; waited += kPollMs) {
+    bool running = IsScanInProgress();
+    seenRunning = seenRunning || running;
+    if (!running && (seenRunning || StoredCheck("Check Results").time != before)) return true;
+    if (!PauseUnlessStopped(kPollMs)) return false;
+  }
+  return false;
+}
+
+int RunCheck(const ConsoleCommand& command) {
+  bool running = IsServiceRunning();
+  if (running && !command.last && !TriggerCheck(command.waitSeconds)) {
+    PrintLine("OVMON UNKNOWN - no check was completed within " + std::to_string(command.waitSeconds) + " seconds");
+    return kPluginUnknown;
+  }
+  SummaryRecord record = StoredCheck("Check Results");
+  PluginAnswer answer = JudgeCheck(&record, running, command.warnMs, command.critMs);
+  PrintLine(answer.line);
+  return answer.exitCode;
+}
+
+int RunSettingsShow() {
+  CMonitorSettings settings;
+  LoadSettings(&settings);
+  Print(SettingsListing(settings));
+  return kExitOk;
+}
+
+}  // namespace
+
+void StopOnConsoleBreak() { SetConsoleCtrlHandler(OnConsoleBreak, TRUE); }
+
+int RunConsoleCommand(const ConsoleCommand& command) {
+  switch (command.verb) {
+    case ConsoleVerb::kParse:
+      return RunParse(command);
+    case ConsoleVerb::kTest:
+      return RunTest(command);
+    case ConsoleVerb::kStatus:
+      return RunStatus(command);
+    case ConsoleVerb::kHistory:
+      return RunHistory(command);
+    case ConsoleVerb::kCheck:
+      return RunCheck(command);
+    case ConsoleVerb::kSettingsShow:
+      return RunSettingsShow();
+    default:
+      return kExitUsage;
+  }
+}

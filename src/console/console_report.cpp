@@ -1,0 +1,284 @@
+#include "console/console_report.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "mail/mailbox.h"
+#include "pages/history_verdicts.h"
+#include "platform/string_printf.h"
+#include "sampling/ip_literal.h"
+#include "sampling/sample_report.h"
+#include "sampling/time_source.h"
+
+namespace {
+
+constexpr uint64_t kUnixEpochIn100ns = 116444736000000000ull;
+constexpr double kTicksPerSecond = 10000000.0;
+
+// Year, month and day of a count of days since 1970-01-01 (proleptic Gregorian).
+void CivilDate(int64_t days, int64_t* year, unsigned* month, unsigned* day) {
+  days += 719468;
+  int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  auto dayOfEra = static_cast<unsigned>(days - era * 146097);
+  unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  unsigned shifted = (5 * dayOfYear + 2) / 153;
+  *day = dayOfYear - (153 * shifted + 2) / 5 + 1;
+  *month = shifted < 10 ? shifted + 3 : shifted - 9;
+  *year = static_cast<int64_t>(yearOfEra) + era * 400 + (*month <= 2 ? 1 : 0);
+}
+
+std::string IsoTime(uint64_t seconds, const std::string& fraction) {
+  int64_t year = 0;
+  unsigned month = 0, day = 0;
+  CivilDate(static_cast<int64_t>(seconds / 86400), &year, &month, &day);
+  uint64_t inDay = seconds % 86400;
+  return StringPrintf("%04lld-%02u-%02uT%02u:%02u:%02u", static_cast<long long>(year), month, day,
+                      unsigned(inDay / 3600), unsigned(inDay / 60 % 60), unsigned(inDay % 60)) +
+         fraction + "Z";
+}
+
+double Seconds(int64_t ticks) { return double(ticks) / kTicksPerSecond; }
+
+bool IsOv2(TimeProtocol protocol) {
+  return protocol == kProtocolOv2Udp || protocol == kProtocolOv2Http || protocol == kProtocolOv2Tcp;
+}
+
+// What the server said of itself, as the strip chart shows it.
+std::string ServerFacts(const TimeSample& sample) {
+  if (sample.protocol == kProtocolNtp)
+    return StringPrintf("NTPv%u stratum %u leap %s ref ", unsigned(sample.version), unsigned(sample.stratum),
+                        LeapName(sample.leap)) +
+           ReferenceIdText(sample, false);
+  if (!IsOv2(sample.protocol)) return ProtocolName(sample.protocol);
+  std::string serial =
+      sample.serial ? StringPrintf("%04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF) : "not provided";
+  return std::string(ProtocolName(sample.protocol)) + " serial " + serial + " role " +
+         (sample.role ? RoleName(sample.role) : "4.x server");
+}
+
+uint64_t Magnitude(int64_t value) {
+  return value < 0 ? uint64_t(0) - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+}
+
+std::string Counts(const SummaryRecord& r) {
+  return StringPrintf("%u (masters %u, slaves %u, independents %u, clients %u)", r.counts[0], r.counts[1],
+                      r.counts[2], r.counts[3], r.counts[4]);
+}
+
+std::string Averages(const SummaryRecord& r) {
+  return StringPrintf("masters %lld, slaves %lld, independents %lld, clients %lld, total %lld",
+                      static_cast<long long>(r.averages[0]), static_cast<long long>(r.averages[1]),
+                      static_cast<long long>(r.averages[2]), static_cast<long long>(r.averages[3]),
+                      static_cast<long long>(r.averages[4]));
+}
+
+std::string Worst(const SummaryRecord& r) {
+  return StringPrintf("masters %lld, slaves %lld, independents %lld, clients %lld", static_cast<long long>(r.worst[0]),
+                      static_cast<long long>(r.worst[1]), static_cast<long long>(r.worst[2]),
+                      static_cast<long long>(r.worst[3]));
+}
+
+void WriteInt64Array(CJsonWriter& json, const std::string& name, const int64_t* values, size_t count) {
+  json.Key(name).BeginArray();
+  for (size_t i = 0; i < count; ++i) json.Integer(values[i]);
+  json.End();
+}
+
+}  // namespace
+
+std::string IsoTimeFrom100ns(uint64_t time) {
+  uint64_t since1970 = time > kUnixEpochIn100ns ? time - kUnixEpochIn100ns : 0;
+  return IsoTime(since1970 / 10000000, StringPrintf(".%03u", unsigned(since1970 / 10000 % 1000)));
+}
+
+std::string IsoTimeFromUnix(uint32_t seconds) { return IsoTime(seconds, ""); }
+
+std::string StripChartLine(const TimeSample& sample) {
+  return IsoTimeFrom100ns(sample.receiveTime) +
+         StringPrintf("  delta %+1.7f s  latency %1.7f s  ", Seconds(sample.delta), Seconds(sample.latency)) +
+         FormatIpAddress(sample.address) + "  " + ServerFacts(sample);
+}
+
+std::string FailedStripChartLine(uint64_t now, uint32_t code, const std::string& description) {
+  return IsoTimeFrom100ns(now) + StringPrintf("  error %d: ", int32_t(code)) + description;
+}
+
+CJsonWriter& WriteSampleJson(CJsonWriter& json, const TimeSample& s) {
+  json.Member("server", s.server).Member("address", FormatIpAddress(s.address));
+  json.Member("protocol", ProtocolName(s.protocol)).Member("protocolCode", unsigned(s.protocol));
+  json.Member("errorCode", s.errorCode).Member("errorText", s.errorText);
+  json.Key("delta").Fixed(Seconds(s.delta), 7).Key("latency").Fixed(Seconds(s.latency), 7);
+  json.Member("delta100ns", s.delta).Member("latency100ns", s.latency);
+  json.Member("receiveTime", IsoTimeFrom100ns(s.receiveTime)).Member("receiveCorrection100ns", s.receiveCorrection);
+  json.Member("version", unsigned(s.version)).Member("stratum", unsigned(s.stratum));
+  json.Member("leap", LeapName(s.leap)).Member("leapCode", unsigned(s.leap));
+  json.Member("mode", unsigned(s.mode)).Member("precision", int(s.precision)).Member("poll", unsigned(s.poll));
+  json.Member("referenceId", ReferenceIdText(s, false));
+  json.Member("rootDelay", s.rootDelay).Member("rootDispersion", s.rootDispersion);
+  json.Member("serial", s.serial).Member("role", s.role);
+  json.Member("requestAuth", unsigned(s.requestAuth)).Member("replyAuth", unsigned(s.replyAuth));
+  return json.Member("digestType", s.digestType).Member("replyLength", s.replyLength);
+}
+
+const char* CheckStateName(uint32_t status) {
+  switch (status) {
+    case 1: return "alert";
+    case 2: return "in progress";
+    case 3: return "passed";
+    default: return "unknown";
+  }
+}
+
+const char* ServiceStateName(bool running, bool checking) {
+  return !running ? "not running" : checking ? "checking" : "running";
+}
+
+std::string SummaryText(const std::string& label, const SummaryRecord& r) {
+  if (r.time == 0) return label + ": none\n";
+  std::string text = label + ": " + IsoTimeFromUnix(r.time) + ", " + CheckStateName(r.status) + "\n";
+  text += "  Machines: " + Counts(r) + "\n";
+  text += "  Average variance (ms): " + Averages(r) + "\n";
+  text += "  Worst variance (ms): " + Worst(r) + "\n";
+  for (const CheckVerdict& verdict : {MasterSlaveVerdict(r), SingleMachineVerdict(r), TotalVarianceVerdict(r)}) {
+    std::string words = verdict.text.substr(0, verdict.text.find_last_not_of(' ') + 1);
+    text += "  " + words + "\n";
+  }
+  return text;
+}
+
+CJsonWriter& WriteSummaryJson(CJsonWriter& json, const SummaryRecord& r) {
+  if (r.time == 0) return json.Key("time").String("");
+  json.Member("time", IsoTimeFromUnix(r.time)).Member("timeSeconds", r.time);
+  json.Member("state", CheckStateName(r.status)).Member("status", r.status);
+  json.Key("machines").BeginObject().Member("total", r.counts[0]).Member("masters", r.counts[1]);
+  json.Member("slaves", r.counts[2]).Member("independents", r.counts[3]).Member("clients", r.counts[4]).End();
+  WriteInt64Array(json, "averageVarianceMs", r.averages.data(), r.averages.size());
+  WriteInt64Array(json, "worstVarianceMs", r.worst.data(), r.worst.size());
+  json.Key("limits").BeginObject();
+  json.Member("unit", r.limitUnit).Member("singleMachine", r.singleLimit).Member("total", r.totalLimit);
+  json.Member("masterSlave", r.slaveLimit).Member("singleMachineTest", r.singleTest != 0);
+  return json.Member("totalTest", r.totalTest != 0).Member("masterSlaveTest", r.slaveTest != 0).End();
+}
+
+std::string HistoryLine(const SummaryRecord& r) {
+  return IsoTimeFromUnix(r.time) + StringPrintf("  %-8s  machines %u  worst %llu ms  total average %lld ms",
+                                                CheckStateName(r.status), r.counts[0],
+                                                static_cast<unsigned long long>(WorstVariance(r)),
+                                                static_cast<long long>(r.averages[4]));
+}
+
+uint64_t WorstVariance(const SummaryRecord& record) {
+  uint64_t worst = 0;
+  for (int64_t value : record.worst) worst = std::max(worst, Magnitude(value));
+  return worst;
+}
+
+PluginAnswer JudgeCheck(const SummaryRecord* record, bool serviceRunning, std::optional<uint32_t> warnMs,
+                        std::optional<uint32_t> critMs) {
+  if (!serviceRunning) return {kPluginUnknown, "OVMON UNKNOWN - the monitor service is not running"};
+  if (!record || record->time == 0) return {kPluginUnknown, "OVMON UNKNOWN - no check has been stored"};
+  uint64_t worst = WorstVariance(*record);
+  int code = kPluginOk;
+  if (warnMs || critMs) {
+    if (critMs && worst > *critMs)
+      code = kPluginCritical;
+    else if (warnMs && worst > *warnMs)
+      code = kPluginWarning;
+  } else {
+    code = record->status == 3 ? kPluginOk : record->status == 1 ? kPluginCritical : kPluginUnknown;
+  }
+  static const char* const kWords[] = {"OK", "WARNING", "CRITICAL", "UNKNOWN"};
+  auto threshold = [](std::optional<uint32_t> value) { return value ? std::to_string(*value) : std::string(); };
+  std::string line = StringPrintf("OVMON %s - check at ", kWords[code]) + IsoTimeFromUnix(record->time) +
+                     StringPrintf(" %s, %u machines, worst variance %llu ms", CheckStateName(record->status),
+                                  record->counts[0], static_cast<unsigned long long>(worst));
+  line += " | worst=" + std::to_string(worst) + "ms;" + threshold(warnMs) + ";" + threshold(critMs) + ";0";
+  line += " total_average=" + std::to_string(record->averages[4]) + "ms machines=" + std::to_string(record->counts[0]);
+  return {code, line};
+}
+
+namespace {
+
+// The listing's lines, one section at a time.
+class CListing {
+ public:
+  CListing& Section(const char* name) {
+    text_ += std::string(text_.empty() ? "" : "\n") + "[" + name + "]\n";
+    return *this;
+  }
+  CListing& Add(const char* name, const std::string& value) {
+    text_ += std::string(name) + " = " + value + "\n";
+    return *this;
+  }
+  CListing& Add(const char* name, bool value) { return Add(name, std::string(value ? "True" : "False")); }
+  CListing& Add(const char* name, uint32_t value) { return Add(name, std::to_string(value)); }
+  CListing& Add(const char* name, const std::vector<std::string>& items) {
+    if (items.empty()) return Add(name, std::string());
+    for (const std::string& item : items) Add(name, item);
+    return *this;
+  }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+void ListChecks(const CMonitorSettings& s, CListing& l) {
+  l.Section("Parameters").Add("Data Folder", s.dataFolder).Add("Check Frequency (minutes)", s.checkFrequency);
+  l.Add("Single Test", s.singleTest).Add("Single Limit", s.singleLimit).Add("Total Test", s.totalTest);
+  l.Add("Total Limit", s.totalLimit).Add("Slave Test", s.slaveTest).Add("Slave Limit", s.slaveLimit);
+  l.Add("Scale", s.scale).Add("DNS Lookups Enabled", s.dnsLookupsEnabled);
+  l.Add("Reference Clock Type", s.referenceClockType).Add("Reference Clock Analyze", s.referenceClockAnalyze);
+  l.Add("Reference Clocks", s.referenceClocks);
+  l.Section("Summaries").Add("Enabled", s.summariesEnabled).Add("Level", s.summariesLevel);
+  l.Add("Sort by Variance", s.sortByVariance).Add("Frequency", s.summariesFrequency);
+  l.Add("Retention (days)", s.retentionDays).Add("Retention (records)", s.retentionRecords);
+}
+
+void ListAlerts(const CMonitorSettings& s, CListing& l) {
+  l.Section("Logs and Alerts\\SMTP").Add("Enabled", s.mailEnabled).Add("High Priority", s.mailHighPriority);
+  l.Add("From", FormatMailbox(s.mailSenderAddress, s.mailSenderName)).Add("Server", s.mailServer);
+  l.Add("Port", uint32_t(s.mailPort)).Add("Security", s.mailSecurity).Add("Username", s.mailUserName);
+  l.Add("Password", std::string(s.mailPassword.empty() ? "(not set)" : "(set)"));
+  l.Add("Format", s.mailFormat).Add("Log Level", s.mailLogLevel).Add("Queue", s.mailQueueFolder);
+  l.Add("To", FormatMailboxList(s.mailTo)).Add("CC", FormatMailboxList(s.mailCc));
+  l.Add("BCC", FormatMailboxList(s.mailBcc));
+  l.Section("Logs and Alerts\\Event Viewer").Add("Enabled", s.eventLogEnabled);
+  l.Add("Summary Only", s.eventLogSummaryOnly).Add("Log Level", s.logging.eventLogLevel);
+  l.Section("Logs and Alerts\\Other").Add("CPL Popup", s.appletPopup);
+  l.Section("Logs and Alerts\\Audio").Add("Enabled", s.audioEnabled).Add("Ack Required", s.audioAckRequired);
+  l.Add("Filename", s.audioFileName).Add("Repeat Interval (milliseconds)", s.audioRepeatInterval);
+  l.Section("Logs and Alerts\\Text").Add("Log Level", s.logging.textLogLevel);
+  l.Add("Max Size", s.logging.textMaxSize).Add("Max Archives", s.logging.textMaxArchives);
+  l.Add("Roll Type", s.logging.textRollType);
+}
+
+void ListDiscovery(const NetworkDiscoverySettings& d, CListing& l) {
+  l.Section("Network discovery").Add("Use Manager Settings", d.useManagerSettings);
+  l.Add("Send Port OV2", d.sendPortOV2).Add("Send Port NTP", d.sendPortNTP).Add("Send Port TIME", d.sendPortTIME);
+  l.Add("UDP Send Timeout (milliseconds)", d.udpSendTimeout).Add("UDP Recv Timeout (milliseconds)", d.udpRecvTimeout);
+  l.Add("ICMP TTL (hop limit)", uint32_t(d.icmpTtl)).Add("IPv4 Broadcast Enabled", d.ipv4BroadcastEnabled);
+  l.Add("IPv4 Broadcast Use All Subnets", d.ipv4BroadcastUseAllSubnets);
+  l.Add("IPv4 Broadcast Use Custom List", d.ipv4BroadcastUseCustomList);
+  l.Add("IPv4 Multicast Use All Subnets", d.ipv4MulticastUseAllSubnets);
+  l.Add("IPv6 Multicast Use All Subnets", d.ipv6MulticastUseAllSubnets);
+  l.Add("IPv4 Multicast Enabled", d.ipv4MulticastEnabled).Add("IPv6 Multicast Enabled", d.ipv6MulticastEnabled);
+  l.Add("IPv4 Multicast TTL", d.ipv4MulticastTtl).Add("IPv6 Multicast Hops", d.ipv6MulticastHops);
+  l.Add("IPv4 Broadcast Address", d.ipv4BroadcastAddress);
+  l.Add("IPv4 Multicast Address OV2", d.ipv4MulticastAddressOV2);
+  l.Add("IPv6 Multicast Address OV2", d.ipv6MulticastAddressOV2);
+  l.Add("IPv4 Multicast Address NTP", d.ipv4MulticastAddressNTP);
+  l.Add("IPv6 Multicast Address NTP", d.ipv6MulticastAddressNTP);
+  l.Add("IPv4 Broadcast Custom List", d.ipv4BroadcastCustomList);
+}
+
+}  // namespace
+
+std::string SettingsListing(const CMonitorSettings& settings) {
+  CListing listing;
+  ListChecks(settings, listing);
+  ListAlerts(settings, listing);
+  ListDiscovery(settings.discovery, listing);
+  return listing.Text();
+}

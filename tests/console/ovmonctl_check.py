@@ -1,0 +1,225 @@
+#!/usr/bin/python3
+"""ovmonctl under Wine against the loopback test servers: each command's output and exit code
+for success and for each failure class, --json read back with a real JSON parser, and Ctrl+C
+ending a run at once with the samples taken so far.
+
+Run by ctest in the Windows tree with the Wine prefix and test servers that scripts/test starts;
+argv: wine, ovmonctl.exe. It writes the Monitor's registry key of that prefix (no other test does).
+"""
+import json
+import os
+import re
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+WINE, OVMONCTL = sys.argv[1], sys.argv[2]
+NTP = "server 127.0.0.1 protocol ntp port %s delay 16" % os.environ["OVMON_NTP_PORT"]
+PRODUCT = r"HKEY_LOCAL_MACHINE\Software\Tallowin\Orvane Monitor"
+PARAMETERS = PRODUCT + r"\Parameters"
+ISO = r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z"
+
+
+def run(*args, stdin=None):
+    """Runs ovmonctl; its output goes to files, which a lingering Wine helper cannot hold open."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        code = subprocess.run([WINE, OVMONCTL, *args], stdout=out, stderr=err, stdin=stdin, timeout=120).returncode
+        out.seek(0)
+        err.seek(0)
+        return code, Text(out.read()), Text(err.read())
+
+
+def Text(data):
+    """A Windows console program's output, its CR LF line ends read as newlines."""
+    return data.decode("utf-8").replace("\r\n", "\n")
+
+
+def LinesIn(path):
+    with open(path, "rb") as written:
+        return written.read().count(b"\n")
+
+
+def import_registry(lines):
+    """Imports REGEDIT4 lines into the prefix's registry."""
+    with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False) as reg:
+        reg.write("REGEDIT4\r\n\r\n" + "\r\n".join(lines) + "\r\n")
+    subprocess.run([WINE, "regedit", "/S", reg.name], check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120)
+    os.unlink(reg.name)
+
+
+def hex_value(data):
+    return "hex:" + ",".join("%02x" % b for b in data)
+
+
+def summary(time_, status, worst=(0, 12, -7, 3), counts=(24, 2, 6, 1, 15)):
+    """A 328-byte check summary as the service stores it."""
+    record = bytearray(328)
+    struct.pack_into("<III", record, 4, status, time_, 0)
+    struct.pack_into("<BBB", record, 32, 0, 1, 1)
+    struct.pack_into("<III", record, 36, 1000, 750, 500)
+    struct.pack_into("<5I", record, 52, *counts)
+    struct.pack_into("<5q", record, 72, 1, 2, 0, 5, 3)
+    struct.pack_into("<4q", record, 128, *worst)
+    return bytes(record)
+
+
+def windows_path(path):
+    return subprocess.run([WINE, "winepath", "-w", path], capture_output=True, text=True,
+                          timeout=120).stdout.strip()
+
+
+class Usage(unittest.TestCase):
+    def test_help_and_bad_usage(self):
+        code, out, _ = run("--help")
+        self.assertEqual(code, 0)
+        self.assertIn("Commands:", out)
+        code, out, _ = run("check", "--help")
+        self.assertIn("--warn-ms", out)
+        for args, reason in [(["frobnicate"], "unknown command 'frobnicate'"),
+                             (["test", NTP, "--count", "zero"], "--count takes a whole number"),
+                             (["check", "--warn-ms", "9", "--crit-ms", "1"], "--warn-ms must not be above")]:
+            code, out, err = run(*args)
+            self.assertEqual(code, 2, args)
+            self.assertEqual(out, "")
+            self.assertTrue(err.startswith("ovmonctl: ") and reason in err and err.count("\n") == 1, err)
+
+
+class Parse(unittest.TestCase):
+    def test_good_and_bad_lines(self):
+        code, out, _ = run("parse", "server 127.0.0.1 protocol ntp samples 4")
+        self.assertEqual(code, 0)
+        lines = out.splitlines()
+        self.assertTrue(lines[0].startswith("server 127.0.0.1 "), lines[0])
+        self.assertIn("  protocol NTP, port 123", lines)
+        code, out, _ = run("parse", "server a.example samples 99")
+        self.assertEqual(code, 1)
+        self.assertRegex(out, r"^error \d+: .+\n$")
+
+
+class Test(unittest.TestCase):
+    def test_report_like_the_test_dialog(self):
+        code, out, _ = run("test", NTP + " samples 2")
+        self.assertEqual(code, 0, out)
+        self.assertIn("Test Successful. 2 time samples obtained", out)
+        self.assertIn("  NTP version 3, stratum 8, leap 0, ref 127.127.1.1", out)
+        self.assertNotIn("\r", out)
+
+    def test_failures(self):
+        code, out, _ = run("test", "server 127.0.0.1 protocol ntp port 9 samples 1")
+        self.assertEqual(code, 1)
+        self.assertIn("Test failed; error ", out)
+        code, out, _ = run("test", "server 127.0.0.1 protocol time")
+        self.assertEqual(code, 1)
+        self.assertIn("error 8225", out)
+
+    def test_ov2_report(self):
+        code, out, _ = run("test", "server 127.0.0.1 protocol ov2 port %s" % os.environ["OVMON_OV2_UDP_PORT"])
+        self.assertEqual(code, 0, out)
+        self.assertIn("  Serial 00C0-FFEE, role ", out)
+
+    def test_strip_chart_of_three(self):
+        code, out, _ = run("test", NTP, "--count", "3", "--interval", "0.05")
+        self.assertEqual(code, 0)
+        lines = out.splitlines()
+        self.assertEqual(len(lines), 3, out)
+        for line in lines:
+            self.assertRegex(line, "^" + ISO + r"  delta [+-]\d\.\d{7} s  latency \d\.\d{7} s  127\.0\.0\.1  NTPv3 stratum 8")
+
+    def test_json_report_and_json_lines(self):
+        code, out, _ = run("test", NTP + " samples 2", "--json")
+        self.assertEqual(code, 0)
+        report = json.loads(out)
+        self.assertEqual(report["code"], 0)
+        self.assertEqual(len(report["samples"]), 2)
+        sample = report["samples"][0]
+        self.assertEqual((sample["protocol"], sample["stratum"], sample["address"]), ("NTP", 8, "127.0.0.1"))
+        self.assertAlmostEqual(sample["delta"], sample["delta100ns"] / 1e7, places=6)
+        code, out, _ = run("test", NTP, "--count", "2", "--interval", "0.05", "--json")
+        self.assertEqual([json.loads(line)["errorCode"] for line in out.splitlines()], [0, 0])
+
+    def test_ctrl_c_ends_a_long_run_with_what_it_has(self):
+        with tempfile.NamedTemporaryFile() as out:
+            process = subprocess.Popen([WINE, OVMONCTL, "test", NTP, "--interval", "0.1"], stdout=out,
+                                       stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 60
+            while LinesIn(out.name) < 2 and time.monotonic() < deadline:
+                time.sleep(0.05)
+            process.send_signal(signal.SIGINT)
+            sent = time.monotonic()
+            self.assertEqual(process.wait(timeout=30), 0)
+            self.assertLess(time.monotonic() - sent, 5)
+            with open(out.name, "rb") as written:  # a file of its own: the program writes to out
+                lines = Text(written.read()).splitlines()
+        self.assertGreaterEqual(len(lines), 2)
+        self.assertTrue(all(" delta " in line for line in lines), lines)
+
+
+class Stored(unittest.TestCase):
+    """status, history, check and settings over what the service would have stored."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="ovmonctl-")
+        records = {1700000000: 3, 1700000600: 1, 1700001200: 3}
+        for time_, status in records.items():
+            with open(os.path.join(cls.folder, "%d.bin" % time_), "wb") as file:
+                file.write(summary(time_, status))
+        with open(os.path.join(cls.folder, "12345.bin"), "wb") as file:  # not a stored check's name
+            file.write(summary(12345, 1))
+        folder = windows_path(cls.folder).replace("\\", "\\\\")
+        import_registry(["[-%s]" % PARAMETERS, "[%s]" % PARAMETERS, '"Data Folder"="%s\\\\"' % folder,
+                         '"Check Results"=%s' % hex_value(summary(1700001200, 3)),
+                         '"Check Results (alert)"=%s' % hex_value(summary(1700000600, 1)),
+                         "[-%s\\Logs and Alerts]" % PRODUCT,
+                         "[%s\\Logs and Alerts\\SMTP]" % PRODUCT, '"Password"="s3cret"',
+                         '"Server"="mail.example.com"'])
+
+    @classmethod
+    def tearDownClass(cls):
+        import_registry(["[-%s]" % PARAMETERS, "[-%s\\Logs and Alerts]" % PRODUCT])
+
+    def test_status(self):
+        code, out, _ = run("status")
+        self.assertEqual(code, 0)
+        lines = out.splitlines()
+        self.assertEqual(lines[0], "Service: not running")
+        self.assertIn("Last check: 2023-11-14T22:33:20Z, passed", lines)
+        self.assertIn("Last alert: 2023-11-14T22:23:20Z, alert", lines)
+        code, out, _ = run("status", "--json")
+        status = json.loads(out)
+        self.assertEqual(status["service"], "not running")
+        self.assertEqual(status["lastAlert"]["machines"]["clients"], 15)
+        self.assertEqual(status["lastCheck"]["worstVarianceMs"], [0, 12, -7, 3])
+
+    def test_history(self):
+        code, out, _ = run("history")
+        self.assertEqual(code, 0)
+        self.assertEqual([line.split()[0] for line in out.splitlines()],
+                         ["2023-11-14T22:13:20Z", "2023-11-14T22:23:20Z", "2023-11-14T22:33:20Z"])
+        code, out, _ = run("history", "--alerts")
+        self.assertEqual(len(out.splitlines()), 1)
+        self.assertIn(" alert ", out)
+        code, out, _ = run("history", "--json")
+        self.assertEqual([r["state"] for r in json.loads(out)], ["passed", "alert", "passed"])
+
+    def test_check_without_the_service_is_unknown(self):
+        for args in [[], ["--last", "--warn-ms", "5"]]:
+            code, out, _ = run("check", *args)
+            self.assertEqual(code, 3, out)
+            self.assertEqual(out, "OVMON UNKNOWN - the monitor service is not running\n")
+
+    def test_settings_show_never_shows_the_password(self):
+        code, out, _ = run("settings", "show")
+        self.assertEqual(code, 0)
+        self.assertIn("Server = mail.example.com\n", out)
+        self.assertIn("Password = (set)\n", out)
+        self.assertNotIn("s3cret", out)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)
