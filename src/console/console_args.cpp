@@ -48,8 +48,9 @@ const std::map<std::string, std::string> kCommandHelp = {
      "Usage: ovmonctl mail test [--to ADDRESS] [--server HOST] [--port N] [--security 0-3]\n"
      "                          [--user NAME] [--password-stdin]\n"
      "Sends the e-mail setup's test message with the stored mail settings, any of them replaced for\n"
-     "this run; the password is the stored one, or the first line of standard input with\n"
-     "--password-stdin. Prints the mail engine's report. Exit 0 when the message was delivered.\n"},
+     "this run (--to sends to that address alone); the password is the stored one, or the first\n"
+     "line of standard input with --password-stdin, and is never printed. Prints the mail engine's\n"
+     "report. Exit 0 when the message was delivered.\n"},
     {"settings",
      "Usage: ovmonctl settings show\n"
      "Every setting of the monitor with its value; the mail password only as set or unset.\n"},

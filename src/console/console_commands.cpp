@@ -6,6 +6,9 @@
 #include <string>
 
 #include "console/console_report.h"
+#include "mail/mailbox.h"
+#include "mail/setup/mail_setup_rules.h"
+#include "mail/smtp_engine.h"
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
 #include "monitor/settings.h"
@@ -19,6 +22,7 @@
 #include "sampling/sampler_rules.h"
 #include "sampling/system_clock.h"
 #include "sampling/time_sampler.h"
+#include "ui/online_help.h"
 
 namespace {
 
@@ -184,6 +188,63 @@ int RunCheck(const ConsoleCommand& command) {
   return answer.exitCode;
 }
 
+// The password for this run: the first line of standard input, or the stored one.
+std::string MailPassword(const ConsoleCommand& command, const CMonitorSettings& settings) {
+  if (!command.passwordStdin) return settings.mailPassword;
+  char line[256] = "";
+  if (!std::fgets(line, sizeof line, stdin)) return std::string();
+  std::string password = line;
+  while (!password.empty() && (password.back() == '\n' || password.back() == '\r')) password.pop_back();
+  SecureZeroMemory(line, sizeof line);
+  return password;
+}
+
+// A recipient as typed: "Name <address>", or an address alone, named as the address dialog names it.
+bool RecipientFromText(const std::string& text, Mailbox* entry) {
+  if (text.find('<') != std::string::npos) {
+    *entry = ParseMailbox(text);
+    return entry->address.find('@') != std::string::npos;
+  }
+  return AcceptAddress("", text, entry);
+}
+
+// The e-mail setup's test message with the stored settings, any of them replaced for this run;
+// a recipient given replaces every stored one.
+int RunMailTest(const ConsoleCommand& command) {
+  CMonitorSettings settings;
+  LoadSettings(&settings);
+  TestMailFields fields;
+  fields.senderAddress = settings.mailSenderAddress;
+  fields.senderName = settings.mailSenderName;
+  fields.format = settings.mailFormat;
+  fields.server = command.server.value_or(settings.mailServer);
+  fields.portText = PortText(command.port.value_or(settings.mailPort));
+  fields.userName = command.user.value_or(settings.mailUserName);
+  fields.documentationUrl = BuildHelpHomeUrl();
+  fields.to = settings.mailTo;
+  if (command.to) {
+    fields.to.assign(1, Mailbox());
+    if (!RecipientFromText(*command.to, &fields.to[0])) {
+      std::fprintf(stderr, "ovmonctl: --to takes an e-mail address\n");
+      return kExitUsage;
+    }
+  } else {
+    fields.cc = settings.mailCc;
+    fields.bcc = settings.mailBcc;
+  }
+  if (!IsSetupReady(fields.to, fields.cc, fields.bcc, fields.senderAddress, fields.server)) {
+    PrintLine("The mail settings are incomplete: a server, a sender address and a recipient are needed.");
+    return kExitFailed;
+  }
+  std::string password = MailPassword(command, settings);
+  CSMTPMessage message = ComposeTestMessage(fields);
+  std::string report = DeliverMail(&message, fields.server, PortFromText(fields.portText),
+                                   command.security.value_or(settings.mailSecurity), fields.userName, password);
+  if (!password.empty()) SecureZeroMemory(&password[0], password.size());
+  PrintLine(report.empty() ? "Mail sent successfully." : UnixLines(report));
+  return report.empty() ? kExitOk : kExitFailed;
+}
+
 int RunSettingsShow() {
   CMonitorSettings settings;
   LoadSettings(&settings);
@@ -207,6 +268,8 @@ int RunConsoleCommand(const ConsoleCommand& command) {
       return RunHistory(command);
     case ConsoleVerb::kCheck:
       return RunCheck(command);
+    case ConsoleVerb::kMailTest:
+      return RunMailTest(command);
     case ConsoleVerb::kSettingsShow:
       return RunSettingsShow();
     default:

@@ -213,6 +213,27 @@ class Stored(unittest.TestCase):
             self.assertEqual(code, 3, out)
             self.assertEqual(out, "OVMON UNKNOWN - the monitor service is not running\n")
 
+    def test_mail_test_message(self):
+        recipient = "console-%d@example.com" % os.getpid()
+        smtp = ["--server", "127.0.0.1", "--port", os.environ["OVMON_SMTP_PORT"], "--security", "2",
+                "--user", "alice", "--password-stdin", "--to", recipient]
+        with tempfile.TemporaryFile() as password:
+            password.write(b"s3cret\n")
+            password.seek(0)
+            code, out, _ = run("mail", "test", *smtp, stdin=password)
+        self.assertEqual((code, out), (0, "Mail sent successfully.\n"))
+        maildir = os.path.join(os.environ["OVMON_PEERS"], "smtp", "mail")
+        delivered = [name for name in os.listdir(maildir)
+                     if recipient.encode() in open(os.path.join(maildir, name), "rb").read()]
+        self.assertEqual(len(delivered), 1)
+        with tempfile.TemporaryFile() as password:
+            password.write(b"Pa55-never-shown\n")
+            password.seek(0)
+            code, out, _ = run("mail", "test", *smtp, stdin=password)
+        self.assertEqual(code, 1)
+        self.assertIn("535", out)
+        self.assertNotIn("Pa55-never-shown", out)
+
     def test_settings_show_never_shows_the_password(self):
         code, out, _ = run("settings", "show")
         self.assertEqual(code, 0)
