@@ -57,7 +57,8 @@ class CClientSocket {
   // Sends request and receives one datagram into reply; T1 and T4 in result.
   uint32_t ExchangeDatagram(const void* request, uint32_t length, void* reply, uint32_t capacity,
                             ExchangeResult* result);
-  // Sends request and reads until the peer closes, reply is full, an error, or the stop event.
+  // Sends request and reads until the peer closes, reply is full, an error, the stop event, or
+  // the receive timeout (which bounds the whole reply) has passed.
   uint32_t ExchangeStream(const void* request, uint32_t length, void* reply, uint32_t capacity,
                           ExchangeResult* result);
   // Closes the socket.

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string>
 
+#include "platform/socket_wait.h"
 #include "platform/stop_event.h"
 #include "sampling/clock_math.h"
 #include "sampling/network.h"
@@ -77,15 +78,6 @@ DWORD ReceiveTimeoutMs(SOCKET socket) {
   return getsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&ms), &length) == 0 ? ms : 0;
 }
 
-// Waits until the socket is readable, for ms or without end; false when the time ran out.
-bool WaitReadable(SOCKET socket, uint64_t ms, bool endless) {
-  fd_set readable;
-  FD_ZERO(&readable);
-  FD_SET(socket, &readable);
-  timeval wait = {long(ms / 1000), long(ms % 1000 * 1000)};
-  return select(0, &readable, nullptr, nullptr, endless ? nullptr : &wait) != 0;
-}
-
 // One receive on a non-blocking socket: polls while the reply is due, so that T4 is read as
 // soon as the receive that finds the datagram returns, less that receive's calibrated cost;
 // after the poll window it waits for the rest of the timeout and takes T4 when it is read.
@@ -107,7 +99,7 @@ int PolledReceive(SOCKET socket, char* buffer, int capacity, sockaddr_storage* s
     elapsed = GetTickCount64() - start;
     if (elapsed >= window) break;
   }
-  if (!WaitReadable(socket, timeoutMs > elapsed ? timeoutMs - elapsed : 0, timeoutMs == 0)) {
+  if (!WaitReadable(socket, timeoutMs == 0 ? INFINITE : timeoutMs > elapsed ? DWORD(timeoutMs - elapsed) : 0)) {
     WSASetLastError(WSAETIMEDOUT);
     return SOCKET_ERROR;
   }
@@ -304,7 +296,15 @@ uint32_t CClientSocket::ExchangeStream(const void* request, uint32_t length, voi
 uint32_t CClientSocket::ReceiveStream(char* reply, uint32_t capacity, ExchangeResult* result) {
   uint32_t fill = 0, lastError = 0;
   uint64_t total = 0;
+  // The receive timeout bounds the whole reply, not each read: a peer that trickles bytes
+  // cannot hold the run, and every wait is bounded whatever the socket option does.
+  CDeadline deadline(recvTimeoutMs_);
+  auto timeLeft = [&] { return recvTimeoutMs_ == 0 ? INFINITE : deadline.Left(); };
   while (fill < capacity) {
+    if (!WaitReadable(socket_, timeLeft())) {
+      lastError = WSAETIMEDOUT;
+      break;
+    }
     int n = recv(socket_, reply + fill, int(capacity - fill), 0);
     if (n == SOCKET_ERROR) {
       lastError = SocketError(WSAECONNRESET);
@@ -320,7 +320,7 @@ uint32_t CClientSocket::ReceiveStream(char* reply, uint32_t capacity, ExchangeRe
     } else {
       fill += uint32_t(n);
     }
-    if (StopRequested()) break;
+    if (StopRequested() || timeLeft() == 0) break;
   }
   if (total == 0) return lastError ? lastError : WSAECONNRESET;
   result->length = total > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(total);

@@ -127,6 +127,22 @@ TEST_F(SocketTest, StreamReplyInTwoSegmentsTakesTheFirstArrival) {
   EXPECT_LT(result_.receiveTime, secondSent);
 }
 
+// The receive timeout bounds the whole stream reply: a peer that sends a byte now and then,
+// each well within the timeout, cannot hold the exchange until the buffer is full.
+TEST_F(SocketTest, TricklingPeerIsCutAtTheReceiveTimeout) {
+  CLoopbackServer server(CLoopbackServer::kTcp, "127.0.0.1", [](SOCKET c, const std::atomic<bool>& stopping) {
+    ReadRequest(c);
+    while (!stopping && send(c, "x", 1, 0) == 1) Sleep(150);
+  });
+  ASSERT_TRUE(server.Ok());
+  OpenTo("127.0.0.1", server.Port(), true);
+  ASSERT_EQ(client_.SetRecvTimeout(400), 0u);
+  EXPECT_EQ(Exchange("request", true), 0u);
+  EXPECT_FALSE(reply_.empty());
+  EXPECT_LT(reply_.size(), 64u) << "the read ended at the timeout, not when the buffer was full";
+  client_.Close();
+}
+
 TEST_F(SocketTest, PeerClosingWithoutDataIsAReset) {
   CLoopbackServer server(CLoopbackServer::kTcp, "127.0.0.1", [](SOCKET c, const std::atomic<bool>&) { ReadRequest(c); });
   ASSERT_TRUE(server.Ok());

@@ -1,0 +1,26 @@
+// Waits on one socket with a time limit. The network code waits here before it receives or
+// sends, so that no call blocks longer than its time-out whatever the socket's options say
+// (Wine ignores SO_RCVTIMEO on a socket made without overlapped I/O).
+#pragma once
+#include <winsock2.h>
+
+#include <cstdint>
+
+// Waits up to ms (INFINITE: without end) until the socket has data, a close or an error to
+// collect; false when the time ran out first.
+bool WaitReadable(SOCKET socket, uint32_t ms);
+// Waits up to ms until the socket has room to send (or an error to collect); false when the
+// time ran out first.
+bool WaitWritable(SOCKET socket, uint32_t ms);
+
+// A point in time some milliseconds from now, on the system's tick count.
+class CDeadline {
+ public:
+  // The deadline ms from now.
+  explicit CDeadline(uint32_t ms);
+  // Milliseconds left; 0 once it has passed.
+  uint32_t Left() const;
+
+ private:
+  uint64_t end_;
+};
