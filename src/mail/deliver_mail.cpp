@@ -1,11 +1,10 @@
 // The send operation around the engine, and the name the engine introduces itself with.
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <ctime>
 
+#include "mail/helo_name.h"
 #include "mail/mail_error.h"
 #include "mail/smtp_engine.h"
 #include "platform/registry.h"
@@ -14,35 +13,10 @@ namespace {
 
 const char kFqdnValue[] = "FQDN";
 
-// The official name of this host; "[a.b.c.d]" when that name has no dot and an IPv4 address is known.
-std::string LookedUpHostName() {
-  char host[256] = "";
-  if (gethostname(host, sizeof host) != 0) return std::string();
-  std::string name = host;
-  addrinfo hints = {};
-  hints.ai_flags = AI_CANONNAME;
-  addrinfo* result = nullptr;
-  if (getaddrinfo(host, nullptr, &hints, &result) != 0) return name;
-  if (result->ai_canonname && result->ai_canonname[0]) name = result->ai_canonname;
-  if (name.find('.') == std::string::npos) {
-    for (const addrinfo* a = result; a; a = a->ai_next) {
-      if (a->ai_family != AF_INET) continue;
-      const in_addr& ip = reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr;
-      if (ip.s_addr != INADDR_ANY && ip.s_addr != INADDR_NONE) name = std::string("[") + inet_ntoa(ip) + "]";
-      break;
-    }
-  }
-  freeaddrinfo(result);
-  return name;
-}
-
-std::string ComputerNameForHelo() {
+std::string ComputerName() {
   char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
   DWORD size = sizeof name;
-  GetComputerNameA(name, &size);
-  std::string text = name;
-  if (text.find('.') == std::string::npos) text += ".smtp.local";
-  return text;
+  return GetComputerNameA(name, &size) ? name : "";
 }
 
 std::string ReadWholeFile(FILE* file) {
@@ -63,16 +37,21 @@ std::string FailureReport(uint32_t result, uint32_t lastReply, FILE* transcript)
   return report + "\r\n\r\nA log of the SMTP conversation follows:\r\n\r\n" + ReadWholeFile(transcript);
 }
 
+// The stored "FQDN" text whole: a value too long for EHLO is refused there, never replaced.
+std::string StoredHeloName() {
+  std::string stored;
+  DWORD type = REG_NONE;
+  if (!ReadRegistryBinary(kMailComponentKey, kFqdnValue, &stored, &type) || type != REG_SZ)
+    return std::string();
+  return stored.substr(0, stored.find('\0'));
+}
+
 }  // namespace
 
 std::string GetHeloName() {
-  std::string name = ReadRegistryString(kMailComponentKey, kFqdnValue, "", 255);
+  std::string name = StoredHeloName();
   if (!name.empty()) return name;
-  WSADATA data;
-  bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  name = LookedUpHostName();
-  if (started) WSACleanup();
-  if (name.empty()) name = ComputerNameForHelo();
+  name = ChooseHeloName(LookUpHostName(), ComputerName());
   if (!WriteRegistryString(kMailComponentKey, kFqdnValue, name)) return std::string();
   return name;
 }

@@ -2,6 +2,8 @@
 
 #include "mail/base64.h"
 
+bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+
 std::string EhloCommand(const std::string& heloName) { return "EHLO " + heloName; }
 
 std::string HeloCommand(const std::string& heloName) { return "HELO " + heloName; }

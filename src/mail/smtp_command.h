@@ -8,6 +8,8 @@ const char kSMTPAuthPlain[] = "AUTH PLAIN";
 const char kSMTPData[] = "DATA";
 const char kSMTPQuit[] = "QUIT\r\n";  // sent as raw bytes, no reply read
 
+// Whether text holds a CR or LF, which would end a command line early and start another.
+bool HasLineBreak(const std::string& text);
 // "EHLO " and the name this machine introduces itself with.
 std::string EhloCommand(const std::string& heloName);
 // "HELO " and the same name, the fall-back when EHLO is refused.

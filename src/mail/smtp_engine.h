@@ -8,17 +8,11 @@
 #include <cstdio>
 #include <string>
 
+#include "mail/mail_error.h"
 #include "mail/smtp_message.h"
 #include "mail/smtp_reply.h"
 #include "mail/tls_channel.h"
 #include "mail/transcript_writer.h"
-
-// Result codes of a session besides system, socket and security codes.
-constexpr uint32_t kSMTPUnexpectedReply = 8225;
-constexpr uint32_t kSMTPNoStartTls = 8231;
-constexpr uint32_t kSMTPNoAuthMechanism = 1741;
-constexpr uint32_t kSMTPNoSender = 1392;
-constexpr uint32_t kSMTPConnectionLost = 10054;
 
 class CSMTPEngine {
  public:

@@ -2,12 +2,10 @@
 
 #include <cctype>
 
+#include "mail/smtp_command.h"
+
 namespace {
 bool HasAt(const std::string& address) { return address.find('@') != std::string::npos; }
-
-bool HasLineBreak(const std::string& text) {
-  return text.find_first_of("\r\n") != std::string::npos;
-}
 
 bool AllHaveAt(const std::vector<Mailbox>& list) {
   for (const Mailbox& m : list)

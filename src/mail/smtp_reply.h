@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+// The most lines one reply may have; a server that goes on is refused.
+constexpr size_t kMaxReplyLines = 200;
+
 // Received bytes not yet returned as lines; holds at most kCapacity bytes.
 class CSMTPLineBuffer {
  public:

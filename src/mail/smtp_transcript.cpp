@@ -1,5 +1,7 @@
 #include "mail/smtp_transcript.h"
 
+#include <cstdio>
+
 #include "mail/mail_error.h"
 
 bool ShouldWrite(const SMTPLogEntry& entry, int verbosity) { return verbosity >= entry.verbosity; }
@@ -39,6 +41,25 @@ SMTPLogEntry LogProtocolError(uint32_t expected, uint32_t got) {
 
 SMTPLogEntry LogNoStartTls() {
   return MakeLogEntry(kTranscriptErrors, 'E', "Server does not support STARTTLS");
+}
+
+SMTPLogEntry LogReplyTooLong(size_t lines) {
+  return MakeLogEntry(kTranscriptErrors, 'E', "Reply longer than " + std::to_string(lines) + " lines");
+}
+
+SMTPLogEntry LogSessionTimeLimit(uint32_t limitMs) {
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%g", limitMs / 1000.0);
+  return MakeLogEntry(kTranscriptErrors, 'E', std::string("Session took longer than ") + seconds + " s");
+}
+
+SMTPLogEntry LogBadHeloName(const std::string& fault) {
+  return MakeLogEntry(kTranscriptErrors, 'E', "The EHLO name (registry value \"FQDN\") " + fault);
+}
+
+SMTPLogEntry LogEnvelopeLineTooLong(size_t limit) {
+  return MakeLogEntry(kTranscriptErrors, 'E',
+                      "Envelope line longer than " + std::to_string(limit) + " bytes in the mail file");
 }
 
 SMTPLogEntry LogOverflow(const std::string& held) {

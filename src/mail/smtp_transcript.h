@@ -1,5 +1,6 @@
 // The lines of the SMTP transcript file and the verbosity that writes each.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -39,6 +40,14 @@ SMTPLogEntry LogLostConnection();
 SMTPLogEntry LogProtocolError(uint32_t expected, uint32_t got);
 // "  E: Server does not support STARTTLS".
 SMTPLogEntry LogNoStartTls();
+// "  E: Reply longer than <lines> lines" when a reply does not end.
+SMTPLogEntry LogReplyTooLong(size_t lines);
+// "  E: Session took longer than <limit in seconds> s" when the session's time ran out.
+SMTPLogEntry LogSessionTimeLimit(uint32_t limitMs);
+// "  E: The EHLO name (registry value \"FQDN\") <fault>".
+SMTPLogEntry LogBadHeloName(const std::string& fault);
+// "  E: Envelope line longer than <limit> bytes in the mail file".
+SMTPLogEntry LogEnvelopeLineTooLong(size_t limit);
 // "  W: Overflow without CRLF (<held text>)".
 SMTPLogEntry LogOverflow(const std::string& held);
 // "  I: Looking up <server>".
