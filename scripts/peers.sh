@@ -1,8 +1,9 @@
 # Loopback test servers started by scripts/test and stopped by the process ids it started:
 # chronyd (NTP with one MD5 and one SHA1 key), an SMTP server (STARTTLS, implicit TLS, AUTH),
 # the OV2 test server (tools/ov2_server.py: OV2 over UDP, TCP and HTTP, serving this clock
-# moved by OVMON_OV2_OFFSET_MS and signing with the OVMON_OV2_KEYS) and nginx in front of its
-# HTTP server. The SMTP server's certificate names "localhost" only, so 127.0.0.1 is a wrong
+# moved by OVMON_OV2_OFFSET_MS and signing with the OVMON_OV2_KEYS), nginx in front of its
+# HTTP server, and openssl s_server presenting two CA certificates that name each other as
+# issuer. The SMTP server's certificate names "localhost" only, so 127.0.0.1 is a wrong
 # host name for it. The tests find them through the OVMON_* variables exported here.
 PEER_PACKAGES="chrony python3-aiosmtpd openssl iproute2 nginx-light"
 
@@ -12,6 +13,7 @@ _off=${OVMON_PORT_OFFSET:-0}
 export OVMON_NTP_PORT=${OVMON_NTP_PORT:-$((11123 + _off))}
 export OVMON_SMTP_PORT=${OVMON_SMTP_PORT:-$((10587 + _off))} OVMON_SMTPS_PORT=${OVMON_SMTPS_PORT:-$((10465 + _off))}
 export OVMON_SMTP_PLAIN_PORT=${OVMON_SMTP_PLAIN_PORT:-$((10525 + _off))}
+export OVMON_TLS_LOOP_PORT=${OVMON_TLS_LOOP_PORT:-$((10467 + _off))}
 export OVMON_NTP_MD5_KEY="1 MD5 testMD5key" OVMON_NTP_SHA1_KEY="2 SHA1 HEX:00112233445566778899AABBCCDDEEFF01234567"
 # The OV2 server's base ports: the base is a well-behaved server, base + n the n-th behaviour
 # of tools/ov2_server.py (12 on UDP and TCP, 18 on HTTP). nginx: 302 to the good HTTP server
@@ -84,12 +86,37 @@ CONF
     --starttls-port "$OVMON_SMTP_PORT" --smtps-port "$OVMON_SMTPS_PORT" --plain-port "$OVMON_SMTP_PLAIN_PORT" \
     --pidfile "$OVMON_PEERS/smtp/smtpd.pid" > "$OVMON_PEERS/smtp/smtpd.log" 2>&1 &
   start_ov2_server
+  start_tls_loop_server
   wait_port u "$OVMON_NTP_PORT"
+  wait_port t "$OVMON_TLS_LOOP_PORT"
   wait_port t "$((OVMON_NGINX_PORT + 2))"
   wait_ready "SMTP server" "$OVMON_PEERS/smtp/smtpd.log"
   wait_ready "OV2 server" "$OVMON_PEERS/ov2/ov2_server.log"
   echo "=== test servers: ntp $(cat "$OVMON_PEERS/ntp/chronyd.pid"), smtp $(cat "$OVMON_PEERS/smtp/smtpd.pid")," \
-    "ov2 $(cat "$OVMON_PEERS/ov2/ov2_server.pid"), nginx $(cat "$OVMON_PEERS/nginx/nginx.pid")"
+    "ov2 $(cat "$OVMON_PEERS/ov2/ov2_server.pid"), nginx $(cat "$OVMON_PEERS/nginx/nginx.pid")," \
+    "tls loop $(cat "$OVMON_PEERS/tls-loop/s_server.pid")"
+}
+
+# openssl s_server for localhost whose chain holds "CN=Loop A" and "CN=Loop B", each issued by
+# the other. It serves one client at a time and sends nothing after the handshake.
+start_tls_loop_server() {
+  local d="$OVMON_PEERS/tls-loop" name
+  mkdir -p "$d"
+  for name in a b leaf; do
+    openssl req -new -newkey rsa:2048 -nodes -subj "/CN=$([ $name = leaf ] && echo localhost || echo "Loop ${name^}")" \
+      -keyout "$d/$name.key" -out "$d/$name.csr" 2>/dev/null
+  done
+  # B is issued by a first, self-signed A; A is then issued again by B, with the same key.
+  openssl x509 -req -in "$d/a.csr" -signkey "$d/a.key" -days 30 -out "$d/a0.crt" 2>/dev/null
+  openssl x509 -req -in "$d/b.csr" -CA "$d/a0.crt" -CAkey "$d/a.key" -set_serial 2 -days 30 -out "$d/b.crt" 2>/dev/null
+  openssl x509 -req -in "$d/a.csr" -CA "$d/b.crt" -CAkey "$d/b.key" -set_serial 3 -days 30 -out "$d/a.crt" 2>/dev/null
+  printf 'subjectAltName=DNS:localhost\n' > "$d/leaf.ext"
+  openssl x509 -req -in "$d/leaf.csr" -CA "$d/a.crt" -CAkey "$d/a.key" -set_serial 4 -days 30 \
+    -extfile "$d/leaf.ext" -out "$d/leaf.crt" 2>/dev/null
+  cat "$d/a.crt" "$d/b.crt" > "$d/chain.pem"
+  openssl s_server -accept "127.0.0.1:$OVMON_TLS_LOOP_PORT" -cert "$d/leaf.crt" -key "$d/leaf.key" \
+    -cert_chain "$d/chain.pem" -quiet </dev/null >"$d/s_server.log" 2>&1 &
+  echo $! > "$d/s_server.pid"
 }
 
 # The OV2 test server with its keys file, and nginx in a private prefix in front of it.
@@ -124,6 +151,7 @@ CONF
 
 stop_peers() {
   [ -n "${OVMON_PEERS:-}" ] || return 0
+  stop_pidfile "$OVMON_PEERS/tls-loop/s_server.pid"
   stop_pidfile "$OVMON_PEERS/nginx/nginx.pid"
   stop_pidfile "$OVMON_PEERS/ov2/ov2_server.pid"
   stop_pidfile "$OVMON_PEERS/smtp/smtpd.pid"

@@ -5,27 +5,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 
-#include "mail/mail_error.h"
+#include "mail/envelope_reader.h"
+#include "mail/helo_name.h"
 #include "mail/smtp_command.h"
-#include "platform/registry.h"
 
 namespace {
 
-const DWORD kSendTimeout = 1000;
-const DWORD kReceiveTimeout = 60000;
 const size_t kMailFileHeaderSize = 24;
-
-// Reads one envelope line of up to 1023 bytes without its CR and LF; false at end of file.
-bool ReadEnvelopeLine(FILE* mail, std::string* line) {
-  char buffer[1024];
-  if (!std::fgets(buffer, sizeof buffer, mail)) return false;
-  *line = buffer;
-  line->erase(std::remove(line->begin(), line->end(), '\r'), line->end());
-  line->erase(std::remove(line->begin(), line->end(), '\n'), line->end());
-  return true;
-}
 
 std::string AddressText(const addrinfo* address) {
   char text[257] = "";
@@ -49,21 +36,16 @@ CSMTPEngine::CSMTPEngine(std::string server, uint16_t port, uint32_t security, s
 
 CSMTPEngine::~CSMTPEngine() {
   if (tls_.Active()) tls_.TlsShutdown();
-  CloseSocket();
+  socket_.Close();
   tls_.TlsRelease();
   SecureZeroMemory(&password_[0], password_.size());
   WSACleanup();
 }
 
-void CSMTPEngine::CloseSocket() {
-  if (socket_ == INVALID_SOCKET) return;
-  closesocket(socket_);
-  socket_ = INVALID_SOCKET;
-}
-
 uint32_t CSMTPEngine::Connect() {
   if (tls_.Active()) tls_.TlsShutdown();
-  CloseSocket();
+  socket_.Close();
+  tls_.TlsRelease();
   lineBuffer_.Clear();
   std::string portText = std::to_string(port_ == 0 ? 25 : port_);
   Log(LogLookingUp(server_));
@@ -76,24 +58,16 @@ uint32_t CSMTPEngine::Connect() {
   uint32_t lastError = 0;
   for (const addrinfo* address = addresses; address; address = address->ai_next) {
     std::string text = AddressText(address);
-    SOCKET candidate = WSASocketA(address->ai_family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, 0);
-    if (candidate == INVALID_SOCKET) {
-      lastError = WSAGetLastError();
+    if ((lastError = socket_.Create(address->ai_family)) != 0) {
       Log(LogCreateSocketFailed(lastError));
       continue;
     }
-    if (connect(candidate, address->ai_addr, static_cast<int>(address->ai_addrlen)) != 0) {
-      lastError = WSAGetLastError();
+    if ((lastError = socket_.Connect(address->ai_addr, static_cast<int>(address->ai_addrlen))) != 0) {
       Log(LogConnectFailed(text, lastError));
-      closesocket(candidate);
+      socket_.Close();
       continue;
     }
     Log(LogConnected(text));
-    setsockopt(candidate, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&kSendTimeout), sizeof kSendTimeout);
-    setsockopt(candidate, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&kReceiveTimeout),
-               sizeof kReceiveTimeout);
-    socket_ = candidate;
-    lastError = 0;
     break;
   }
   freeaddrinfo(addresses);
@@ -101,22 +75,11 @@ uint32_t CSMTPEngine::Connect() {
 }
 
 uint32_t CSMTPEngine::SendRaw(const char* data, size_t size) {
-  if (tls_.Active()) return tls_.TlsSend(data, size);
-  while (size > 0) {
-    int sent = send(socket_, data, static_cast<int>(std::min<size_t>(size, 1 << 20)), 0);
-    if (sent == SOCKET_ERROR) return WSAGetLastError();
-    data += sent;
-    size -= static_cast<size_t>(sent);
-  }
-  return 0;
+  return tls_.Active() ? tls_.TlsSend(data, size) : socket_.SendAll(data, size);
 }
 
 uint32_t CSMTPEngine::Receive(char* data, size_t size, size_t* received) {
-  if (tls_.Active()) return tls_.TlsReceive(data, size, received);
-  int got = recv(socket_, data, static_cast<int>(size), 0);
-  if (got == SOCKET_ERROR) return WSAGetLastError();
-  *received = static_cast<size_t>(got);
-  return 0;
+  return tls_.Active() ? tls_.TlsReceive(data, size, received) : socket_.Receive(data, size, received);
 }
 
 uint32_t CSMTPEngine::ReadLine(std::string* line) {
@@ -128,14 +91,13 @@ uint32_t CSMTPEngine::ReadLine(std::string* line) {
     }
     if (lineBuffer_.Overflowing()) Log(LogOverflow(lineBuffer_.TakeAll()));
     size_t received = 0;
-    uint32_t error = Receive(chunk, lineBuffer_.FreeSpace(), &received);
-    if (error == kSMTPConnectionLost || (error == 0 && received == 0)) {
-      Log(LogLostConnection());
-      return kSMTPConnectionLost;
-    }
-    if (error != 0) {
+    if (uint32_t error = Receive(chunk, lineBuffer_.FreeSpace(), &received)) {
       Log(LogSocketError(error));
       return error;
+    }
+    if (received == 0) {
+      Log(LogLostConnection());
+      return kSMTPConnectionLost;
     }
     lineBuffer_.Append(chunk, received);
   }
@@ -148,9 +110,16 @@ uint32_t CSMTPEngine::Command(const std::string& command, uint32_t expected, SMT
     std::string line = command + "\r\n";
     uint32_t error = SendRaw(line.data(), line.size());
     SecureZeroMemory(&line[0], line.size());
-    if (error != 0) return error;
+    if (error != 0) {
+      Log(LogSocketError(error));
+      return error;
+    }
   }
-  for (;;) {
+  return ReadReply(expected, parseEhlo);
+}
+
+uint32_t CSMTPEngine::ReadReply(uint32_t expected, bool parseEhlo) {
+  for (size_t lines = 0; lines < kMaxReplyLines; ++lines) {
     std::string line;
     if (uint32_t error = ReadLine(&line)) return error;
     switch (JudgeReplyLine(line, expected, parseEhlo, &capabilities_, &lastReply_)) {
@@ -163,12 +132,19 @@ uint32_t CSMTPEngine::Command(const std::string& command, uint32_t expected, SMT
         return kSMTPUnexpectedReply;
     }
   }
+  Log(LogReplyTooLong(kMaxReplyLines));
+  return kSMTPUnexpectedReply;
 }
 
 uint32_t CSMTPEngine::Ehlo() {
   capabilities_ = SMTPCapabilities();
   esmtp_ = false;
   std::string name = GetHeloName();
+  std::string fault = HeloNameFault(name);
+  if (!fault.empty()) {
+    Log(LogBadHeloName(fault));
+    return ERROR_INVALID_PARAMETER;
+  }
   uint32_t error = Command(EhloCommand(name), 250, SMTPSentKind::kCommand, true);
   if (error == 0) {
     esmtp_ = true;
@@ -187,7 +163,7 @@ uint32_t CSMTPEngine::StartTls() {
     return kSMTPNoStartTls;
   }
   if (uint32_t error = Command(kSMTPStartTls, 220)) return error;
-  if (uint32_t error = tls_.TlsHandshake(socket_, server_)) return error;
+  if (uint32_t error = tls_.TlsHandshake(&socket_, server_)) return error;
   return Ehlo();
 }
 
@@ -204,15 +180,20 @@ uint32_t CSMTPEngine::Authenticate() {
 
 uint32_t CSMTPEngine::SendEnvelope(FILE* mail) {
   std::string line;
-  if (!ReadEnvelopeLine(mail, &line)) return kSMTPNoSender;
-  std::string mailFrom = MailFromCommand(line);
-  if (Command(mailFrom, 250) != 0) {
-    if (uint32_t error = Command(mailFrom, 250)) return error;
+  EnvelopeRead read = ReadEnvelopeLine(mail, &line);
+  if (read == EnvelopeRead::kEnd) return kSMTPNoSender;
+  if (read == EnvelopeRead::kLine) {
+    std::string mailFrom = MailFromCommand(line);
+    if (Command(mailFrom, 250) != 0) {
+      if (uint32_t error = Command(mailFrom, 250)) return error;
+    }
+    while ((read = ReadEnvelopeLine(mail, &line)) == EnvelopeRead::kLine && !line.empty()) {
+      if (uint32_t error = Command(RcptToCommand(line), 250)) return error;
+    }
   }
-  while (ReadEnvelopeLine(mail, &line) && !line.empty()) {
-    if (uint32_t error = Command(RcptToCommand(line), 250)) return error;
-  }
-  return 0;
+  if (read != EnvelopeRead::kTooLong) return 0;
+  Log(LogEnvelopeLineTooLong(kEnvelopeLineLimit));
+  return ERROR_INVALID_DATA;
 }
 
 uint32_t CSMTPEngine::SendBody(FILE* mail) {
@@ -222,18 +203,22 @@ uint32_t CSMTPEngine::SendBody(FILE* mail) {
   return Command(DataCommandText(text), 250, SMTPSentKind::kBody);
 }
 
+uint32_t CSMTPEngine::Greet() {
+  if (uint32_t error = Connect()) return error;
+  if (security_ == 3) {
+    if (uint32_t error = tls_.TlsHandshake(&socket_, server_)) return error;
+  }
+  if (uint32_t error = Command(std::string(), 220)) return error;
+  if (uint32_t error = Ehlo()) return error;
+  if (uint32_t error = StartTls()) return error;
+  return Authenticate();
+}
+
 uint32_t CSMTPEngine::Converse(FILE* mail) {
   if (Connected()) {
     lineBuffer_.Clear();
-  } else {
-    if (uint32_t error = Connect()) return error;
-    if (security_ == 3) {
-      if (uint32_t error = tls_.TlsHandshake(socket_, server_)) return error;
-    }
-    if (uint32_t error = Command(std::string(), 220)) return error;
-    if (uint32_t error = Ehlo()) return error;
-    if (uint32_t error = StartTls()) return error;
-    if (uint32_t error = Authenticate()) return error;
+  } else if (uint32_t error = Greet()) {
+    return error;
   }
   if (uint32_t error = SendEnvelope(mail)) return error;
   if (uint32_t error = Command(kSMTPData, 354)) return error;
@@ -245,15 +230,18 @@ uint32_t CSMTPEngine::Send(const std::string& path, uint32_t* lastReply, FILE* t
   lastReply_ = 0;
   FILE* mail = std::fopen(path.c_str(), "rb");
   if (!mail) return static_cast<uint32_t>(errno);
+  socket_.StartSession();
   uint32_t result = std::fseek(mail, kMailFileHeaderSize, SEEK_SET) == 0 ? Converse(mail) : kSMTPNoSender;
   std::fclose(mail);
+  if (result != 0 && socket_.SessionOver()) Log(LogSessionTimeLimit(socket_.SessionLimitMs()));
   *lastReply = lastReply_;
   return result;
 }
 
 void CSMTPEngine::Quit() {
   if (!Connected()) return;
-  SendRaw(kSMTPQuit, std::strlen(kSMTPQuit));
+  // Once a handshake has begun the peer reads TLS records only: clear text would be a protocol error.
+  if (tls_.Active() || !tls_.Engaged()) SendRaw(kSMTPQuit, std::strlen(kSMTPQuit));
   if (tls_.Active()) tls_.TlsShutdown();
-  CloseSocket();
+  socket_.Close();
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "mail/mail_error.h"
+#include "mail/mail_socket.h"
 #include "mail/smtp_message.h"
 #include "mail/smtp_reply.h"
 #include "mail/tls_channel.h"
@@ -23,12 +24,15 @@ class CSMTPEngine {
   CSMTPEngine(const CSMTPEngine&) = delete;
   CSMTPEngine& operator=(const CSMTPEngine&) = delete;
 
+  // Replaces the default time limits (1 s per send, 60 s per receive, 120 s per session).
+  void SetTimeLimits(const MailTimeLimits& limits) { socket_.SetLimits(limits); }
   // Delivers the mail file at path; *lastReply gets the last reply code (0 when none).
   uint32_t Send(const std::string& path, uint32_t* lastReply, FILE* transcript, int verbosity);
-  // Sends "QUIT" without reading a reply, shuts TLS down and closes the socket, when connected.
+  // Ends the session when connected: "QUIT" (through TLS when active) without reading a reply
+  // and the TLS shutdown; after a TLS handshake that failed, nothing more is sent. Closes the socket.
   void Quit();
   // Whether the socket is open.
-  bool Connected() const { return socket_ != INVALID_SOCKET; }
+  bool Connected() const { return socket_.IsOpen(); }
 
   // Connects to the first address of the server that accepts; 0 or the last error.
   uint32_t Connect();
@@ -45,15 +49,17 @@ class CSMTPEngine {
  private:
   uint32_t SendRaw(const char* data, size_t size);
   uint32_t Receive(char* data, size_t size, size_t* received);
+  uint32_t ReadReply(uint32_t expected, bool parseEhlo);
   uint32_t StartTls();
   uint32_t Authenticate();
+  uint32_t ReadEnvelope(FILE* mail, std::string* line, bool* more);
   uint32_t SendEnvelope(FILE* mail);
   uint32_t SendBody(FILE* mail);
+  uint32_t Greet();
   uint32_t Converse(FILE* mail);
-  void CloseSocket();
   void Log(const SMTPLogEntry& entry) const { transcript_.Write(entry); }
 
-  SOCKET socket_ = INVALID_SOCKET;
+  CMailSocket socket_;
   std::string server_;
   std::string userName_;
   std::string password_;

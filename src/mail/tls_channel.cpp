@@ -1,6 +1,7 @@
 #include "mail/tls_channel.h"
 
 #include <algorithm>
+#include <string>
 
 #include "mail/mail_error.h"
 #include "platform/registry.h"
@@ -11,23 +12,33 @@ const ULONG kRequestFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | IS
                             ISC_REQ_USE_SUPPLIED_CREDS | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_EXTENDED_ERROR |
                             ISC_REQ_STREAM;
 static_assert(kRequestFlags == 0xC19C, "client context request flags");
+static_assert(kCredNoServerNameCheck == SCH_CRED_NO_SERVERNAME_CHECK, "SCHANNEL_CRED flags");
+static_assert(kCredManualValidation == SCH_CRED_MANUAL_CRED_VALIDATION, "SCHANNEL_CRED flags");
+static_assert(kCredNoDefaultCreds == SCH_CRED_NO_DEFAULT_CREDS, "SCHANNEL_CRED flags");
+static_assert(kCredAutoValidation == SCH_CRED_AUTO_CRED_VALIDATION, "SCHANNEL_CRED flags");
 
 const size_t kHandshakeBufferSize = 65536;
 const uint32_t kPeerClosed = 10054;
+// The most issuers the transcript names above the server certificate.
+const int kMaxIssuers = 10;
 
 bool ValidHandle(const SecHandle& handle) { return handle.dwLower != ~ULONG_PTR(0) || handle.dwUpper != ~ULONG_PTR(0); }
 
 void Invalidate(SecHandle* handle) { handle->dwLower = handle->dwUpper = ~ULONG_PTR(0); }
 
-// Sends every byte, repeating partial sends; false on a socket error or a send of nothing.
-bool SendAll(SOCKET socket, const char* data, size_t size) {
-  while (size > 0) {
-    int sent = send(socket, data, static_cast<int>(std::min<size_t>(size, 1 << 20)), 0);
-    if (sent <= 0) return false;
-    data += sent;
-    size -= static_cast<size_t>(sent);
-  }
-  return true;
+// Receives some bytes; a closed connection is 10054.
+uint32_t ReceiveSome(CMailSocket* socket, char* data, size_t size, size_t* got) {
+  if (uint32_t error = socket->Receive(data, size, got)) return error;
+  return *got == 0 ? kPeerClosed : 0;
+}
+
+std::string EncodedCertificate(PCCERT_CONTEXT certificate) {
+  return std::string(reinterpret_cast<const char*>(certificate->pbCertEncoded), certificate->cbCertEncoded);
+}
+
+bool SelfSigned(PCCERT_CONTEXT certificate) {
+  return CertCompareCertificateName(X509_ASN_ENCODING, &certificate->pCertInfo->Subject,
+                                    &certificate->pCertInfo->Issuer);
 }
 
 uint32_t ReadSetting(const char* name, uint32_t fallback) {
@@ -68,13 +79,7 @@ uint32_t CTlsChannel::AcquireTlsCredentials() {
   SCHANNEL_CRED credential = {};
   credential.dwVersion = SCHANNEL_CRED_VERSION;
   credential.grbitEnabledProtocols = settings.acceptableProtocols;
-  credential.dwFlags = SCH_CRED_NO_DEFAULT_CREDS;
-  if (certFlags_ == kCertProviderValidates) {
-    credential.dwFlags |= SCH_CRED_AUTO_CRED_VALIDATION;
-  } else {
-    credential.dwFlags |= SCH_CRED_MANUAL_CRED_VALIDATION;
-    if (certFlags_ & 0x1000) credential.dwFlags |= SCH_CRED_NO_SERVERNAME_CHECK;
-  }
+  credential.dwFlags = SchannelCredentialFlags(certFlags_);
   TimeStamp expiry;
   SECURITY_STATUS status = table_->AcquireCredentialsHandleA(
       nullptr, const_cast<SEC_CHAR*>(UNISP_NAME_A), SECPKG_CRED_OUTBOUND, nullptr, &credential, nullptr, nullptr,
@@ -86,16 +91,25 @@ uint32_t CTlsChannel::AcquireTlsCredentials() {
   return static_cast<uint32_t>(status);
 }
 
-bool CTlsChannel::SendToken(const SecBuffer& token) {
-  return SendAll(socket_, static_cast<const char*>(token.pvBuffer), token.cbBuffer);
+uint32_t CTlsChannel::SendToken(const SecBuffer& token) {
+  return socket_->SendAll(static_cast<const char*>(token.pvBuffer), token.cbBuffer);
 }
+
+bool CTlsChannel::HoldsContext() const { return ValidHandle(context_); }
 
 void CTlsChannel::DeleteContext() {
   if (table_ && ValidHandle(context_)) table_->DeleteSecurityContext(&context_);
   Invalidate(&context_);
 }
 
-uint32_t CTlsChannel::TlsHandshake(SOCKET socket, const std::string& serverName) {
+uint32_t CTlsChannel::FailHandshake(uint32_t status) {
+  Log(kTranscriptErrors, 'E', "Unable to complete SSL handshake: " + DescribeMailError(status));
+  DeleteContext();
+  active_ = false;  // a renegotiation that failed ends the channel too
+  return status;
+}
+
+uint32_t CTlsChannel::TlsHandshake(CMailSocket* socket, const std::string& serverName) {
   socket_ = socket;
   serverName_ = serverName;
   encryptedIn_.clear();
@@ -113,14 +127,11 @@ uint32_t CTlsChannel::TlsHandshake(SOCKET socket, const std::string& serverName)
   if (status != SEC_I_CONTINUE_NEEDED) {
     if (out.pvBuffer) table_->FreeContextBuffer(out.pvBuffer);
     Invalidate(&context_);
-    return static_cast<uint32_t>(status);
+    return FailHandshake(static_cast<uint32_t>(status));
   }
-  if (out.cbBuffer > 0 && !SendToken(out)) status = SEC_E_INTERNAL_ERROR;
+  if (out.cbBuffer > 0 && SendToken(out) != 0) status = SEC_E_INTERNAL_ERROR;
   if (out.pvBuffer) table_->FreeContextBuffer(out.pvBuffer);
-  if (status != SEC_I_CONTINUE_NEEDED) {
-    DeleteContext();
-    return static_cast<uint32_t>(status);
-  }
+  if (status != SEC_I_CONTINUE_NEEDED) return FailHandshake(static_cast<uint32_t>(status));
   result = TlsHandshakeLoop(true);
   if (result != 0) return result;
   status = table_->QueryContextAttributesA(&context_, SECPKG_ATTR_STREAM_SIZES, &streamSizes_);
@@ -143,11 +154,12 @@ uint32_t CTlsChannel::TlsHandshakeLoop(bool readFirst) {
          status == SEC_I_INCOMPLETE_CREDENTIALS) {
     if (held == 0 || status == SEC_E_INCOMPLETE_MESSAGE) {
       if (mayRead) {
-        if (held == input.size()) return static_cast<uint32_t>(SEC_E_INTERNAL_ERROR);
-        int got = recv(socket_, input.data() + held, static_cast<int>(input.size() - held), 0);
-        if (got < 0) return WSAGetLastError();
-        if (got == 0) return kPeerClosed;
-        held += static_cast<size_t>(got);
+        // A handshake message larger than the whole buffer is no message this client takes.
+        if (held == input.size()) return FailHandshake(static_cast<uint32_t>(SEC_E_ILLEGAL_MESSAGE));
+        size_t got = 0;
+        if (uint32_t error = ReceiveSome(socket_, input.data() + held, input.size() - held, &got))
+          return FailHandshake(error);
+        held += got;
       } else {
         mayRead = true;
       }
@@ -163,7 +175,7 @@ uint32_t CTlsChannel::TlsHandshakeLoop(bool readFirst) {
                                                &expiry);
     bool sendable = status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED ||
                     (FAILED(status) && (attributes & ISC_RET_EXTENDED_ERROR));
-    if (sendable && out.cbBuffer > 0 && out.pvBuffer && !SendToken(out)) status = SEC_E_INTERNAL_ERROR;
+    if (sendable && out.cbBuffer > 0 && out.pvBuffer && SendToken(out) != 0) status = SEC_E_INTERNAL_ERROR;
     if (out.pvBuffer) table_->FreeContextBuffer(out.pvBuffer);
     if (status == SEC_E_INCOMPLETE_MESSAGE) continue;
     if (status == SEC_E_OK) {
@@ -173,11 +185,7 @@ uint32_t CTlsChannel::TlsHandshakeLoop(bool readFirst) {
         encryptedIn_.clear();
       return CheckServer();
     }
-    if (FAILED(status)) {
-      Log(kTranscriptErrors, 'E', "Unable to complete SSL handshake: " + DescribeMailError(status));
-      DeleteContext();
-      return static_cast<uint32_t>(status);
-    }
+    if (FAILED(status)) return FailHandshake(static_cast<uint32_t>(status));
     if (status == SEC_I_INCOMPLETE_CREDENTIALS) {
       status = SEC_I_CONTINUE_NEEDED;
       continue;
@@ -189,7 +197,7 @@ uint32_t CTlsChannel::TlsHandshakeLoop(bool readFirst) {
       held = 0;
     }
   }
-  return static_cast<uint32_t>(status);
+  return FailHandshake(static_cast<uint32_t>(status));
 }
 
 uint32_t CTlsChannel::CheckServer() {
@@ -207,11 +215,9 @@ uint32_t CTlsChannel::CheckServer() {
                  info.aiExch, info.dwExchStrength};
   LogCertificateNames(certificate);
   LogConnectionInfo();
-  uint32_t result = 0;
-  if (certFlags_ != kCertAcceptAny && certFlags_ != kCertProviderValidates)
-    result = VerifyServerCertificate(certificate);
+  uint32_t result = ChecksCertificateChain(certFlags_) ? VerifyServerCertificate(certificate) : 0;
   CertFreeCertificateContext(certificate);
-  if (static_cast<int32_t>(result) < 0) DeleteContext();
+  if (result != 0) DeleteContext();
   return result;
 }
 
@@ -257,21 +263,34 @@ void CTlsChannel::LogCertificateNames(PCCERT_CONTEXT certificate) {
   if (!transcript_ || !transcript_->Wants(kTranscriptCertificates)) return;
   Log(kTranscriptCertificates, 'I', "Cert subject: \"" + CertificateName(&certificate->pCertInfo->Subject) + "\"");
   Log(kTranscriptCertificates, 'I', "Cert issuer: \"" + CertificateName(&certificate->pCertInfo->Issuer) + "\"");
+  LogIssuers(certificate);
+}
+
+// Names each issuer above the certificate in its store. The server chose what that store holds:
+// the walk ends at a self-signed certificate, at one it has named already (certificates that
+// name each other as issuer) and after kMaxIssuers.
+void CTlsChannel::LogIssuers(PCCERT_CONTEXT certificate) {
+  std::vector<std::string> seen;
   PCCERT_CONTEXT current = CertDuplicateCertificateContext(certificate);
-  for (;;) {
+  for (int depth = 0; current && depth < kMaxIssuers; ++depth) {
     DWORD flags = 0;
     PCCERT_CONTEXT issuer = CertGetIssuerCertificateFromStore(certificate->hCertStore, current, nullptr, &flags);
     CertFreeCertificateContext(current);
+    current = nullptr;
     if (!issuer) break;
-    Log(kTranscriptCertificates, 'I', "CA Subject: \"" + CertificateName(&issuer->pCertInfo->Subject) + "\"");
-    Log(kTranscriptCertificates, 'I', "CA Issuer: \"" + CertificateName(&issuer->pCertInfo->Issuer) + "\"");
-    // A self-signed certificate is its own issuer: the walk ends there.
-    if (CertCompareCertificateName(X509_ASN_ENCODING, &issuer->pCertInfo->Subject, &issuer->pCertInfo->Issuer)) {
-      CertFreeCertificateContext(issuer);
-      break;
+    std::string encoded = EncodedCertificate(issuer);
+    bool again = std::find(seen.begin(), seen.end(), encoded) != seen.end();
+    if (!again) {
+      Log(kTranscriptCertificates, 'I', "CA Subject: \"" + CertificateName(&issuer->pCertInfo->Subject) + "\"");
+      Log(kTranscriptCertificates, 'I', "CA Issuer: \"" + CertificateName(&issuer->pCertInfo->Issuer) + "\"");
+      seen.push_back(encoded);
     }
-    current = issuer;
+    if (again || SelfSigned(issuer))
+      CertFreeCertificateContext(issuer);
+    else
+      current = issuer;
   }
+  if (current) CertFreeCertificateContext(current);
 }
 
 void CTlsChannel::LogConnectionInfo() { Log(kTranscriptTraffic, 'I', FormatTlsConnection(connection_)); }
@@ -290,24 +309,26 @@ uint32_t CTlsChannel::TlsSend(const char* data, size_t size) {
     SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
     SECURITY_STATUS status = table_->EncryptMessage(&context_, 0, &desc, 0);
     if (FAILED(status)) return static_cast<uint32_t>(status);
-    if (!SendAll(socket_, record.data(), buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer))
-      return WSAGetLastError();
+    size_t length = buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer;
+    if (uint32_t error = socket_->SendAll(record.data(), length)) return error;
   }
   return 0;
 }
 
 uint32_t CTlsChannel::TlsReceive(char* data, size_t size, size_t* received) {
   if (!table_) return static_cast<uint32_t>(SEC_E_INVALID_HANDLE);
+  const size_t largestRecord = streamSizes_.cbHeader + streamSizes_.cbMaximumMessage + streamSizes_.cbTrailer;
   while (plainIn_.empty()) {
     if (lastReceiveStatus_ == SEC_E_INCOMPLETE_MESSAGE || encryptedIn_.empty()) {
+      // The provider had the largest record it takes and still asked for more: the peer's
+      // record header claims a length no record may have.
+      if (encryptedIn_.size() >= largestRecord) return static_cast<uint32_t>(SEC_E_ILLEGAL_MESSAGE);
       char chunk[1024];
-      int got = recv(socket_, chunk, sizeof chunk, 0);
-      if (got < 0) return WSAGetLastError();
-      if (got == 0) return kPeerClosed;
-      encryptedIn_.append(chunk, static_cast<size_t>(got));
+      size_t got = 0;
+      if (uint32_t error = ReceiveSome(socket_, chunk, sizeof chunk, &got)) return error;
+      encryptedIn_.append(chunk, got);
     }
-    size_t limit = std::min<size_t>(encryptedIn_.size(), streamSizes_.cbHeader + streamSizes_.cbMaximumMessage +
-                                                              streamSizes_.cbTrailer);
+    size_t limit = std::min(encryptedIn_.size(), largestRecord);
     SecBuffer buffers[4] = {{static_cast<ULONG>(limit), SECBUFFER_DATA, &encryptedIn_[0]},
                             {0, SECBUFFER_EMPTY, nullptr},
                             {0, SECBUFFER_EMPTY, nullptr},
@@ -360,11 +381,7 @@ uint32_t CTlsChannel::TlsShutdown() {
   SECURITY_STATUS status = table_->InitializeSecurityContextA(&credentials_, &context_, nullptr, kRequestFlags, 0,
                                                               SECURITY_NATIVE_DREP, nullptr, 0, &context_, &outDesc,
                                                               &attributes, &expiry);
-  uint32_t result = 0;
-  if (SUCCEEDED(status) && out.pvBuffer && out.cbBuffer > 0 && !SendToken(out)) {
-    result = WSAGetLastError();
-    if (result == 0) result = kPeerClosed;
-  }
+  uint32_t result = SUCCEEDED(status) && out.pvBuffer && out.cbBuffer > 0 ? SendToken(out) : 0;
   if (out.pvBuffer) table_->FreeContextBuffer(out.pvBuffer);
   return result;
 }
@@ -375,6 +392,7 @@ void CTlsChannel::TlsRelease() {
   Invalidate(&credentials_);
   table_ = nullptr;
   active_ = false;
+  socket_ = nullptr;
   encryptedIn_.clear();
   plainIn_.clear();
 }

@@ -14,14 +14,10 @@
 #include <vector>
 
 #include "mail/mail_component.h"
+#include "mail/mail_socket.h"
 #include "mail/tls_names.h"
+#include "mail/tls_policy.h"
 #include "mail/transcript_writer.h"
-
-
-// Certificate policy: let the provider validate the server certificate itself.
-constexpr uint32_t kCertProviderValidates = 0x10000000;
-// Certificate policy: accept any certificate.
-constexpr uint32_t kCertAcceptAny = 0xFFFF;
 
 struct TlsSettings {
   uint32_t certFlags = 0x3300;          // "TLSIgnoreCertErrors"
@@ -39,11 +35,13 @@ class CTlsChannel {
   CTlsChannel(const CTlsChannel&) = delete;
   CTlsChannel& operator=(const CTlsChannel&) = delete;
 
-  // Runs the client handshake on a connected socket, checking the certificate for serverName.
-  uint32_t TlsHandshake(SOCKET socket, const std::string& serverName);
+  // Runs the client handshake on a connected socket, checking the certificate for serverName;
+  // a failed handshake leaves no context.
+  uint32_t TlsHandshake(CMailSocket* socket, const std::string& serverName);
   // Encrypts and sends all bytes.
   uint32_t TlsSend(const char* data, size_t size);
-  // Receives and decrypts up to size bytes into data; *received is set on success.
+  // Receives and decrypts up to size bytes into data; *received is set on success. A record
+  // longer than the provider can take fails with SEC_E_ILLEGAL_MESSAGE.
   uint32_t TlsReceive(char* data, size_t size, size_t* received);
   // Sends the close notification; the channel is inactive afterwards.
   uint32_t TlsShutdown();
@@ -51,20 +49,27 @@ class CTlsChannel {
   void TlsRelease();
   // Whether a handshake completed: sends and receives go through the channel.
   bool Active() const { return active_; }
+  // Whether a handshake has begun on the connection since the last release: the peer then
+  // takes TLS records only.
+  bool Engaged() const { return socket_ != nullptr; }
+  // Whether a security context is held.
+  bool HoldsContext() const;
 
  private:
   uint32_t AcquireTlsCredentials();
   uint32_t TlsHandshakeLoop(bool readFirst);
+  uint32_t FailHandshake(uint32_t status);
   uint32_t CheckServer();
   uint32_t VerifyServerCertificate(PCCERT_CONTEXT certificate);
   void LogCertificateNames(PCCERT_CONTEXT certificate);
+  void LogIssuers(PCCERT_CONTEXT certificate);
   void LogConnectionInfo();
-  bool SendToken(const SecBuffer& token);
+  uint32_t SendToken(const SecBuffer& token);
   void DeleteContext();
   void Log(int verbosity, char kind, const std::string& text) const;
 
   const CTranscriptWriter* transcript_;
-  SOCKET socket_ = INVALID_SOCKET;
+  CMailSocket* socket_ = nullptr;
   std::string serverName_;
   bool active_ = false;
   uint32_t certFlags_ = 0;
