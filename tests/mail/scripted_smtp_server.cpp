@@ -1,28 +1,13 @@
 #include "scripted_smtp_server.h"
 
-#include <ws2tcpip.h>
-
 #include "platform/socket_wait.h"
 
 CScriptedSmtpServer::CScriptedSmtpServer(std::vector<ScriptStep> script) : script_(std::move(script)) {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address = {};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  listen(listener_, 1);
-  int length = sizeof address;
-  getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-  port_ = ntohs(address.sin_port);
   thread_ = std::thread(&CScriptedSmtpServer::Play, this);
 }
 
 CScriptedSmtpServer::~CScriptedSmtpServer() {
   if (thread_.joinable()) thread_.join();
-  closesocket(listener_);
-  WSACleanup();
 }
 
 const std::vector<std::string>& CScriptedSmtpServer::Heard() {
@@ -58,8 +43,7 @@ void CScriptedSmtpServer::HoldUntilGone(SOCKET client) {
 }
 
 void CScriptedSmtpServer::Play() {
-  if (!WaitReadable(listener_, kStepLimitMs)) return;
-  SOCKET client = accept(listener_, nullptr, nullptr);
+  SOCKET client = listener_.AcceptWithin(kStepLimitMs);
   if (client == INVALID_SOCKET) return;
   DWORD timeout = kStepLimitMs;
   setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_listener.h"
+
 struct ScriptStep {
   enum Kind { kSend, kReadLine, kReadAny, kRepeat, kHold, kClose, kReset } kind;
   std::string bytes;  // sent for kSend and kRepeat
@@ -38,7 +40,7 @@ class CScriptedSmtpServer {
 
   static const int kStepLimitMs = 20000;
 
-  unsigned short Port() const { return port_; }
+  unsigned short Port() const { return listener_.Port(); }
   // The lines heard so far, once the script has ended.
   const std::vector<std::string>& Heard();
 
@@ -50,7 +52,6 @@ class CScriptedSmtpServer {
 
   std::vector<ScriptStep> script_;
   std::vector<std::string> heard_;
-  SOCKET listener_ = INVALID_SOCKET;
-  unsigned short port_ = 0;
+  CLoopbackListener listener_;
   std::thread thread_;
 };

@@ -45,24 +45,11 @@ SOCKET ConnectTo(uint16_t port) {
 }  // namespace
 
 CTlsRelay::CTlsRelay(uint16_t serverPort, Mode mode) : serverPort_(serverPort), mode_(mode) {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address = {};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  listen(listener_, 1);
-  int length = sizeof address;
-  getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-  port_ = ntohs(address.sin_port);
   thread_ = std::thread(&CTlsRelay::Run, this);
 }
 
 CTlsRelay::~CTlsRelay() {
   if (thread_.joinable()) thread_.join();
-  closesocket(listener_);
-  WSACleanup();
 }
 
 const std::string& CTlsRelay::ClientBytes() {
@@ -71,8 +58,7 @@ const std::string& CTlsRelay::ClientBytes() {
 }
 
 void CTlsRelay::Run() {
-  if (!WaitReadable(listener_, kLimitMs)) return;
-  SOCKET client = accept(listener_, nullptr, nullptr);
+  SOCKET client = listener_.AcceptWithin(kLimitMs);
   if (client == INVALID_SOCKET) return;
   BOOL noDelay = TRUE;
   setsockopt(client, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "loopback_listener.h"
+
 class CTlsRelay {
  public:
   enum Mode {
@@ -27,7 +29,7 @@ class CTlsRelay {
   CTlsRelay(const CTlsRelay&) = delete;
   CTlsRelay& operator=(const CTlsRelay&) = delete;
 
-  uint16_t Port() const { return port_; }
+  uint16_t Port() const { return listener_.Port(); }
   // Every byte the client sent, once the relay has ended.
   const std::string& ClientBytes();
   // Whether the server's Finished and its first application record left in one send.
@@ -41,8 +43,7 @@ class CTlsRelay {
 
   uint16_t serverPort_;
   Mode mode_;
-  SOCKET listener_ = INVALID_SOCKET;
-  uint16_t port_ = 0;
+  CLoopbackListener listener_;
   std::string clientBytes_;
   std::string held_;        // server bytes not yet forwarded
   bool sawCipherChange_ = false;
