@@ -1,6 +1,6 @@
-// Waits on one socket with a time limit. The network code waits here before it receives or
-// sends, so that no call blocks longer than its time-out whatever the socket's options say
-// (Wine ignores SO_RCVTIMEO on a socket made without overlapped I/O).
+// Waits on one socket with a time limit, for network code whose waits must not depend on the
+// socket's own time-out options: those bound one call, not a whole exchange, and Wine ignores
+// SO_RCVTIMEO on a socket made without overlapped I/O.
 #pragma once
 #include <winsock2.h>
 
