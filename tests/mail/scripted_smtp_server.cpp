@@ -71,6 +71,9 @@ void CScriptedSmtpServer::Play() {
         HoldUntilGone(client);
         break;
       case ScriptStep::kReset: {
+        // Time for the client to be waiting in its receive: Wine reads a reset that arrives
+        // before the receive as an orderly close.
+        Sleep(200);
         linger abort = {1, 0};
         setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
         closesocket(client);
