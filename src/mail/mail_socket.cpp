@@ -33,8 +33,23 @@ uint32_t CMailSocket::Create(int family) {
   return IsOpen() ? 0 : LastSocketError();
 }
 
+// The connection is made non-blocking and waited for within the session's time: a host that
+// never answers the connection request holds the session no longer than its limit.
 uint32_t CMailSocket::Connect(const sockaddr* address, int length) {
-  return connect(socket_, address, length) == 0 ? 0 : LastSocketError();
+  if (!SetNonBlocking(socket_, true)) return LastSocketError();
+  uint32_t result = connect(socket_, address, length) == 0 ? 0 : LastSocketError();
+  if (result == WSAEWOULDBLOCK) result = AwaitConnection();
+  SetNonBlocking(socket_, false);
+  return result;
+}
+
+uint32_t CMailSocket::AwaitConnection() {
+  if (!WaitConnected(socket_, WaitLimit(limits_.sessionMs))) return WSAETIMEDOUT;
+  int error = 0;
+  int size = sizeof error;
+  if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0)
+    return LastSocketError();
+  return static_cast<uint32_t>(error);
 }
 
 // Sends leave a non-blocking socket, so that a send never waits longer than its wait for room.

@@ -33,7 +33,7 @@ class CMailSocket {
 
   // Makes a stream socket of the family (closing any open one); 0 or the socket error.
   uint32_t Create(int family);
-  // Connects the socket (the system bounds how long); 0 or the error.
+  // Connects the socket; 0, the error, or 10060 when the session's time ran out first.
   uint32_t Connect(const sockaddr* address, int length);
   // Sends every byte; 0, the socket error, or 10060 when no room came in time.
   uint32_t SendAll(const char* data, size_t size);
@@ -48,6 +48,8 @@ class CMailSocket {
  private:
   // The wait of one call: its own limit, cut to the time the session has left.
   uint32_t WaitLimit(uint32_t ms) const;
+  // Waits for a connection begun without blocking; 0 or its error.
+  uint32_t AwaitConnection();
   // SendAll on the socket made non-blocking.
   uint32_t SendSome(const char* data, size_t size);
 

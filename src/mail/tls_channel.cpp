@@ -79,7 +79,7 @@ uint32_t CTlsChannel::AcquireTlsCredentials() {
   SCHANNEL_CRED credential = {};
   credential.dwVersion = SCHANNEL_CRED_VERSION;
   credential.grbitEnabledProtocols = settings.acceptableProtocols;
-  credential.dwFlags = SchannelCredentialFlags(certFlags_);
+  credential.dwFlags = credentialFlags_ = SchannelCredentialFlags(certFlags_);
   TimeStamp expiry;
   SECURITY_STATUS status = table_->AcquireCredentialsHandleA(
       nullptr, const_cast<SEC_CHAR*>(UNISP_NAME_A), SECPKG_CRED_OUTBOUND, nullptr, &credential, nullptr, nullptr,

@@ -54,6 +54,8 @@ class CTlsChannel {
   bool Engaged() const { return socket_ != nullptr; }
   // Whether a security context is held.
   bool HoldsContext() const;
+  // The SCHANNEL_CRED flags the provider was given for the last handshake (0 before one).
+  uint32_t CredentialFlags() const { return credentialFlags_; }
 
  private:
   uint32_t AcquireTlsCredentials();
@@ -73,6 +75,7 @@ class CTlsChannel {
   std::string serverName_;
   bool active_ = false;
   uint32_t certFlags_ = 0;
+  uint32_t credentialFlags_ = 0;
   PSecurityFunctionTableA table_ = nullptr;
   CredHandle credentials_ = {~ULONG_PTR(0), ~ULONG_PTR(0)};
   CtxtHandle context_ = {~ULONG_PTR(0), ~ULONG_PTR(0)};

@@ -4,21 +4,28 @@
 
 namespace {
 
-// select on one socket for reading or writing; a failing select counts as ready, so that the
-// call that follows reports the socket's own error.
-bool WaitFor(SOCKET socket, uint32_t ms, bool write) {
-  fd_set set;
+enum class Await { kRead, kWrite, kConnect };
+
+// select on one socket; a failing select counts as ready, so that the call that follows
+// reports the socket's own error. A failed connection shows in the exception set only.
+bool WaitFor(SOCKET socket, uint32_t ms, Await what) {
+  fd_set set, failed;
   FD_ZERO(&set);
   FD_SET(socket, &set);
+  FD_ZERO(&failed);
+  FD_SET(socket, &failed);
   timeval wait = {long(ms / 1000), long(ms % 1000 * 1000)};
-  return select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, ms == INFINITE ? nullptr : &wait) != 0;
+  return select(0, what == Await::kRead ? &set : nullptr, what == Await::kRead ? nullptr : &set,
+                what == Await::kConnect ? &failed : nullptr, ms == INFINITE ? nullptr : &wait) != 0;
 }
 
 }  // namespace
 
-bool WaitReadable(SOCKET socket, uint32_t ms) { return WaitFor(socket, ms, false); }
+bool WaitReadable(SOCKET socket, uint32_t ms) { return WaitFor(socket, ms, Await::kRead); }
 
-bool WaitWritable(SOCKET socket, uint32_t ms) { return WaitFor(socket, ms, true); }
+bool WaitWritable(SOCKET socket, uint32_t ms) { return WaitFor(socket, ms, Await::kWrite); }
+
+bool WaitConnected(SOCKET socket, uint32_t ms) { return WaitFor(socket, ms, Await::kConnect); }
 
 CDeadline::CDeadline(uint32_t ms) : end_(GetTickCount64() + ms) {}
 

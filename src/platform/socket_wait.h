@@ -12,6 +12,9 @@ bool WaitReadable(SOCKET socket, uint32_t ms);
 // Waits up to ms until the socket has room to send (or an error to collect); false when the
 // time ran out first.
 bool WaitWritable(SOCKET socket, uint32_t ms);
+// Waits up to ms until a connection begun on the non-blocking socket is made or has failed;
+// false when the time ran out first.
+bool WaitConnected(SOCKET socket, uint32_t ms);
 
 // A point in time some milliseconds from now, on the system's tick count.
 class CDeadline {

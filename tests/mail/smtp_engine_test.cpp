@@ -8,12 +8,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 #include "mail/base64.h"
 #include "mail/envelope_reader.h"
 #include "mail/smtp_command.h"
 #include "platform/registry.h"
+#include "platform/socket_wait.h"
+#include "loopback_listener.h"
 #include "scripted_smtp_server.h"
 #include "support/registry_sandbox.h"
 #include "tls_relay.h"
@@ -49,6 +52,16 @@ size_t CountOf(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
   return count;
+}
+
+// Connects socket to port on 127.0.0.1.
+bool ConnectLoopback(CMailSocket* socket, uint16_t port) {
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
+  return socket->Create(AF_INET) == 0 &&
+         socket->Connect(reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
 }
 
 // A Unix path of the test script as Wine sees it.
@@ -209,10 +222,10 @@ TEST_F(SmtpEngineTest, SecurityTwoWithoutStartTls) {
 }
 
 // The server's certificate is self-signed. With 0x10000000 the provider validates it in the
-// handshake: Windows refuses the untrusted root there; Wine's Schannel validates nothing, so
-// under Wine the session goes on. Either way this channel builds no chain of its own, and the
-// credential flags that ask the provider to validate are checked on both platforms by the
-// SchannelCredentialFlags table test.
+// handshake: Windows refuses the untrusted root there. The row relies on that platform
+// behaviour: Wine's Schannel validates nothing in the handshake, so under Wine the session
+// goes on. Either way this channel builds no chain of its own; that the provider is asked to
+// validate is checked on both platforms by ProviderIsGivenThePolicysCredentialFlags.
 TEST_F(SmtpEngineTest, CertificatePolicy) {
   const uint32_t providerVerdict = SchannelValidatesInHandshake() ? 0x80090325 : 0;  // SEC_E_UNTRUSTED_ROOT
   const struct {
@@ -241,6 +254,31 @@ TEST_F(SmtpEngineTest, CertificatePolicy) {
     if (result != 0 && !c.chainBuilt) continue;  // the provider ended the handshake: no certificate shown
     EXPECT_NE(transcript.find("  I: Security TLS 1.2, cipher "), std::string::npos) << transcript;
     EXPECT_NE(transcript.find("  I: Cert subject: \"CN=localhost\"\r\n"), std::string::npos) << transcript;
+  }
+}
+
+// What a policy asks of the provider is seen on every platform; what the provider does with
+// it only where it validates in the handshake. Windows refuses the self-signed certificate
+// when asked to validate it; Wine's Schannel accepts it whatever the flags say, so under Wine
+// the flags alone show that the provider was asked.
+TEST_F(SmtpEngineTest, ProviderIsGivenThePolicysCredentialFlags) {
+  const uint32_t providerVerdict = SchannelValidatesInHandshake() ? 0x80090325 : 0;  // SEC_E_UNTRUSTED_ROOT
+  const struct Case {
+    uint32_t policy;
+    uint32_t credentialFlags;
+    uint32_t result;
+  } cases[] = {
+      {0x10000000, 0x10 | 0x20, providerVerdict},  // no default credentials, automatic validation
+      {0xFFFF, 0x10 | 0x08 | 0x04, 0},             // manual validation, no name check by the provider
+      {0x2300, 0x10 | 0x08, 0},                    // manual validation, the provider checks the name
+  };
+  for (const Case& c : cases) {
+    WriteRegistryDword(kMailComponentKey, "TLSIgnoreCertErrors", c.policy);
+    CMailSocket socket;
+    ASSERT_TRUE(ConnectLoopback(&socket, PeerPort("OVMON_SMTPS_PORT")));
+    CTlsChannel channel(nullptr);
+    EXPECT_EQ(channel.TlsHandshake(&socket, "localhost"), c.result) << std::hex << c.policy;
+    EXPECT_EQ(channel.CredentialFlags(), c.credentialFlags) << std::hex << c.policy;
   }
 }
 
@@ -359,18 +397,25 @@ class ScriptedSessionTest : public ::testing::Test {
   Session Run(const std::vector<ScriptStep>& script, const std::string& user = "", const std::string& password = "",
               const MailTimeLimits& limits = MailTimeLimits(), uint32_t security = 0) {
     CScriptedSmtpServer server(script);
+    Session session = RunAt(server.Port(), user, password, limits, security);
+    session.heard = server.Heard();
+    return session;
+  }
+
+  // Sends the mail file to whatever listens at port on 127.0.0.1.
+  Session RunAt(uint16_t port, const std::string& user = "", const std::string& password = "",
+                const MailTimeLimits& limits = MailTimeLimits(), uint32_t security = 0) {
     DeleteFileA((base_ + ".log").c_str());
     FILE* log = std::fopen((base_ + ".log").c_str(), "a+b");
     Session session;
     {
-      CSMTPEngine engine("127.0.0.1", server.Port(), security, user, password);
+      CSMTPEngine engine("127.0.0.1", port, security, user, password);
       engine.SetTimeLimits(limits);
       session.result = engine.Send(base_ + ".mail", &session.lastReply, log, 5);
       engine.Quit();
     }
     std::fclose(log);
     session.transcript = ReadAll(base_ + ".log");
-    session.heard = server.Heard();
     return session;
   }
 
@@ -524,6 +569,78 @@ TEST_F(ScriptedSessionTest, FailuresAndTheirTranscript) {
   }
 }
 
+// A loopback port that answers connection requests only after answerAfterMs: until then the
+// queue of its listener's connections not yet accepted is full.
+class CLateListener {
+ public:
+  explicit CLateListener(uint32_t answerAfterMs) {
+    for (bool answered = true; answered && clients_.size() < 8;) {
+      SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+      u_long nonBlocking = 1;
+      ioctlsocket(client, FIONBIO, &nonBlocking);
+      sockaddr_in address = {};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      address.sin_port = htons(listener_.Port());
+      connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
+      answered = WaitConnected(client, 300);
+      clients_.push_back(client);
+    }
+    thread_ = std::thread([this, answerAfterMs] {
+      if (WaitForSingleObject(done_, answerAfterMs) != WAIT_TIMEOUT) return;
+      while (WaitForSingleObject(done_, 0) == WAIT_TIMEOUT) {
+        SOCKET accepted = listener_.AcceptWithin(50);
+        if (accepted != INVALID_SOCKET) accepted_.push_back(accepted);
+      }
+    });
+  }
+  ~CLateListener() {
+    SetEvent(done_);
+    thread_.join();
+    for (SOCKET socket : clients_) closesocket(socket);
+    for (SOCKET socket : accepted_) closesocket(socket);
+    CloseHandle(done_);
+  }
+  CLateListener(const CLateListener&) = delete;
+  CLateListener& operator=(const CLateListener&) = delete;
+
+  uint16_t Port() const { return listener_.Port(); }
+
+ private:
+  CLoopbackListener listener_;
+  std::vector<SOCKET> clients_;
+  std::vector<SOCKET> accepted_;
+  HANDLE done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread thread_;
+};
+
+// A host that refuses the connection is named at once; one that leaves the request
+// unanswered ends the session at its limit, not when the host answers at last.
+TEST_F(ScriptedSessionTest, ConnectionRefusedOrUnanswered) {
+  CLateListener late(3000);
+  uint16_t refusing = 0;
+  {
+    CLoopbackListener closed;  // its port is free again once it is gone
+    refusing = closed.Port();
+  }
+  MailTimeLimits shortSession;
+  shortSession.sessionMs = 800;
+  const struct Case {
+    uint16_t port;
+    uint32_t result;
+    std::string transcriptLine;
+  } cases[] = {
+      {refusing, 10061, "failed; error 10061: Connection refused\r\n"},
+      {late.Port(), 10060,
+       "  E: Connect to 127.0.0.1:" + std::to_string(late.Port()) + " failed; error 10060: Timed out\r\n"},
+  };
+  for (const Case& c : cases) {
+    Session session = RunAt(c.port, "", "", shortSession);
+    EXPECT_EQ(session.result, c.result) << session.transcript;
+    EXPECT_NE(session.transcript.find(c.transcriptLine), std::string::npos) << session.transcript;
+  }
+}
+
 // The "FQDN" value goes into EHLO: a line break in it would start a command of its own, and a
 // name too long for EHLO is refused; either way the stored value is left as it is.
 TEST_F(ScriptedSessionTest, EhloNameFromTheRegistryIsChecked) {
@@ -565,28 +682,34 @@ TEST_F(ScriptedSessionTest, LongEnvelopeLinesAreNeverCut) {
   EXPECT_EQ(session.heard, (std::vector<std::string>{"EHLO client.test", "MAIL FROM:<a@example.com>", "QUIT"}));
 }
 
-// A handshake whose peer goes away says so in the transcript and keeps no context.
-TEST_F(ScriptedSessionTest, HandshakeEndedByThePeerLeavesNoContext) {
-  for (const ScriptStep& end : {Hang(), Reset()}) {
-    CScriptedSmtpServer server({Take(), end});
+// A handshake whose peer goes away or falls silent says so in the transcript and keeps no
+// context.
+TEST_F(ScriptedSessionTest, FailedHandshakeLeavesNoContext) {
+  const struct Case {
+    ScriptStep end;
+    uint32_t result;
+    const char* transcriptLine;
+  } cases[] = {
+      {Hang(), kSMTPConnectionLost, "  E: Unable to complete SSL handshake: error 10054: Connection reset\r\n"},
+      {Reset(), kSMTPConnectionLost, "  E: Unable to complete SSL handshake: error 10054: Connection reset\r\n"},
+      {Hold(), 10060, "  E: Unable to complete SSL handshake: error 10060: Timed out\r\n"},
+  };
+  for (const Case& c : cases) {
+    CScriptedSmtpServer server({Take(), c.end});
     CMailSocket socket;
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(server.Port());
-    ASSERT_EQ(socket.Create(AF_INET), 0u);
-    ASSERT_EQ(socket.Connect(reinterpret_cast<sockaddr*>(&address), sizeof address), 0u);
+    MailTimeLimits limits;
+    limits.receiveMs = 300;
+    socket.SetLimits(limits);
+    ASSERT_TRUE(ConnectLoopback(&socket, server.Port()));
     DeleteFileA((base_ + ".log").c_str());
     FILE* log = std::fopen((base_ + ".log").c_str(), "a+b");
     CTranscriptWriter transcript(log, 5);
     CTlsChannel channel(&transcript);
-    EXPECT_EQ(channel.TlsHandshake(&socket, "localhost"), kSMTPConnectionLost) << end.kind;
-    EXPECT_FALSE(channel.HoldsContext()) << end.kind;
-    EXPECT_FALSE(channel.Active()) << end.kind;
+    EXPECT_EQ(channel.TlsHandshake(&socket, "localhost"), c.result) << c.end.kind;
+    EXPECT_FALSE(channel.HoldsContext()) << c.end.kind;
+    EXPECT_FALSE(channel.Active()) << c.end.kind;
     std::fclose(log);
-    EXPECT_NE(ReadAll(base_ + ".log").find("  E: Unable to complete SSL handshake: error 10054: Connection reset\r\n"),
-              std::string::npos)
-        << end.kind;
+    EXPECT_NE(ReadAll(base_ + ".log").find(c.transcriptLine), std::string::npos) << c.end.kind;
   }
 }
 
