@@ -65,10 +65,26 @@ const int kControlBufferSize = 112;
 // How long a datagram receive without the stack's timestamps polls before it waits: replies of
 // near servers arrive within it.
 const uint64_t kPollWindowMs = 20;
+// How often a connection under way looks at the stop event.
+const uint32_t kStopCheckMs = 100;
 
 bool SetNonBlocking(SOCKET socket, bool on) {
   u_long value = on ? 1 : 0;
   return ioctlsocket(socket, FIONBIO, &value) == 0;
+}
+
+// Waits for a connection begun without blocking, looking at the stop event between waits
+// (a missing event stops nothing here); 0, its error, or 10004 when a stop came first.
+uint32_t AwaitConnection(SOCKET socket) {
+  HANDLE stop = StopEvent();
+  while (!WaitConnected(socket, kStopCheckMs)) {
+    if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return WSAEINTR;
+  }
+  int error = 0;
+  int size = sizeof error;
+  if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0)
+    return SocketError(WSAEINVAL);
+  return uint32_t(error);
 }
 
 // The socket's receive timeout in ms (0: it waits without end).
@@ -229,12 +245,18 @@ uint32_t CClientSocket::Bind(const std::string& localAddress, uint16_t localPort
   return 0;
 }
 
+// The connection request waits as long as the system retries it, but no longer than the stop
+// event lets it: a host that never answers cannot hold the run past a stop.
 uint32_t CClientSocket::Connect() {
   if (socket_ == INVALID_SOCKET) return WSAENOTSOCK;
   if (!isStream_) return 0;
-  if (connect(socket_, reinterpret_cast<const sockaddr*>(&remoteAddress_), remoteLength_) != 0)
-    return SocketError(WSAECONNREFUSED);
-  return 0;
+  if (!SetNonBlocking(socket_, true)) return SocketError(WSAEINVAL);
+  uint32_t code = connect(socket_, reinterpret_cast<const sockaddr*>(&remoteAddress_), remoteLength_) == 0
+                      ? 0
+                      : SocketError(WSAECONNREFUSED);
+  if (code == WSAEWOULDBLOCK) code = AwaitConnection(socket_);
+  SetNonBlocking(socket_, false);
+  return code;
 }
 
 uint32_t CClientSocket::SetSendTimeout(uint32_t ms) {

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "loopback_listener.h"
+#include "support/loopback_listener.h"
 
 struct ScriptStep {
   enum Kind { kSend, kReadLine, kReadAny, kRepeat, kHold, kClose, kReset } kind;

@@ -8,16 +8,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <vector>
 
 #include "mail/base64.h"
 #include "mail/envelope_reader.h"
 #include "mail/smtp_command.h"
 #include "platform/registry.h"
-#include "platform/socket_wait.h"
-#include "loopback_listener.h"
 #include "scripted_smtp_server.h"
+#include "support/late_listener.h"
+#include "support/loopback_listener.h"
 #include "support/registry_sandbox.h"
 #include "tls_relay.h"
 
@@ -568,51 +567,6 @@ TEST_F(ScriptedSessionTest, FailuresAndTheirTranscript) {
         << c.what << "\n" << session.transcript.substr(0, 2000);
   }
 }
-
-// A loopback port that answers connection requests only after answerAfterMs: until then the
-// queue of its listener's connections not yet accepted is full.
-class CLateListener {
- public:
-  explicit CLateListener(uint32_t answerAfterMs) {
-    for (bool answered = true; answered && clients_.size() < 8;) {
-      SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-      u_long nonBlocking = 1;
-      ioctlsocket(client, FIONBIO, &nonBlocking);
-      sockaddr_in address = {};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      address.sin_port = htons(listener_.Port());
-      connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
-      answered = WaitConnected(client, 300);
-      clients_.push_back(client);
-    }
-    thread_ = std::thread([this, answerAfterMs] {
-      if (WaitForSingleObject(done_, answerAfterMs) != WAIT_TIMEOUT) return;
-      while (WaitForSingleObject(done_, 0) == WAIT_TIMEOUT) {
-        SOCKET accepted = listener_.AcceptWithin(50);
-        if (accepted != INVALID_SOCKET) accepted_.push_back(accepted);
-      }
-    });
-  }
-  ~CLateListener() {
-    SetEvent(done_);
-    thread_.join();
-    for (SOCKET socket : clients_) closesocket(socket);
-    for (SOCKET socket : accepted_) closesocket(socket);
-    CloseHandle(done_);
-  }
-  CLateListener(const CLateListener&) = delete;
-  CLateListener& operator=(const CLateListener&) = delete;
-
-  uint16_t Port() const { return listener_.Port(); }
-
- private:
-  CLoopbackListener listener_;
-  std::vector<SOCKET> clients_;
-  std::vector<SOCKET> accepted_;
-  HANDLE done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  std::thread thread_;
-};
 
 // A host that refuses the connection is named at once; one that leaves the request
 // unanswered ends the session at its limit, not when the host answers at last.

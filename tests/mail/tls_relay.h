@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "loopback_listener.h"
+#include "support/loopback_listener.h"
 
 class CTlsRelay {
  public:

@@ -1,5 +1,6 @@
 // CClientSocket against loopback servers started by the test itself, over UDP and TCP,
-// IPv4 and IPv6; the stop event, the file sink, the IPv6 retry and the command channel.
+// IPv4 and IPv6; the stop event, the file sink, the IPv6 retry and the command channel; a
+// host that leaves the connection request unanswered.
 #include "sampling/client_socket.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 #include "sampling/clock_math.h"
 #include "sampling/network.h"
 #include "sampling/system_clock.h"
+#include "support/late_listener.h"
+#include "support/loopback_listener.h"
 
 namespace {
 
@@ -166,6 +169,31 @@ TEST_F(SocketTest, StopEventSetOrMissingEndsTheStreamRead) {
     ASSERT_EQ(client_.SetRecvTimeout(10000), 0u);  // a read that went on would time out
     EXPECT_EQ(Exchange("request", true), 0u) << missing;
     EXPECT_EQ(reply_, "partial") << missing;
+    client_.Close();
+  }
+}
+
+// A connection request that the host leaves unanswered ends at a stop; a refused one ends
+// at once with its error, stop or no stop.
+TEST_F(SocketTest, ConnectionEndsAtAStopOrARefusal) {
+  CLateListener unanswered(INFINITE);
+  uint16_t refusing = 0;
+  {
+    CLoopbackListener closed;  // its port is free again once it is gone
+    refusing = closed.Port();
+  }
+  SetEvent(stop_);
+  const struct Case {
+    const char* what;
+    uint16_t port;
+    uint32_t code;
+  } cases[] = {
+      {"unanswered", unanswered.Port(), WSAEINTR},
+      {"refused", refusing, WSAECONNREFUSED},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(client_.Open("127.0.0.1", c.port, true, AF_UNSPEC), 0u) << c.what;
+    EXPECT_EQ(client_.Connect(), c.code) << c.what;
     client_.Close();
   }
 }

@@ -1,18 +1,12 @@
 #include "support/tray_stand_in.h"
 
+#include "support/loopback_listener.h"
 #include "support/registry_sandbox.h"
 
 CTrayStandIn::CTrayStandIn(std::string answer) : answer_(std::move(answer)) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
-  socket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-  sockaddr_in address = {};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  int length = sizeof address;
-  getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-  port_ = ntohs(address.sin_port);
+  socket_ = BindLoopback(SOCK_DGRAM, &port_);
   thread_ = std::thread([this] { Serve(); });
 }
 

@@ -1,8 +1,12 @@
-// A TCP listener on 127.0.0.1 at a free port, for the test peers that run inside a test.
+// Sockets on 127.0.0.1 at a free port, for the test peers that run inside a test.
 #pragma once
 #include <winsock2.h>
 
 #include <cstdint>
+
+// A socket of type (SOCK_STREAM or SOCK_DGRAM) bound to a free port on 127.0.0.1, which
+// *port receives. The socket library must be started.
+SOCKET BindLoopback(int type, uint16_t* port);
 
 class CLoopbackListener {
  public:
