@@ -8,6 +8,7 @@
 #include "applet/elevation.h"
 #include "applet/instance_limit.h"
 #include "applet/process_environment.h"
+#include "logview/log_viewer.h"
 #include "monitor/service_signals.h"
 #include "monitor/settings.h"
 #include "pages/applet_pages.h"
@@ -27,6 +28,7 @@
 namespace {
 
 const DWORD kRelaunchDeclined = ERROR_CANCELLED;  // 1223: the user said no at the consent prompt
+const char kServiceLogPattern[] = "orvanem*.log*";   // the service's log and its rolled siblings
 
 void ReadServiceLogFileName() {
   LaunchState& state = AppletLaunchState();
@@ -39,10 +41,15 @@ void InitialiseCommonControls() {
   InitCommonControlsEx(&controls);
 }
 
-INT_PTR ShowSheet() {
+// The Logging page's Event Viewer, started like the relaunch: elevated where the system allows.
+void LaunchSystemProgram(HWND owner, const char* file) {
+  LaunchElevationAware(RealSystemAccess(), QueryUacState(), owner, file, "", SW_SHOW);
+}
+
+INT_PTR ShowSheet(CLogViewer* viewer) {
   CBasicPropSheet sheet;
   sheet.SetIcons(AppletResources().SmallIcon(), AppletResources().LargeIcon());
-  AddAppletPages(&sheet, &AppletSettings());
+  AddAppletPages(&sheet, &AppletSettings(), viewer, LaunchSystemProgram);
   return sheet.Run();
 }
 
@@ -53,6 +60,19 @@ void SaveAfterSheet(INT_PTR result) {
   SettingsChanged = 0;
 }
 
+// The log viewer lives from before the sheet until after it: its window is closed and its
+// preferences saved before anything else is released.
+void RunSheetWithLogViewer() {
+  CLogViewer viewer;
+  viewer.LoadPreferences();
+  viewer.SetPattern(kServiceLogPattern);
+  viewer.SetFile(AppletLaunchState().serviceLogFileName);
+  CreatePageBrush();
+  SaveAfterSheet(ShowSheet(&viewer));
+  viewer.Shutdown();
+  viewer.SavePreferences();
+}
+
 // Everything the sheet uses, started in order and released in the reverse order.
 void RunSheetWithEnvironment() {
   RefreshOsInfo();
@@ -61,8 +81,7 @@ void RunSheetWithEnvironment() {
   StartProcessEnvironment();
   LoadSettings(&AppletSettings());
   AppletResources().Load();
-  CreatePageBrush();
-  SaveAfterSheet(ShowSheet());
+  RunSheetWithLogViewer();
   DeleteDialogFonts();
   AppletResources().Release();
   DeletePageBrush();

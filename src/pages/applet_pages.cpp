@@ -18,9 +18,13 @@ CLogging g_logging;
 
 }  // namespace
 
-void AddAppletPages(CBasicPropSheet* sheet, CMonitorSettings* settings) {
+void AddAppletPages(CBasicPropSheet* sheet, CMonitorSettings* settings, CLogViewer* viewer,
+                    const ProgramLauncher& launcher) {
   for (CSettingsPage* page : std::initializer_list<CSettingsPage*>{&g_status, &g_history, &g_setup, &g_alerts, &g_logging})
     page->AttachSettings(settings);
+  g_status.SetLogViewer(viewer);
+  g_logging.SetLogViewer(viewer);
+  g_logging.SetProgramLauncher(launcher);
   sheet->AddPage(IDD_STATUS, &g_status, "Status");
   sheet->AddPage(IDD_HISTORY, &g_history, "History");
   sheet->AddPage(IDD_SETUP, &g_setup, "Setup");

@@ -4,9 +4,11 @@
 #include <string>
 
 #include "logview/check_detail.h"
+#include "logview/log_viewer.h"
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
 #include "monitor/settings.h"
+#include "platform/module.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
@@ -158,9 +160,10 @@ INT_PTR CStatus::OnCommand(UINT id, UINT notifyCode, HWND) {
 
 void CStatus::ShowDetail(uint32_t time) { ShowCheckDetail(CMonitorStore(Settings().dataFolder), time, notepad_.get()); }
 
-// The one place that opens the log viewer window on the service log; the applet has no log
-// viewer yet, so the link does nothing for now.
-void CStatus::OpenLogViewer() {}
+// The one place that opens the log viewer window on the service log.
+void CStatus::OpenLogViewer() {
+  if (logViewer_) logViewer_->Open(AppletModule());
+}
 
 void CStatus::Acknowledge() {
   AcknowledgeAudioAlert();

@@ -9,6 +9,8 @@
 #include "pages/status_display.h"
 #include "sampling/system_clock.h"
 
+class CLogViewer;
+
 class CStatus : public CSettingsPage {
  public:
   // The pages' shared colours.
@@ -27,6 +29,8 @@ class CStatus : public CSettingsPage {
 
   // Opens detail files with notepad from now on (tests record the launches).
   void UseNotepad(std::unique_ptr<CNotepad> notepad) { notepad_ = std::move(notepad); }
+  // The log viewer that the "Log File" link opens (none: the link does nothing).
+  void SetLogViewer(CLogViewer* viewer) { logViewer_ = viewer; }
 
  private:
   void PrepareSheet();
@@ -46,4 +50,5 @@ class CStatus : public CSettingsPage {
   CStatusDisplay display_{FormatUnixTime};
   StatusView shown_;  // what the controls show
   std::unique_ptr<CNotepad> notepad_ = std::make_unique<CNotepad>();
+  CLogViewer* logViewer_ = nullptr;
 };

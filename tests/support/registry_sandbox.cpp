@@ -66,6 +66,20 @@ CRegistrySandbox::~CRegistrySandbox() {
   RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
 }
 
+CUserRegistrySandbox::CUserRegistrySandbox() {
+  path_ = "Software\\ovmon-tests\\" + std::to_string(GetCurrentProcessId()) + "-user-" +
+          std::to_string(++g_sandboxCount);
+  RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+  RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_, nullptr);
+  RegOverridePredefKey(HKEY_CURRENT_USER, root_);
+}
+
+CUserRegistrySandbox::~CUserRegistrySandbox() {
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegCloseKey(root_);
+  RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+}
+
 void SetRawValue(const char* keyPath, const char* name, DWORD type, const void* data, DWORD size) {
   HKEY key;
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,

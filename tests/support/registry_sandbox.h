@@ -22,6 +22,21 @@ class CRegistrySandbox {
   HKEY root_ = nullptr;
 };
 
+// The same for HKEY_CURRENT_USER, where the applet keeps per-user preferences: mapped onto
+// HKCU\Software\ovmon-tests\<pid>-user-<n> of the real user, emptied first.
+class CUserRegistrySandbox {
+ public:
+  CUserRegistrySandbox();
+  // Restores the real HKCU and deletes the private key.
+  ~CUserRegistrySandbox();
+  CUserRegistrySandbox(const CUserRegistrySandbox&) = delete;
+  CUserRegistrySandbox& operator=(const CUserRegistrySandbox&) = delete;
+
+ private:
+  std::string path_;
+  HKEY root_ = nullptr;
+};
+
 // Test helpers on the (mapped) HKLM: set, read and check values directly.
 void SetRawValue(const char* keyPath, const char* name, DWORD type, const void* data, DWORD size);
 void SetStringValue(const char* keyPath, const char* name, const char* text);

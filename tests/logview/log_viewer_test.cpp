@@ -1,0 +1,433 @@
+// The log viewer under Wine with the real rich edit control: the test writes a log, opens the
+// viewer on its own thread as the pages do, and reads back what the control shows, what the
+// file holds and what the viewer stored for the user.
+#include "logview/log_viewer.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <richedit.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/module.h"
+#include "logview/byte_size.h"
+#include "ui/resource.h"
+#include "logview/preference_key.h"
+#include "support/registry_sandbox.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+const char kInfo[] = "Mon Jan 01 2024 12:00:00 Info:    checked 12 clocks\r\n";
+const char kWarning[] = "Mon Jan 01 2024 12:00:01 WARNING: host-42 did not answer\r\n";
+const char kError[] = "Mon Jan 01 2024 12:00:02 ERROR:   no reference clock\r\n";
+
+// Signals each message the viewer thread takes from its queue, and counts its timer ticks:
+// the test waits on these instead of sleeping.
+HANDLE g_messageTaken = nullptr;
+LONG g_ticks = 0;
+LRESULT CALLBACK WatchMessages(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && wParam == PM_REMOVE) {
+    if (reinterpret_cast<MSG*>(lParam)->message == WM_TIMER) InterlockedIncrement(&g_ticks);
+    SetEvent(g_messageTaken);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class CThreadWatch {
+ public:
+  explicit CThreadWatch(DWORD thread)
+      : hook_(SetWindowsHookExA(WH_GETMESSAGE, WatchMessages, nullptr, thread)) {
+    g_messageTaken = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  }
+  ~CThreadWatch() {
+    UnhookWindowsHookEx(hook_);
+    CloseHandle(g_messageTaken);
+  }
+  // Waits until condition holds, looking again after each message of the viewer thread.
+  bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 10000) {
+    DWORD start = GetTickCount();
+    while (!condition()) {
+      DWORD spent = GetTickCount() - start;
+      if (spent >= milliseconds) return false;
+      WaitForSingleObject(g_messageTaken, milliseconds - spent);
+    }
+    return true;
+  }
+  // Waits until the timer has ticked count more times.
+  bool WaitForTicks(LONG count) {
+    LONG target = g_ticks + count;
+    return WaitFor([target] { return g_ticks >= target; });
+  }
+
+ private:
+  HHOOK hook_;
+};
+
+std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileText(const std::string& path, const std::string& text, bool append = false) {
+  std::ofstream(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc)) << text;
+}
+
+class LogViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    richEdit_ = LoadLibraryA("riched20.dll");
+    folder = EmptyTempFolder("logview");
+  }
+  void TearDown() override {
+    watch.reset();
+    if (viewer) viewer->Shutdown();
+    viewer.reset();
+    FreeLibrary(richEdit_);
+  }
+
+  // Opens a viewer on folder\name holding content and waits for the first refresh.
+  void Open(const std::string& name, const std::string& content) {
+    WriteFileText(folder + name, content);
+    OpenViewer(name);
+  }
+  void OpenViewer(const std::string& name) {
+    path = folder + name;
+    viewer = std::make_unique<CLogViewer>();
+    viewer->LoadPreferences();
+    viewer->SetPattern("orvanem*.log*");
+    viewer->SetFile(path);
+    viewer->Open(AppletModule());
+    window = viewer->Window();
+    ASSERT_NE(window, nullptr);
+    watch = std::make_unique<CThreadWatch>(GetWindowThreadProcessId(window, nullptr));
+    ASSERT_TRUE(watch->WaitFor([&] { return !StatusText(0).empty(); }));
+  }
+
+  HWND Item(int id) const { return GetDlgItem(window, id); }
+  HWND Text() const { return Item(IDC_LOG_TEXT); }
+  void Command(UINT id, UINT code = 0) {
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(id)));
+  }
+
+  // The control's lines, each ended by "\n" (the last, empty paragraph left out).
+  std::string Shown() const {
+    int count = static_cast<int>(SendMessageA(Text(), EM_GETLINECOUNT, 0, 0));
+    std::string lines;
+    for (int i = 0; i < count; ++i) {
+      char line[1024] = "";
+      *reinterpret_cast<WORD*>(line) = sizeof line - 1;
+      LRESULT length = SendMessageA(Text(), EM_GETLINE, i, reinterpret_cast<LPARAM>(line));
+      std::string text(line, length);
+      while (!text.empty() && strchr(" \r\v", text.back())) text.pop_back();  // the line break
+      if (!text.empty() || i + 1 < count) lines += text + "\n";
+    }
+    return lines;
+  }
+  bool Showing(const std::string& words) const { return Shown().find(words) != std::string::npos; }
+  // The colour of the first occurrence of words.
+  COLORREF Colour(const char* words) const {
+    FINDTEXTEXA search = {{0, -1}, words, {}};
+    if (SendMessageA(Text(), EM_FINDTEXTEX, FR_DOWN, reinterpret_cast<LPARAM>(&search)) < 0) return CLR_INVALID;
+    SendMessageA(Text(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&search.chrgText));
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(Text(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    return format.crTextColor;
+  }
+  std::string StatusText(int part) const {
+    HWND bar = FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr);
+    char text[256] = "";
+    if (LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0)) < sizeof text)
+      SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  int ScrollY() const {
+    POINT position = {};
+    SendMessageA(Text(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&position));
+    return position.y;
+  }
+  std::vector<std::string> ListedFiles() const {
+    std::vector<std::string> files;
+    int count = static_cast<int>(SendMessageA(Item(IDC_LOG_FILES), CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      char name[MAX_PATH] = "";
+      SendMessageA(Item(IDC_LOG_FILES), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
+      files.push_back(name);
+    }
+    return files;
+  }
+  std::string WindowText(HWND control) const {
+    char text[1024] = "";
+    GetWindowTextA(control, text, sizeof text);
+    return text;
+  }
+
+  CUserRegistrySandbox user;
+  std::string folder, path;
+  std::unique_ptr<CLogViewer> viewer;
+  std::unique_ptr<CThreadWatch> watch;
+  HWND window = nullptr;
+
+ private:
+  HMODULE richEdit_ = nullptr;
+};
+
+std::string ManyLines(const char* word, int count) {
+  std::string log;
+  for (int i = 0; i < count; ++i) log += "Mon Jan 01 2024 12:00:00 Info:    " + std::string(word) + " " + std::to_string(i) + "\r\n";
+  return log;
+}
+
+TEST_F(LogViewerTest, ShowsTheLogColourCodedWithItsSizesAndSiblings) {
+  WriteFileText(folder + "orvanem.2024-01-01.log", kInfo);
+  WriteFileText(folder + "other.txt", kInfo);
+  Open("orvanem.log", std::string(kInfo) + kWarning + kError);
+  EXPECT_EQ(Shown(),
+            "Mon Jan 01 2024 12:00:00 Info:    checked 12 clocks\n"
+            "Mon Jan 01 2024 12:00:01 WARNING: host-42 did not answer\n"
+            "Mon Jan 01 2024 12:00:02 ERROR:   no reference clock\n");
+  EXPECT_EQ(Colour("did not answer"), RGB(0, 160, 255));
+  EXPECT_EQ(Colour("no reference"), RGB(176, 23, 31));
+  EXPECT_EQ(Colour("checked 12"), RGB(32, 32, 32));
+  size_t size = strlen(kInfo) + strlen(kWarning) + strlen(kError);
+  EXPECT_EQ(StatusText(0), "File size " + std::to_string(size) + " bytes");
+  EXPECT_EQ(StatusText(1), "Showing last " + std::to_string(size) + " bytes");
+  EXPECT_EQ(StatusText(2).rfind("Last changed on ", 0), 0u) << StatusText(2);
+  EXPECT_EQ(WindowText(window), path);
+  std::vector<std::string> files = ListedFiles();
+  EXPECT_EQ(files.size(), 2u);
+  EXPECT_EQ(WindowText(Item(IDC_LOG_FILES)), "orvanem.log");
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_LOG_FIND)));
+}
+
+TEST_F(LogViewerTest, FollowsAGrowingLog) {
+  Open("orvanem.log", ManyLines("early", 200));
+  int bottom = ScrollY();
+  EXPECT_GT(bottom, 0);  // a long log opens at its end
+  WriteFileText(path, ManyLines("late", 50), true);
+  ASSERT_TRUE(watch->WaitFor([&] { return Showing("late 49"); }));
+  EXPECT_GT(ScrollY(), bottom);
+  EXPECT_EQ(StatusText(0), "File size " + FormatByteSize(ReadFileText(path).size()));
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+}
+
+TEST_F(LogViewerTest, PausesWhenScrolledUpAndResumesFromTheNotice) {
+  Open("orvanem.log", ManyLines("early", 200));
+  SendMessageA(Text(), WM_VSCROLL, SB_TOP, 0);
+  ASSERT_TRUE(watch->WaitFor([&] { return IsWindowVisible(Item(IDC_LOG_NOTICE)); }));
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_LOG_NOTICE_ICON)));
+  WriteFileText(path, ManyLines("late", 5), true);
+  ASSERT_TRUE(watch->WaitForTicks(2));
+  SendMessageA(window, WM_NULL, 0, 0);  // any refresh posted by those ticks has run
+  EXPECT_FALSE(Showing("late 4"));
+  EXPECT_EQ(ScrollY(), 0);
+  Command(IDC_LOG_NOTICE, STN_CLICKED);
+  ASSERT_TRUE(watch->WaitFor([&] { return Showing("late 4"); }));
+  EXPECT_GT(ScrollY(), 0);
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+}
+
+TEST_F(LogViewerTest, AutoRefreshOffShowsTheNoticeAndF5Refreshes) {
+  Open("orvanem.log", kInfo);
+  Command(IDM_LOG_AUTO_REFRESH);
+  HMENU menu = GetMenu(window);
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+  EXPECT_EQ(GetMenuState(menu, IDM_LOG_AUTO_REFRESH, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_EQ(GetMenuState(menu, IDM_LOG_REFRESH, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  WriteFileText(path, kError, true);
+  ASSERT_TRUE(watch->WaitForTicks(2));
+  SendMessageA(window, WM_NULL, 0, 0);
+  EXPECT_FALSE(Showing("no reference"));
+  PostMessageA(Text(), WM_KEYDOWN, VK_F5, 0);
+  ASSERT_TRUE(watch->WaitFor([&] { return Showing("no reference"); }));
+  Command(IDC_LOG_NOTICE, STN_CLICKED);  // the notice turns it back on
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+  EXPECT_NE(GetMenuState(menu, IDM_LOG_AUTO_REFRESH, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_NE(GetMenuState(menu, IDM_LOG_REFRESH, MF_BYCOMMAND) & MF_GRAYED, 0u);
+}
+
+TEST_F(LogViewerTest, FindNextGoesThroughTheMatchesAndWrapsToFind) {
+  Open("orvanem.log", std::string(kInfo) + "a needle here\r\n" + kWarning + "another Needle\r\n");
+  HWND button = Item(IDC_LOG_FIND);
+  SetWindowTextA(Item(IDC_LOG_FIND_TEXT), "   ");
+  EXPECT_FALSE(IsWindowEnabled(button));
+  SetWindowTextA(Item(IDC_LOG_FIND_TEXT), "NEEDLE");
+  EXPECT_TRUE(IsWindowEnabled(button));
+  auto selected = [&] {
+    CHARRANGE range = {};
+    SendMessageA(Text(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    std::string text(static_cast<size_t>(range.cpMax - range.cpMin) + 1, '\0');
+    SendMessageA(Text(), EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(&text[0]));
+    return std::to_string(range.cpMin) + ":" + text.c_str();
+  };
+  std::vector<std::string> captions, selections;
+  for (int press = 0; press < 4; ++press) {
+    Command(IDC_LOG_FIND, BN_CLICKED);
+    captions.push_back(WindowText(button));
+    selections.push_back(selected());
+  }
+  std::string first = selections[0], second = selections[1];
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.substr(first.find(':')), ":needle");
+  EXPECT_EQ(second.substr(second.find(':')), ":Needle");
+  EXPECT_EQ(captions, (std::vector<std::string>{"Find Next", "Find Next", "Find", "Find Next"}));
+  EXPECT_EQ(selections[2], second);  // nothing more: the last match stays selected
+  EXPECT_EQ(selections[3], first);   // and the next search starts over
+  SetWindowTextA(Item(IDC_LOG_FIND_TEXT), "needle ");
+  EXPECT_EQ(WindowText(button), "Find");  // typing starts over too
+}
+
+// The user in the domain\user form (the computer stands for the domain here).
+std::string ExpectedUser() {
+  char name[256] = "", computer[256] = "";
+  DWORD size = sizeof name, computerSize = sizeof computer;
+  GetUserNameA(name, &size);
+  GetComputerNameA(computer, &computerSize);
+  return std::string(computer) + "\\" + name;
+}
+
+TEST_F(LogViewerTest, ClearingAPlainLogLeavesOneLineNamingTheUser) {
+  Open("orvanem.log", ManyLines("old", 30));
+  Command(IDM_LOG_CLEAR);
+  std::string cleared = ReadFileText(path);
+  EXPECT_EQ(cleared.find("\r\n"), cleared.size() - 2) << cleared;  // one line
+  EXPECT_EQ(cleared.substr(24), " Info:    Log cleared from Control Panel by " + ExpectedUser() + ".\r\n");
+  ASSERT_TRUE(watch->WaitFor([&] { return Shown() == cleared.substr(0, cleared.size() - 2) + "\n"; })) << Shown();
+}
+
+// The viewer thread's message box.
+HWND FindQuestion(HWND viewerWindow) {
+  struct Search {
+    HWND viewer, box;
+  } search = {viewerWindow, nullptr};
+  EnumThreadWindows(
+      GetWindowThreadProcessId(viewerWindow, nullptr),
+      [](HWND window, LPARAM param) {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (window == s->viewer || !IsWindowVisible(window) || !GetDlgItem(window, IDC_MSGBOX_TEXT)) return TRUE;
+        s->box = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.box;
+}
+
+TEST_F(LogViewerTest, ClearingADatedLogAsksWhetherToDeleteIt) {
+  struct Case {
+    int answer;
+    bool deleted, cleared;
+  } cases[] = {{IDYES, true, false}, {IDNO, false, true}, {IDCANCEL, false, false}};
+  for (const Case& c : cases) {
+    WriteFileText(folder + "orvanem.log", kInfo);
+    Open("orvanem.2024-01-31.log", ManyLines("archived", 3));
+    PostMessageA(window, WM_COMMAND, IDM_LOG_CLEAR, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(watch->WaitFor([&] { return (box = FindQuestion(window)) != nullptr; }));
+    EXPECT_EQ(WindowText(box), "Orvane Monitor");
+    EXPECT_EQ(WindowText(GetDlgItem(box, IDC_MSGBOX_TEXT)), "Do you want to delete this file entirely?");
+    PostMessageA(box, WM_COMMAND, c.answer, 0);
+    ASSERT_TRUE(watch->WaitFor([&] { return !IsWindow(box); }));
+    SendMessageA(window, WM_NULL, 0, 0);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES, c.deleted) << c.answer;
+    if (!c.deleted) {
+      EXPECT_EQ(ReadFileText(path).find("Log cleared") != std::string::npos, c.cleared) << c.answer;
+    } else {
+      EXPECT_EQ(ListedFiles(), std::vector<std::string>{"orvanem.log"});
+      EXPECT_EQ(WindowText(window), folder + "orvanem.log");  // the next entry is shown instead
+      EXPECT_TRUE(watch->WaitFor([&] { return Showing("checked 12 clocks"); }));
+    }
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(LogViewerTest, AStartupLogStaysAtItsFirstLine) {
+  Open("orvanem.startup.log", ManyLines("start", 200));
+  EXPECT_EQ(ScrollY(), 0);
+  WriteFileText(path, ManyLines("more", 20), true);
+  ASSERT_TRUE(watch->WaitFor([&] { return Showing("more 19"); }));
+  EXPECT_EQ(ScrollY(), 0);
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+}
+
+TEST_F(LogViewerTest, ASiblingOfTheSameSizeIsShownWhenChosen) {
+  WriteFileText(folder + "orvanem.2024-01-30.log", ManyLines("sibling", 10));
+  Open("orvanem.log", ManyLines("current", 10));
+  int index = static_cast<int>(SendMessageA(Item(IDC_LOG_FILES), CB_FINDSTRINGEXACT, -1,
+                                            reinterpret_cast<LPARAM>("orvanem.2024-01-30.log")));
+  SendMessageA(Item(IDC_LOG_FILES), CB_SETCURSEL, index, 0);
+  Command(IDC_LOG_FILES, CBN_SELCHANGE);
+  ASSERT_TRUE(watch->WaitFor([&] { return Showing("sibling 9"); }));
+  EXPECT_EQ(WindowText(window), folder + "orvanem.2024-01-30.log");
+}
+
+TEST_F(LogViewerTest, ColumnsAndColoursFollowTheViewMenu) {
+  Open("orvanem.log", std::string(kWarning) + "free text\r\n");
+  Command(IDM_LOG_SHOW_DATE);
+  ASSERT_TRUE(watch->WaitFor([&] { return Shown().rfind("12:00:01 WARNING: host-42", 0) == 0; })) << Shown();
+  Command(IDM_LOG_SHOW_TIME);
+  Command(IDM_LOG_SHOW_LEVEL);
+  ASSERT_TRUE(watch->WaitFor([&] { return Shown() == "host-42 did not answer\nfree text\n"; })) << Shown();
+  EXPECT_EQ(Colour("host-42"), RGB(0, 160, 255));
+  Command(IDM_LOG_SHOW_COLORS);
+  ASSERT_TRUE(watch->WaitFor([&] { return Colour("host-42") != RGB(0, 160, 255); }));
+  HMENU menu = GetMenu(window);
+  for (UINT id : {IDM_LOG_SHOW_DATE, IDM_LOG_SHOW_TIME, IDM_LOG_SHOW_LEVEL, IDM_LOG_SHOW_COLORS})
+    EXPECT_EQ(GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED, 0u) << id;
+}
+
+TEST_F(LogViewerTest, CloseHidesTheWindowAndOpenShowsItAgain) {
+  Open("orvanem.log", kInfo);
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(window));
+  Command(IDCANCEL);
+  EXPECT_FALSE(IsWindowVisible(window));
+  viewer->Open(AppletModule());
+  EXPECT_EQ(viewer->Window(), window);
+  EXPECT_TRUE(IsWindowVisible(window));
+  viewer->Shutdown();
+  EXPECT_FALSE(IsWindow(window));
+}
+
+// A log another program holds without sharing writes can only be read.
+TEST_F(LogViewerTest, TheContextMenuOffersClearingOnlyForAWritableLog) {
+  for (bool writable : {true, false}) {
+    WriteFileText(folder + "orvanem.log", kInfo);
+    HANDLE holder = writable ? INVALID_HANDLE_VALUE
+                             : CreateFileA((folder + "orvanem.log").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, 0, nullptr);
+    OpenViewer("orvanem.log");
+    EXPECT_EQ((GetMenuState(GetMenu(window), IDM_LOG_CLEAR, MF_BYCOMMAND) & MF_GRAYED) != 0, !writable);
+    PostMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Text()), MAKELPARAM(10, 10));
+    HWND popup = nullptr;
+    ASSERT_TRUE(watch->WaitFor([&] { return (popup = FindWindowA("#32768", nullptr)) && IsWindowVisible(popup); }));
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    std::vector<std::string> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      char text[64] = "";
+      GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+      items.push_back(text);
+    }
+    std::vector<std::string> expected = {"Copy\tCtrl+C", "", "Clear log", "", "Open with Notepad\tCtrl+O", "",
+                                         "Refresh Now\tF5", "Auto-Refresh", "", "Show Date", "Show Time",
+                                         "Show Level", "Show Colors"};
+    if (!writable) expected.erase(expected.begin() + 2, expected.begin() + 4);
+    EXPECT_EQ(items, expected);
+    EXPECT_NE(GetMenuState(menu, 0, MF_BYPOSITION) & MF_GRAYED, 0u);  // nothing selected to copy
+    PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(watch->WaitFor([&] { return !IsWindowVisible(popup); }));
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    TearDown();
+    SetUp();
+  }
+}
+
+}  // namespace
