@@ -42,8 +42,11 @@ bool CPreferenceKey::ReadText(const char* name, size_t maxBytes, std::string* te
 }
 
 bool CPreferenceKey::ReadDword(const char* name, uint32_t* value) const {
-  DWORD type = 0, size = sizeof *value;
-  return Query(name, &type, value, &size) == ERROR_SUCCESS && type == REG_DWORD && size == sizeof *value;
+  uint32_t read = 0;
+  DWORD type = 0, size = sizeof read;
+  if (Query(name, &type, &read, &size) != ERROR_SUCCESS || type != REG_DWORD || size != sizeof read) return false;
+  *value = read;
+  return true;
 }
 
 bool CPreferenceKey::ReadBool(const char* name, bool fallback) const {

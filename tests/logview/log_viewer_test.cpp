@@ -430,4 +430,56 @@ TEST_F(LogViewerTest, TheContextMenuOffersClearingOnlyForAWritableLog) {
   }
 }
 
+// The work area of the monitor nearest to a point.
+RECT WorkArea(POINT point) {
+  MONITORINFO info = {sizeof info, {}, {}, 0};
+  GetMonitorInfoA(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcWork;
+}
+
+TEST_F(LogViewerTest, StoredPreferencesShapeTheWindowAndItsChangesAreStored) {
+  LogViewerPreferences stored;
+  stored.fontFace = "No Such Face";
+  stored.fontSize = 13;  // not offered: 12 is the nearest from below
+  stored.show.showLevel = false;
+  stored.autoRefresh = false;
+  int32_t position[4] = {-3000, 10, 500, 300};
+  std::copy(position, position + 4, stored.position);
+  SaveLogViewerPreferences(stored);
+  Open("orvanem.log", kInfo);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  RECT work = WorkArea({-3000, 10});
+  EXPECT_EQ(rect.left, work.left + 8);  // brought back onto the monitor
+  EXPECT_EQ(rect.right - rect.left, 500);
+  EXPECT_EQ(WindowText(Item(IDC_LOG_FONT_SIZE)), "12");
+  std::string face = WindowText(Item(IDC_LOG_FONT_FACE));
+  EXPECT_FALSE(face.empty());
+  CHARFORMAT2A format = {};
+  format.cbSize = sizeof format;
+  SendMessageA(Text(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  EXPECT_EQ(format.szFaceName, face);
+  EXPECT_EQ(format.yHeight, 12 * 20);
+  SendMessageA(Text(), EM_SETSEL, 0, -1);  // the log's own text, put in by the refresh
+  SendMessageA(Text(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+  EXPECT_EQ(format.szFaceName, face);
+  EXPECT_EQ(format.yHeight, 12 * 20);
+  HMENU menu = GetMenu(window);
+  EXPECT_EQ(GetMenuState(menu, IDM_LOG_SHOW_LEVEL, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_NE(GetMenuState(menu, IDM_LOG_SHOW_DATE, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+  MoveWindow(window, work.left + 20, work.top + 30, 520, 320, TRUE);
+  SendMessageA(Item(IDC_LOG_FONT_SIZE), CB_SETCURSEL, 0, 0);  // the smallest, 6
+  Command(IDC_LOG_FONT_SIZE, CBN_SELCHANGE);
+  viewer->Shutdown();
+  viewer->SavePreferences();
+  LogViewerPreferences saved = LoadLogViewerPreferences();
+  EXPECT_EQ(std::vector<int32_t>(saved.position, saved.position + 4),
+            (std::vector<int32_t>{work.left + 20, work.top + 30, 520, 320}));
+  EXPECT_EQ(saved.fontSize, 6u);
+  EXPECT_EQ(saved.fontFace, face);
+  EXPECT_FALSE(saved.autoRefresh);
+  EXPECT_FALSE(saved.show.showLevel);
+}
+
 }  // namespace
