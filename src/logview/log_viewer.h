@@ -42,12 +42,6 @@ class CLogViewer : public CBasicDialog {
 
   // Launches Notepad through launcher from now on (tests record the launches).
   void UseNotepad(std::unique_ptr<CNotepad> notepad) { notepad_ = std::move(notepad); }
-  // The preferences as the viewer holds them.
-  const LogViewerPreferences& Preferences() const { return preferences_; }
-  // The recent files.
-  const CMRU& RecentFiles() const { return mru_; }
-  // The file shown.
-  const std::string& FilePath() const { return filePath_; }
 
   // The window's messages: placement, size limits, colours, cursor, context menu, end request.
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -74,13 +68,15 @@ class CLogViewer : public CBasicDialog {
   void ChooseFile(const std::string& path);
 
   // Window set-up and layout (log_viewer_window.cpp).
-  void CreateStatusBar();
+  void SetUpFrame();
   void RestorePlacement();
   void RecordPlacement();
   void SetUpText();
+  HWND FreshTextControl();
   void Layout();
   void UpdateMenu();
   void ShowNotice(bool shown);
+  HMENU BuildContextMenu() const;
   void ShowContextMenu(LPARAM point);
   bool HandleKey(const MSGFILTER* filter);
   bool HandleControlKey(WPARAM key);

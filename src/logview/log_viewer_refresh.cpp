@@ -77,9 +77,8 @@ void CLogViewer::ShowStatus(const LogSnapshot& snapshot) {
 // Replaces the text with the document and scrolls as the file wants: a start-up log stays at
 // its first line, any other goes to its last. Returns the scroll position to follow from.
 int CLogViewer::ShowText(const std::string& rtf) {
-  HWND text = Item(IDC_LOG_TEXT);
+  HWND text = FreshTextControl();
   SendMessageA(text, WM_SETREDRAW, FALSE, 0);
-  SetWindowTextA(text, "");
   SETTEXTEX format = {ST_DEFAULT, CP_UTF8};
   SendMessageA(text, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&format), reinterpret_cast<LPARAM>(rtf.c_str()));
   bool startup = IsStartupLog(fileName_);

@@ -17,14 +17,16 @@ const int kTextTop = 60;
 const POINT kMinimumSize = {350, 250};
 const UINT kCopyCommand = 0xE122;  // the context menu's Copy: keystrokes, not a posted command
 
+// The four Show items with the preferences they check.
 struct MenuCheck {
   UINT id;
   bool LogRtfOptions::*flag;
+  const char* name;
 };
-const MenuCheck kShowChecks[] = {{IDM_LOG_SHOW_DATE, &LogRtfOptions::showDate},
-                                 {IDM_LOG_SHOW_TIME, &LogRtfOptions::showTime},
-                                 {IDM_LOG_SHOW_LEVEL, &LogRtfOptions::showLevel},
-                                 {IDM_LOG_SHOW_COLORS, &LogRtfOptions::showColor}};
+const MenuCheck kShowChecks[] = {{IDM_LOG_SHOW_DATE, &LogRtfOptions::showDate, "Show Date"},
+                                 {IDM_LOG_SHOW_TIME, &LogRtfOptions::showTime, "Show Time"},
+                                 {IDM_LOG_SHOW_LEVEL, &LogRtfOptions::showLevel, "Show Level"},
+                                 {IDM_LOG_SHOW_COLORS, &LogRtfOptions::showColor, "Show Colors"}};
 
 UINT Checked(bool on) { return on ? MF_CHECKED : MF_UNCHECKED; }
 UINT Greyed(bool greyed) { return greyed ? MF_GRAYED : MF_ENABLED; }
@@ -45,13 +47,7 @@ void SendCopyKeys() {
 
 INT_PTR CLogViewer::OnInitDialog(HWND, LPARAM) {
   filling_ = true;
-  SendMessageA(window_, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(LoadImageA(module_, MAKEINTRESOURCEA(IDI_LOG_VIEWER), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
-  menu_ = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_LOG_VIEWER_MENU));
-  SetMenu(window_, menu_);
-  SendDlgItemMessageW(window_, IDC_LOG_FIND_TEXT, EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L" Word or phrase..."));
-  CreateStatusBar();
+  SetUpFrame();
   FillFontFaces();
   RestorePlacement();
   EnableWindow(Item(IDC_LOG_FIND), FALSE);
@@ -70,7 +66,14 @@ INT_PTR CLogViewer::OnInitDialog(HWND, LPARAM) {
   return 0;
 }
 
-void CLogViewer::CreateStatusBar() {
+// The icon, the menu, the find field's cue and the status bar.
+void CLogViewer::SetUpFrame() {
+  SendMessageA(window_, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(LoadImageA(module_, MAKEINTRESOURCEA(IDI_LOG_VIEWER), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+  menu_ = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_LOG_VIEWER_MENU));
+  SetMenu(window_, menu_);
+  SendDlgItemMessageW(window_, IDC_LOG_FIND_TEXT, EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L" Word or phrase..."));
   statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window_,
                                nullptr, module_, nullptr);
   SendMessageA(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(kStatusEdges));
@@ -99,6 +102,28 @@ void CLogViewer::SetUpText() {
   SendMessageA(text, EM_EXLIMITTEXT, 0, 0xFFFFE);
   SendMessageA(text, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTICODEPAGE, 0);
   SendMessageA(text, EM_SETEVENTMASK, 0, ENM_KEYEVENTS);
+}
+
+// Replacing a long text in place costs the rich edit time that grows with the square of its
+// length (it removes the old text piece by piece); a fresh control takes a whole document in
+// one pass. The fresh one takes the old one's place, style, settings, font and focus.
+HWND CLogViewer::FreshTextControl() {
+  HWND old = Item(IDC_LOG_TEXT);
+  RECT rect;
+  GetWindowRect(old, &rect);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rect), 2);
+  HWND fresh = CreateWindowExA(static_cast<DWORD>(GetWindowLongPtrA(old, GWL_EXSTYLE)), "RichEdit20A", "",
+                               static_cast<DWORD>(GetWindowLongPtrA(old, GWL_STYLE)), rect.left, rect.top,
+                               rect.right - rect.left, rect.bottom - rect.top, window_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG_TEXT)), module_, nullptr);
+  if (!fresh) return old;
+  bool focused = GetFocus() == old;
+  SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // its place in the tab order
+  DestroyWindow(old);
+  SetUpText();
+  ApplyFont();
+  if (focused) SetFocus(fresh);
+  return fresh;
 }
 
 void CLogViewer::Layout() {
@@ -167,7 +192,7 @@ INT_PTR CLogViewer::OnTimer(UINT_PTR timerId, LPARAM) {
 }
 
 // The text's menu, built afresh on each right click.
-void CLogViewer::ShowContextMenu(LPARAM point) {
+HMENU CLogViewer::BuildContextMenu() const {
   CHARRANGE selection = {};
   SendDlgItemMessageA(window_, IDC_LOG_TEXT, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
   bool autoRefresh = follow_.AutoRefresh();
@@ -183,15 +208,21 @@ void CLogViewer::ShowContextMenu(LPARAM point) {
   AppendMenuA(menu, MF_STRING | Greyed(autoRefresh), IDM_LOG_REFRESH, "Refresh Now\tF5");
   AppendMenuA(menu, MF_STRING | Checked(autoRefresh), IDM_LOG_AUTO_REFRESH, "Auto-Refresh");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  const char* const names[] = {"Show Date", "Show Time", "Show Level", "Show Colors"};
-  for (int i = 0; i < 4; ++i)
-    AppendMenuA(menu, MF_STRING | Checked(preferences_.show.*kShowChecks[i].flag), kShowChecks[i].id, names[i]);
+  for (const MenuCheck& check : kShowChecks)
+    AppendMenuA(menu, MF_STRING | Checked(preferences_.show.*check.flag), check.id, check.name);
+  return menu;
+}
+
+void CLogViewer::ShowContextMenu(LPARAM point) {
   POINT at = {GET_X_LPARAM(point), GET_Y_LPARAM(point)};
   if (at.x == -1 && at.y == -1) GetCursorPos(&at);  // from the keyboard
+  HMENU menu = BuildContextMenu();
   UINT command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
   DestroyMenu(menu);
-  if (command == kCopyCommand) SendCopyKeys();
-  else if (command) PostMessageA(window_, WM_COMMAND, command, 0);
+  if (command == kCopyCommand)
+    SendCopyKeys();
+  else if (command)
+    PostMessageA(window_, WM_COMMAND, command, 0);
 }
 
 INT_PTR CLogViewer::OnNotify(UINT_PTR controlId, NMHDR* header) {

@@ -215,6 +215,9 @@ TEST_F(LogViewerTest, FollowsAGrowingLog) {
   WriteFileText(path, ManyLines("late", 50), true);
   ASSERT_TRUE(watch->WaitFor([&] { return Showing("late 49"); }));
   EXPECT_GT(ScrollY(), bottom);
+  GUITHREADINFO gui = {sizeof gui, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
+  EXPECT_EQ(gui.hwndFocus, Text());  // the reloaded text keeps the focus
   EXPECT_EQ(StatusText(0), "File size " + FormatByteSize(ReadFileText(path).size()));
   EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
 }
