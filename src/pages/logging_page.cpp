@@ -1,6 +1,7 @@
 #include "pages/logging_page.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include "logview/log_viewer.h"
 #include "monitor/settings.h"
@@ -117,6 +118,9 @@ INT_PTR CLogging::OnCommand(UINT id, UINT notifyCode, HWND) {
 INT_PTR CLogging::OnPageNotify(HWND, HWND, UINT code, int, PSHNOTIFY* notify) {
   switch (code) {
     case PSN_SETACTIVE:
+      // The sheet gives each page the tab's texture once the page exists; this page paints
+      // on the pages' own brush instead, so its labels show no box of another colour.
+      EnableThemeDialogTexture(window_, ETDT_DISABLE);
       ShowSettings();
       return 0;
     case PSN_KILLACTIVE:
