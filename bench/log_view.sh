@@ -1,8 +1,8 @@
 #!/bin/bash
 # The log viewer on a full-size service log (524287 bytes): the RTF renderer natively under
 # Google Benchmark (goal: at least 100 MB/s), and the whole refresh in the real rich edit control
-# under Wine against a raw read plus the same text set plain into the same control, in one run
-# (goal: at most 3 times the raw figure).
+# under Wine against a raw read plus the same text set plain into a fresh control like it, in
+# one run (goal: at most 3 times the raw figure).
 #   bench/log_view.sh [rounds]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,8 +1,8 @@
 #include "logview/log_viewer.h"
 
+#include "logview/log_files.h"
 #include "ui/activation_context.h"
 #include "ui/resource.h"
-#include "logview/log_files.h"
 
 namespace {
 
@@ -105,10 +105,11 @@ void CLogViewer::FillFileList() {
 
 // The current file's own entry, else the first that begins with its name, else the first.
 void CLogViewer::SelectCurrentFile() {
+  HWND list = Item(IDC_LOG_FILES);
   LPARAM name = reinterpret_cast<LPARAM>(fileName_.c_str());
-  LRESULT index = SendDlgItemMessageA(window_, IDC_LOG_FILES, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), name);
-  if (index == CB_ERR) index = SendDlgItemMessageA(window_, IDC_LOG_FILES, CB_FINDSTRING, static_cast<WPARAM>(-1), name);
-  SendDlgItemMessageA(window_, IDC_LOG_FILES, CB_SETCURSEL, index == CB_ERR ? 0 : index, 0);
+  LRESULT index = SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), name);
+  if (index == CB_ERR) index = SendMessageA(list, CB_FINDSTRING, static_cast<WPARAM>(-1), name);
+  SendMessageA(list, CB_SETCURSEL, index == CB_ERR ? 0 : index, 0);
 }
 
 std::string CLogViewer::FileListEntry(LRESULT index) const {

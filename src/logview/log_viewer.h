@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "ui/basic_dialog.h"
 #include "logview/font_choice.h"
 #include "logview/log_file.h"
 #include "logview/log_view_state.h"
 #include "logview/notepad.h"
 #include "logview/recent_files.h"
 #include "logview/viewer_preferences.h"
+#include "ui/basic_dialog.h"
 
 class CLogViewer : public CBasicDialog {
  public:
@@ -40,7 +40,7 @@ class CLogViewer : public CBasicDialog {
   // Ends the window and its thread (waiting up to 1 s) at applet exit.
   void Shutdown();
 
-  // Launches Notepad through launcher from now on (tests record the launches).
+  // Opens the file in Notepad through notepad from now on (tests record the launches).
   void UseNotepad(std::unique_ptr<CNotepad> notepad) { notepad_ = std::move(notepad); }
 
   // The window's messages: placement, size limits, colours, cursor, context menu, end request.

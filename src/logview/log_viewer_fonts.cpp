@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "ui/resource.h"
 #include "logview/font_list.h"
+#include "ui/resource.h"
 
 void CLogViewer::FillFontFaces() {
   fonts_ = EnumerateFixedPitchFaces();
@@ -26,7 +26,8 @@ void CLogViewer::FillFontSizes() {
   LRESULT face = SendDlgItemMessageA(window_, IDC_LOG_FONT_FACE, CB_GETCURSEL, 0, 0);
   if (face < 0 || static_cast<size_t>(face) >= fonts_.size()) return;
   const std::vector<uint32_t>& sizes = fonts_[face].sizes;
-  for (uint32_t size : sizes) SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_string(size).c_str()));
+  for (uint32_t size : sizes)
+    SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_string(size).c_str()));
   int chosen = ChooseFontSize(sizes, preferences_.fontSize);
   SendMessageA(list, CB_SETCURSEL, chosen, 0);
   if (chosen >= 0) preferences_.fontSize = sizes[chosen];

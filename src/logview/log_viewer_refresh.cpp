@@ -8,11 +8,11 @@
 
 #include <cstdio>
 
-#include "ui/msg_box.h"
-#include "ui/resource.h"
 #include "logview/byte_size.h"
 #include "logview/log_files.h"
 #include "platform/registry_encoding.h"
+#include "ui/msg_box.h"
+#include "ui/resource.h"
 
 namespace {
 

@@ -68,9 +68,9 @@ INT_PTR CLogViewer::OnInitDialog(HWND, LPARAM) {
 
 // The icon, the menu, the find field's cue and the status bar.
 void CLogViewer::SetUpFrame() {
-  SendMessageA(window_, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(LoadImageA(module_, MAKEINTRESOURCEA(IDI_LOG_VIEWER), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+  HANDLE icon = LoadImageA(module_, MAKEINTRESOURCEA(IDI_LOG_VIEWER), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                           GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+  SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   menu_ = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_LOG_VIEWER_MENU));
   SetMenu(window_, menu_);
   SendDlgItemMessageW(window_, IDC_LOG_FIND_TEXT, EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L" Word or phrase..."));

@@ -9,10 +9,10 @@ const char kValueName[] = "LogView MRU";
 const DWORD kMaxValueBytes = 64 * 1024;  // ten paths need a tenth of this
 
 std::string ToAnsi(const std::wstring& text) {
-  int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  int size = static_cast<int>(text.size());
+  int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), size, nullptr, 0, nullptr, nullptr);
   std::string ansi(length > 0 ? length : 0, '\0');
-  if (length > 0)
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &ansi[0], length, nullptr, nullptr);
+  if (length > 0) WideCharToMultiByte(CP_ACP, 0, text.c_str(), size, &ansi[0], length, nullptr, nullptr);
   return ansi;
 }
 

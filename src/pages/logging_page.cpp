@@ -72,7 +72,8 @@ void CLogging::StoreSettings() {
 
 void CLogging::RefreshEnabled() {
   LoggingEnablement enabled = EnabledLoggingControls(Selection(IDC_LOGGING_ROLL), Checked(IDC_LOGGING_KEEP));
-  for (int id : {IDC_LOGGING_DELETE_OLD, IDC_LOGGING_KEEP}) EnableWindow(GetDlgItem(window_, id), enabled.retentionChoice);
+  for (int id : {IDC_LOGGING_DELETE_OLD, IDC_LOGGING_KEEP})
+    EnableWindow(GetDlgItem(window_, id), enabled.retentionChoice);
   for (int id : {IDC_LOGGING_ARCHIVES, IDC_LOGGING_ARCHIVES_SPIN})
     EnableWindow(GetDlgItem(window_, id), enabled.archiveCount);
 }

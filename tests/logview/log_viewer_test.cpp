@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/module.h"
 #include "logview/byte_size.h"
-#include "ui/resource.h"
 #include "logview/preference_key.h"
+#include "platform/module.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -181,7 +181,8 @@ class LogViewerTest : public ::testing::Test {
 
 std::string ManyLines(const char* word, int count) {
   std::string log;
-  for (int i = 0; i < count; ++i) log += "Mon Jan 01 2024 12:00:00 Info:    " + std::string(word) + " " + std::to_string(i) + "\r\n";
+  for (int i = 0; i < count; ++i)
+    log += "Mon Jan 01 2024 12:00:00 Info:    " + std::string(word) + " " + std::to_string(i) + "\r\n";
   return log;
 }
 
