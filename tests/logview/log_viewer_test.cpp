@@ -472,6 +472,10 @@ TEST_F(LogViewerTest, StoredPreferencesShapeTheWindowAndItsChangesAreStored) {
   EXPECT_EQ(GetMenuState(menu, IDM_LOG_SHOW_LEVEL, MF_BYCOMMAND) & MF_CHECKED, 0u);
   EXPECT_NE(GetMenuState(menu, IDM_LOG_SHOW_DATE, MF_BYCOMMAND) & MF_CHECKED, 0u);
   EXPECT_TRUE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+  MoveWindow(window, work.left + 20, work.top + 30, 100, 80, TRUE);
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.right - rect.left, 350);  // no smaller than 350 by 250
+  EXPECT_EQ(rect.bottom - rect.top, 250);
   MoveWindow(window, work.left + 20, work.top + 30, 520, 320, TRUE);
   SendMessageA(Item(IDC_LOG_FONT_SIZE), CB_SETCURSEL, 0, 0);  // the smallest, 6
   Command(IDC_LOG_FONT_SIZE, CBN_SELCHANGE);
