@@ -103,14 +103,20 @@ TEST_F(SocketTest, DatagramWithoutStackTimestampsTakesTheReceiveCostOffT4) {
   CLoopbackServer echo(CLoopbackServer::kUdpEcho, "127.0.0.1");
   ASSERT_TRUE(echo.Ok());
   OpenTo("127.0.0.1", echo.Port(), false);
-  for (int round = 0; round < 3; ++round) {
+  // A reply later than the poll window (a busy machine delays the echo) is read by a waiting
+  // receive and keeps its T4 whole; one of five rounds is always within the window.
+  int corrected = 0;
+  for (int round = 0; round < 5; ++round) {
     ASSERT_EQ(Exchange("time request", false), 0u);
     EXPECT_EQ(reply_, "time request") << "the socket polls and still delivers the datagram whole";
     uint64_t full = TicksTo100ns(ReceiveCallTicks(), SystemClock().CounterFrequency());
     EXPECT_LE(result_.correction, full);
-    EXPECT_TRUE(result_.correction == full || result_.receiveTime == result_.sendTime) << "cut only to stay at T1";
+    EXPECT_TRUE(result_.correction == full || result_.correction == 0 || result_.receiveTime == result_.sendTime)
+        << "cut only to stay at T1";
     EXPECT_GE(result_.receiveTime, result_.sendTime);
+    if (result_.correction != 0) ++corrected;
   }
+  EXPECT_GT(corrected, 0);
 }
 
 TEST_F(SocketTest, StreamReplyInTwoSegmentsTakesTheFirstArrival) {
