@@ -71,11 +71,12 @@ function(ovmon_add_resources target)
     PROPERTIES OBJECT_DEPENDS "${OVMON_RESOURCE_PARTS}")
 endfunction()
 
-# ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RESOURCES] [LIBS ...]): a GoogleTest program
-# linked with the module its folder tests (tests/mail/setup tests ovmon_mailsetup); portable
-# tests run in both trees.
+# ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RESOURCES] [LIBS ...] [LOCK name]): a GoogleTest
+# program linked with the module its folder tests (tests/mail/setup tests ovmon_mailsetup);
+# portable tests run in both trees. Tests sharing a LOCK never run at the same time (those that
+# make the service's machine-wide events take "service-objects").
 function(ovmon_test)
-  cmake_parse_arguments(ARG "WIN32_ONLY;RESOURCES" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "WIN32_ONLY;RESOURCES" "NAME;LOCK" "SOURCES;LIBS" ${ARGN})
   if(ARG_WIN32_ONLY AND NOT WIN32)
     return()
   endif()
@@ -89,22 +90,23 @@ function(ovmon_test)
   string(REPLACE "/" "" module ${module})
   target_link_libraries(${ARG_NAME} PRIVATE ovmon_${module} ovmon_test_support GTest::gmock ${ARG_LIBS})
   if(WIN32)
-    ovmon_discover_wine_tests(${ARG_NAME})
+    ovmon_discover_wine_tests(${ARG_NAME} "${ARG_LOCK}")
   else()
     gtest_discover_tests(${ARG_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
       PROPERTIES ENVIRONMENT "OVMON_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
   endif()
 endfunction()
 
-# ovmon_discover_wine_tests(target): lists the program's tests under Wine when ctest starts
-# (cmake/wine_discovery.cmake).
+# ovmon_discover_wine_tests(target [lock]): lists the program's tests under Wine when ctest
+# starts (cmake/wine_discovery.cmake).
 function(ovmon_discover_wine_tests target)
+  set(lock "${ARGN}")
   set(include_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_wine_tests.cmake")
   file(GENERATE OUTPUT "${include_file}" CONTENT
     "include(\"${CMAKE_SOURCE_DIR}/cmake/wine_discovery.cmake\")
 ovmon_wine_tests(NAME ${target} EXE \"$<TARGET_FILE:${target}>\"
   EMULATOR \"${CMAKE_CROSSCOMPILING_EMULATOR}\" SOURCE_DIR \"${CMAKE_SOURCE_DIR}\"
-  WORKING_DIRECTORY \"${CMAKE_CURRENT_BINARY_DIR}\")
+  WORKING_DIRECTORY \"${CMAKE_CURRENT_BINARY_DIR}\" LOCK \"${lock}\")
 ")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${include_file}")
 endfunction()

@@ -3,10 +3,10 @@
 # open), with a second try when Wine fails to start it, and every listed test becomes a ctest
 # test. A program that cannot be listed becomes one failing test, so the rest still run.
 
-# ovmon_wine_tests(NAME program EXE path EMULATOR wine SOURCE_DIR dir WORKING_DIRECTORY dir):
-# adds the program's tests.
+# ovmon_wine_tests(NAME program EXE path EMULATOR wine SOURCE_DIR dir WORKING_DIRECTORY dir
+# [LOCK name]): adds the program's tests, those with a LOCK never running together.
 function(ovmon_wine_tests)
-  cmake_parse_arguments(ARG "" "NAME;EXE;EMULATOR;SOURCE_DIR;WORKING_DIRECTORY" "" ${ARGN})
+  cmake_parse_arguments(ARG "" "NAME;EXE;EMULATOR;SOURCE_DIR;WORKING_DIRECTORY;LOCK" "" ${ARGN})
   set(listing "${ARG_EXE}.tests")
   foreach(attempt 1 2)
     execute_process(COMMAND "${ARG_EMULATOR}" "${ARG_EXE}" --gtest_list_tests
@@ -31,6 +31,9 @@ function(ovmon_wine_tests)
       add_test("${test}" "${ARG_EMULATOR}" "${ARG_EXE}" "--gtest_filter=${test}")
       set_tests_properties("${test}" PROPERTIES ENVIRONMENT "OVMON_SOURCE_DIR=${ARG_SOURCE_DIR}"
         WORKING_DIRECTORY "${ARG_WORKING_DIRECTORY}")
+      if(ARG_LOCK)
+        set_tests_properties("${test}" PROPERTIES RESOURCE_LOCK "${ARG_LOCK}")
+      endif()
     endif()
   endforeach()
 endfunction()

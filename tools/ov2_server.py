@@ -7,6 +7,10 @@ line, "<number> <key text>" in the keyring's text forms (40, 64 or 128 hexadecim
 SHA1, SHA256 and SHA512 keys, any other text an MD5 key), and "windows <password>", the machine
 password the test domain's digests are made with.
 
+With --fleet-port and --fleet-offsets it also stands in for a fleet of monitored machines: a
+well-behaved OV2 server (UDP and TCP) on each port from the fleet port up, the n-th serving
+this clock moved by the n-th offset of the list.
+
 Each behaviour has a port of its own, the base port of its transport plus its place in the
 list below: the base port itself is a well-behaved server, the others misbehave on purpose.
 """
@@ -286,6 +290,14 @@ def http_answer(mode, clock, keys, ports):
     return answer
 
 
+def good_servers(port, clock, keys):
+    """A well-behaved OV2 server on UDP and TCP at port, serving clock."""
+    udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    udp.setsockopt(socket.SOL_SOCKET, SO_TIMESTAMPNS, 1)
+    udp.bind(("127.0.0.1", port))
+    return [lambda: serve_udp(udp, "good", clock, keys), StreamServer(port, ov2_tcp_answer("good", clock, keys)).serve_forever]
+
+
 def start(servers):
     for server in servers:
         threading.Thread(target=server, daemon=True).start()
@@ -299,6 +311,8 @@ def main():
     ap.add_argument("--offset-ms", type=float, default=0)
     ap.add_argument("--keys")
     ap.add_argument("--pidfile")
+    ap.add_argument("--fleet-port", type=int, default=0)
+    ap.add_argument("--fleet-offsets", default="", help="offsets in ms, separated by commas")
     a = ap.parse_args()
     clock, keys = Clock(a.offset_ms), Keys(a.keys)
     servers = []
@@ -311,11 +325,15 @@ def main():
     ports = {mode: a.http_port + i for i, mode in enumerate(HTTP_MODES)}
     for mode, port in ports.items():
         servers.append(StreamServer(port, http_answer(mode, clock, keys, ports)).serve_forever)
+    offsets = [float(o) for o in a.fleet_offsets.split(",") if o.strip()] if a.fleet_port else []
+    for i, offset in enumerate(offsets):
+        servers += good_servers(a.fleet_port + i, Clock(offset), keys)
     start(servers)
     if a.pidfile:
         with open(a.pidfile, "w") as f:
             f.write(f"{os.getpid()}\n")
-    print(f"READY udp {a.udp_port} tcp {a.tcp_port} http {a.http_port} offset {a.offset_ms} ms", flush=True)
+    print(f"READY udp {a.udp_port} tcp {a.tcp_port} http {a.http_port} offset {a.offset_ms} ms"
+          f" fleet {a.fleet_port} offsets {offsets}", flush=True)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     signal.pause()
 

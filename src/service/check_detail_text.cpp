@@ -46,3 +46,14 @@ std::string FormatCheckDetail(const std::string& when, const std::string& refere
   }
   return text;
 }
+
+std::string EscapeHtml(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (c == '&') escaped += "&amp;";
+    else if (c == '<') escaped += "&lt;";
+    else if (c == '>') escaped += "&gt;";
+    else escaped += c;
+  }
+  return escaped;
+}

@@ -12,3 +12,5 @@ std::string FormatCheckDetail(const std::string& when, const std::string& refere
                               const std::vector<MachineResult>& machines, const SummaryRecord& record);
 // A variance as "+12.345 ms".
 std::string FormatVariance(int64_t hundredNanoseconds);
+// The text with '&', '<' and '>' written as HTML entities, for a mail body.
+std::string EscapeHtml(const std::string& text);

@@ -14,7 +14,7 @@ enum MachineClass : uint8_t { kClassMaster = 0, kClassSlave = 1, kClassIndepende
 
 // One monitored machine after a check.
 struct MachineResult {
-  std::string name;      // the server of its time-source line
+  std::string name;      // the comment of its time-source line, else its server
   MachineClass role = kClassIndependent;
   IpLiteral address;     // the address that answered (family 0 when none did)
   uint32_t errorCode = 0;  // 0 when it answered

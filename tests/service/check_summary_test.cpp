@@ -136,7 +136,9 @@ TEST(CheckReference, MeansOfGoodSamplesAndOfSources) {
   for (const Case& c : runs) {
     int64_t mean = -1;
     EXPECT_EQ(MeanDelta(c.samples, &mean), c.found) << c.samples.size();
-    if (c.found) EXPECT_EQ(mean, c.mean);
+    if (c.found) {
+      EXPECT_EQ(mean, c.mean);
+    }
   }
   TimeSample huge;
   huge.delta = INT64_MAX;
@@ -187,6 +189,18 @@ TEST(CheckDetail, OneLinePerMachineWithItsVarianceOrItsFailure) {
   } variances[] = {{0, "+0.000 ms"}, {-5, "-0.000 ms"}, {12345678, "+1234.567 ms"}, {-10000, "-1.000 ms"},
                    {INT64_MIN, "-922337203685477.580 ms"}};
   for (const Variance& v : variances) EXPECT_EQ(FormatVariance(v.value), v.text) << v.value;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CheckDetail, MailBodiesCarryTheTextNotMarkup) {
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {{"plain", "plain"}, {"<b>&x</b>", "&lt;b&gt;&amp;x&lt;/b&gt;"}, {"", ""}};
+  for (const Case& c : cases) EXPECT_EQ(EscapeHtml(c.in), c.out) << c.in;
 }
 
 }  // namespace

@@ -1,0 +1,95 @@
+#include "service/check_run.h"
+
+#include "platform/describe_error.h"
+#include "platform/stop_event.h"
+#include "sampling/system_clock.h"
+#include "sampling/time_sampler.h"
+#include "service/check_detail_text.h"
+#include "service/check_reference.h"
+#include "service/monitored_machines.h"
+
+namespace {
+
+std::string Describe(uint32_t code) {
+  char text[256];
+  return DescribeError(code, text, sizeof text);
+}
+
+// Samples one parsed source: its mean delta and the address that answered; the failure code otherwise.
+uint32_t SampleSource(const TimeSourceSpec& spec, int64_t* delta, IpLiteral* address) {
+  SampleSet samples;
+  uint32_t code = RunTimeSource(spec, &samples);
+  if (!MeanDelta(samples, delta)) return code ? code : ERROR_NO_DATA;
+  for (const TimeSample& sample : samples)
+    if (!sample.errorCode) *address = sample.address;
+  return 0;
+}
+
+// The reference's delta against this clock, and its description.
+int64_t SampleReference(const CMonitorSettings& settings, std::string* described, CServiceLog* log) {
+  *described = "this machine's clock";
+  if (!ReferenceUsesSources(settings.referenceClockType)) return 0;
+  std::vector<int64_t> deltas;
+  std::string names;
+  for (const std::string& line : settings.referenceClocks) {
+    TimeSourceSpec spec;
+    if (StopRequested()) break;
+    if (!ParseTimeSource(spec, line, false) || !spec.enabled) continue;
+    int64_t delta = 0;
+    IpLiteral address;
+    if (uint32_t code = SampleSource(spec, &delta, &address)) {
+      log->Write(kLogWarning, "Reference " + spec.server + " gave no time: " + Describe(code));
+      continue;
+    }
+    deltas.push_back(delta);
+    names += (names.empty() ? "" : ", ") + spec.server;
+  }
+  if (deltas.empty()) {
+    log->Write(kLogWarning, "No reference time source answered; this machine's clock is the reference");
+    return 0;
+  }
+  if (!settings.referenceClockAnalyze) names = names.substr(0, names.find(','));
+  *described = (settings.referenceClockAnalyze && deltas.size() > 1 ? "mean of " : "") + names;
+  return ReferenceDelta(deltas, settings.referenceClockAnalyze);
+}
+
+MachineResult CheckMachine(const MachineLine& line, int64_t referenceDelta) {
+  MachineResult machine;
+  machine.role = line.role;
+  TimeSourceSpec spec;
+  if (!ParseTimeSource(spec, line.specification, false)) {
+    machine.name = line.specification.substr(0, 64);
+    machine.errorCode = spec.errorCode ? spec.errorCode : ERROR_INVALID_PARAMETER;
+    machine.errorText = spec.errorText;
+    return machine;
+  }
+  machine.name = spec.comment.empty() ? spec.server : spec.comment;
+  int64_t delta = 0;
+  machine.errorCode = SampleSource(spec, &delta, &machine.address);
+  if (machine.errorCode) machine.errorText = Describe(machine.errorCode);
+  machine.variance = delta - referenceDelta;
+  return machine;
+}
+
+}  // namespace
+
+CheckOutcome RunCheck(const CMonitorSettings& settings, const std::vector<std::string>& machineLines, CServiceLog* log) {
+  CheckOutcome outcome;
+  outcome.referenceTime = int64_t(SystemClock().Now());
+  int64_t referenceDelta = SampleReference(settings, &outcome.reference, log);
+  outcome.referenceTime += referenceDelta;
+  for (const std::string& text : machineLines) {
+    MachineLine line;
+    if (StopRequested()) break;
+    if (!ParseMachineLine(text, &line)) {
+      log->Write(kLogWarning, "Not a monitored machine line: " + text.substr(0, 200));
+      continue;
+    }
+    outcome.machines.push_back(CheckMachine(line, referenceDelta));
+    const MachineResult& machine = outcome.machines.back();
+    log->Write(machine.errorCode ? kLogWarning : kLogTrace,
+               machine.name + ": " + (machine.errorCode ? machine.errorText : FormatVariance(machine.variance)));
+  }
+  outcome.stopped = StopRequested();
+  return outcome;
+}

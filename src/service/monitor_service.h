@@ -1,0 +1,49 @@
+// The Monitor service's work: it owns the three events the applet opens, re-reads the settings
+// when "ovmon-cpl-event" is set, and runs a check at start, every "Check Frequency (minutes)"
+// and whenever "ovmon-trigger-event" is set, signalling "ovmon-working-signal" meanwhile.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "monitor/settings.h"
+#include "service/check_summary.h"
+#include "service/service_log.h"
+
+class CMonitorService {
+ public:
+  // Creates the service's events by the naming rule, open to every account.
+  CMonitorService();
+  // Closes them: the applet then sees no service.
+  ~CMonitorService();
+  CMonitorService(const CMonitorService&) = delete;
+  CMonitorService& operator=(const CMonitorService&) = delete;
+
+  // Whether all three events could be created.
+  bool Ready() const;
+  // Runs until stop is set.
+  void Run(HANDLE stop);
+  // Loads the settings and the monitored machines again.
+  void Reload();
+  // Runs one check and stores it; false when it was stopped or could not be stored.
+  bool CheckNow();
+  // An event set after every stored check (for whoever waits on checks).
+  void NotifyChecks(HANDLE event) { checked_ = event; }
+
+ private:
+  uint32_t NextCheckTime(uint32_t now) const;
+  void RaiseAlert(const std::string& detail);
+  void MailAlert(const std::string& detail);
+
+  HANDLE settingsEvent_ = nullptr;
+  HANDLE triggerEvent_ = nullptr;
+  HANDLE workingSignal_ = nullptr;
+  HANDLE ringing_ = nullptr;
+  HANDLE checked_ = nullptr;
+  CMonitorSettings settings_;
+  std::vector<std::string> machines_;
+  CServiceLog log_;
+  uint32_t lastTime_ = 0;
+};

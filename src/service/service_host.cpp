@@ -1,0 +1,117 @@
+#include "service/service_host.h"
+
+#include <windows.h>
+
+#include "platform/named_objects.h"
+#include "platform/registry.h"
+#include "platform/stop_event.h"
+#include "sampling/network.h"
+#include "sampling/system_clock.h"
+#include "service/monitor_service.h"
+
+const char kServiceName[] = "Orvane Monitor";
+const char kConsoleStopEventName[] = "ovmon-service-stop";
+
+namespace {
+
+SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
+
+void ReportState(DWORD state, DWORD exitCode = NO_ERROR) {
+  SERVICE_STATUS status = {};
+  status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+  status.dwCurrentState = state;
+  status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+  status.dwWin32ExitCode = exitCode;
+  status.dwWaitHint = state == SERVICE_RUNNING ? 0 : 10000;
+  SetServiceStatus(g_statusHandle, &status);
+}
+
+DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
+  if (control != SERVICE_CONTROL_STOP && control != SERVICE_CONTROL_SHUTDOWN) return NO_ERROR;
+  ReportState(SERVICE_STOP_PENDING);
+  SetEvent(StopEvent());
+  return NO_ERROR;
+}
+
+// The work shared by both ways of running: false when the service's objects could not be made.
+bool Serve(HANDLE stop, void (*running)()) {
+  NetStartup();
+  SystemClock().Prepare();
+  CMonitorService service;
+  if (!service.Ready()) return false;
+  running();
+  service.Run(stop);
+  return true;
+}
+
+void WINAPI ServiceMain(DWORD, char**) {
+  g_statusHandle = RegisterServiceCtrlHandlerExA(kServiceName, OnControl, nullptr);
+  if (!g_statusHandle) return;
+  ReportState(SERVICE_START_PENDING);
+  bool served = Serve(StopEvent(), [] { ReportState(SERVICE_RUNNING); });
+  ReportState(SERVICE_STOPPED, served ? NO_ERROR : ERROR_SERVICE_SPECIFIC_ERROR);
+}
+
+BOOL WINAPI OnConsoleBreak(DWORD) {
+  SetEvent(StopEvent());
+  return TRUE;
+}
+
+// Ends the console run when the named stop event is set.
+DWORD WINAPI WatchStopEvent(void* named) {
+  HANDLE events[] = {static_cast<HANDLE>(named), StopEvent()};
+  if (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0) SetEvent(StopEvent());
+  return 0;
+}
+
+}  // namespace
+
+uint32_t RunAsService() {
+  SERVICE_TABLE_ENTRYA table[] = {{const_cast<char*>(kServiceName), ServiceMain}, {nullptr, nullptr}};
+  return StartServiceCtrlDispatcherA(table) ? 0 : GetLastError();
+}
+
+int RunInConsole() {
+  HANDLE named = CreateGlobalEvent(kConsoleStopEventName, false);
+  if (named) ResetEvent(named);  // a stop meant for an earlier run
+  HANDLE watcher = named ? CreateThread(nullptr, 0, WatchStopEvent, named, 0, nullptr) : nullptr;
+  SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
+  bool served = Serve(StopEvent(), [] {});
+  SetEvent(StopEvent());
+  if (watcher) {
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+  }
+  if (named) CloseHandle(named);
+  return served ? 0 : 1;
+}
+
+uint32_t InstallService(const std::string& programPath) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
+  if (!manager) return GetLastError();
+  std::string command = "\"" + programPath + "\"";
+  SC_HANDLE service = CreateServiceA(manager, kServiceName, kServiceName, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                     SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
+                                     nullptr, nullptr, nullptr);
+  uint32_t result = service ? 0 : GetLastError();
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  if (!result) WriteRegistryDword("", "Service Installed", 1);
+  return result;
+}
+
+uint32_t RemoveService() {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return GetLastError();
+  SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_STOP | DELETE | SERVICE_QUERY_STATUS);
+  uint32_t result = service ? 0 : GetLastError();
+  if (service) {
+    SERVICE_STATUS status;
+    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    if (!DeleteService(service)) result = GetLastError();
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  if (!result) DeleteRegistryValue("", "Service Installed");
+  return result;
+}

@@ -1,0 +1,21 @@
+// Running the Monitor service: under the service control manager (its stop control ends the
+// work and SERVICE_STOPPED is reported), or in a console until Ctrl+C or the stop event; and
+// adding it to or removing it from the service control manager.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// The service's name with the service control manager.
+extern const char kServiceName[];
+// Name of the event that stops a console run, by the naming rule.
+extern const char kConsoleStopEventName[];
+
+// Hands this thread to the service control manager; ERROR_FAILED_SERVICE_CONTROLLER_CONNECT when
+// the program was not started as a service, else 0 after the service stopped.
+uint32_t RunAsService();
+// Runs the service's work in this console; returns 0 after Ctrl+C, Ctrl+Break or the stop event, 1 when it could not start.
+int RunInConsole();
+// Adds the service (automatic start, this program with no arguments) and sets "Service Installed"; 0 or the error.
+uint32_t InstallService(const std::string& programPath);
+// Stops and removes the service and clears "Service Installed"; 0 or the error.
+uint32_t RemoveService();

@@ -1,0 +1,134 @@
+#include "service/service_log.h"
+
+#include <vector>
+
+#include "platform/registry.h"
+#include "service/log_roll.h"
+
+namespace {
+
+LogStamp StampOf(const SYSTEMTIME& time) {
+  return {time.wYear, uint8_t(time.wMonth), uint8_t(time.wDay), uint8_t(time.wDayOfWeek),
+          uint8_t(time.wHour), uint8_t(time.wMinute), uint8_t(time.wSecond)};
+}
+
+LogStamp Now() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return StampOf(now);
+}
+
+struct LogFileFacts {
+  bool exists = false;
+  uint64_t size = 0;
+  SYSTEMTIME lastWrite{};  // local time
+};
+
+LogFileFacts FactsOf(const std::string& path) {
+  LogFileFacts facts;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return facts;
+  FILETIME local;
+  facts.exists = FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) && FileTimeToSystemTime(&local, &facts.lastWrite);
+  facts.size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+  return facts;
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
+std::string NameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found) && names.size() < 100000);
+  FindClose(search);
+  return names;
+}
+
+WORD EventType(LogLevel level) {
+  if (level == kLogError) return EVENTLOG_ERROR_TYPE;
+  return level == kLogWarning ? EVENTLOG_WARNING_TYPE : EVENTLOG_INFORMATION_TYPE;
+}
+
+}  // namespace
+
+std::string ServiceLogPath() {
+  std::string path = ReadRegistryString("", "Service Log Filename", "", MAX_PATH);
+  if (!path.empty()) return path;
+  char directory[MAX_PATH] = "";
+  GetSystemDirectoryA(directory, MAX_PATH);
+  return std::string(directory) + "\\orvanem.log";
+}
+
+ServiceLogSettings ServiceLogSettingsOf(const CMonitorSettings& settings) {
+  return {ServiceLogPath(), settings.logging, settings.eventLogEnabled, settings.eventLogSummaryOnly};
+}
+
+CServiceLog::CServiceLog() : eventSource_(RegisterEventSourceA(nullptr, "Orvane Monitor")) {}
+
+CServiceLog::~CServiceLog() {
+  if (eventSource_) DeregisterEventSource(eventSource_);
+}
+
+void CServiceLog::Configure(const ServiceLogSettings& settings) {
+  std::lock_guard<std::mutex> hold(lock_);
+  settings_ = settings;
+}
+
+void CServiceLog::Write(LogLevel level, const std::string& message) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (LogLevelAllows(settings_.logging.textLogLevel, level)) Append(FormatLogLine(Now(), level, message));
+  if (!settings_.eventLogSummaryOnly && LogLevelAllows(settings_.logging.eventLogLevel, level))
+    Report(EventType(level), message);
+}
+
+void CServiceLog::Status(const std::string& message, bool alert) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (LogLevelAllows(settings_.logging.textLogLevel, alert ? kLogError : kLogInfo))
+    Append(FormatStatusLine(Now(), message));
+  if (LogLevelAllows(settings_.logging.eventLogLevel, alert ? kLogError : kLogInfo))
+    Report(alert ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, message);
+}
+
+void CServiceLog::Report(WORD type, const std::string& message) {
+  if (!settings_.eventLogEnabled || !eventSource_) return;
+  const char* strings[] = {message.c_str()};
+  ReportEventA(eventSource_, type, 0, 1, nullptr, 1, 0, strings, nullptr);
+}
+
+void CServiceLog::Append(const std::string& line) {
+  RollIfDue(line.size());
+  HANDLE file = CreateFileA(settings_.path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+void CServiceLog::RollIfDue(uint64_t lineBytes) {
+  LogFileFacts facts = FactsOf(settings_.path);
+  if (!facts.exists || facts.size == 0) return;
+  const LoggingSettings& logging = settings_.logging;
+  if (PeriodRollDue(logging.textRollType, StampOf(facts.lastWrite), Now())) return Roll(facts.lastWrite);
+  if (!SizeRollDue(logging.textMaxSize, facts.size, lineBytes)) return;
+  SYSTEMTIME today;
+  GetLocalTime(&today);
+  Roll(today);
+}
+
+void CServiceLog::Roll(const SYSTEMTIME& archiveDate) {
+  std::string folder = FolderOf(settings_.path), name = NameOf(settings_.path);
+  for (uint32_t sequence = 1; sequence < 10000; ++sequence) {
+    std::string archive = folder + ArchiveName(name, StampOf(archiveDate), sequence);
+    if (MoveFileA(settings_.path.c_str(), archive.c_str())) break;
+    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) return;
+  }
+  for (const std::string& doomed :
+       ArchivesToDelete(name, FilesIn(folder), settings_.logging.textRollType, settings_.logging.textMaxArchives))
+    DeleteFileA((folder + doomed).c_str());
+}

@@ -1,0 +1,190 @@
+// The service's work against the OV2 test server's fleet on loopback (scripts/test starts it):
+// the records, detail files and registry copies a check leaves, the settings event, retention,
+// and a stop in the middle of a check.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "monitor/data_store.h"
+#include "monitor/service_signals.h"
+#include "platform/registry.h"
+#include "sampling/network.h"
+#include "service/fleet.h"
+#include "service/monitored_machines.h"
+#include "service/service_run.h"
+#include "support/registry_sandbox.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+const int64_t kToleranceMs = 5;
+
+std::string RegistryCopy(const char* name) {
+  std::string data;
+  return ReadRegistryBinary("", name, &data) ? data : "";
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::vector<SummaryRecord> Stored(const std::string& folder) {
+  std::vector<SummaryRecord> records;
+  CMonitorStore(folder).ListSummaries(kSummariesAll, &records);
+  return records;
+}
+
+// What the fleet's offsets make of a check: averages and worst variances per class, and the total.
+struct Expected {
+  uint32_t counts[5] = {};
+  double averages[5] = {};
+  int64_t worst[4] = {};
+};
+
+Expected FromOffsets() {
+  Expected expected;
+  for (const FleetMachine& machine : FleetMachines()) {
+    ++expected.counts[0];
+    ++expected.counts[1 + machine.role];
+    expected.averages[machine.role] += double(machine.offsetMs);
+    expected.averages[4] += double(machine.offsetMs);
+    if (std::llabs(machine.offsetMs) > std::llabs(expected.worst[machine.role])) expected.worst[machine.role] = machine.offsetMs;
+  }
+  for (size_t i = 0; i < 4; ++i) expected.averages[i] /= expected.counts[1 + i] ? expected.counts[1 + i] : 1;
+  expected.averages[4] /= expected.counts[0];
+  return expected;
+}
+
+class MonitorServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!FleetRunning()) GTEST_SKIP() << "no OV2 fleet (scripts/test starts one)";
+    ASSERT_EQ(NetStartup(), 0u);
+    folder = EmptyTempFolder("service-data");
+    logFolder = EmptyTempFolder("service-log");
+    ConfigureFleetCheck(folder, logFolder + "orvanem.log");
+  }
+  CRegistrySandbox sandbox;
+  std::string folder, logFolder;
+};
+
+TEST_F(MonitorServiceTest, ATriggeredCheckStoresOneRecordThatMatchesTheServedOffsets) {
+  WriteRegistryDword("\\Summaries", "Retention (records)", 9999);
+  CServiceRun service;
+  ASSERT_TRUE(service.NextCheck()) << "the check at start";
+  ASSERT_TRUE(SignalService(false));
+  ASSERT_TRUE(service.NextCheck()) << "the triggered check";
+  service.Stop();
+
+  std::vector<SummaryRecord> records = Stored(folder);
+  ASSERT_EQ(records.size(), 2u);
+  const SummaryRecord& record = records.back();
+  Expected expected = FromOffsets();
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(record.counts[i], expected.counts[i]) << i;
+    EXPECT_NEAR(double(record.averages[i]), expected.averages[i], kToleranceMs) << i;
+  }
+  for (size_t i = 0; i < 4; ++i) EXPECT_NEAR(double(record.worst[i]), double(expected.worst[i]), kToleranceMs) << i;
+  EXPECT_EQ(record.status, 1u) << "the defaults' single limit of 1000 ms is crossed by the fleet";
+
+  SummaryBytes bytes = EncodeSummary(record);
+  EXPECT_EQ(RegistryCopy("Check Results"), std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(RegistryCopy("Check Results (alert)"), std::string(bytes.begin(), bytes.end()));
+  std::string detail = FileText(CMonitorStore(folder).DetailPath(record.time));
+  for (const FleetMachine& machine : FleetMachines())
+    EXPECT_NE(detail.find("\r\n" + machine.line.substr(machine.line.rfind(' ') + 1) + " "), std::string::npos)
+        << machine.line;
+  std::string log = FileText(logFolder + "orvanem.log");
+  EXPECT_NE(log.find(" Status:  Check of "), std::string::npos) << log;
+}
+
+TEST_F(MonitorServiceTest, SettingsChangedThroughTheEventDecideTheNextAlert) {
+  // The fleet's worst variance is 1500 ms and its total average about 261 ms.
+  struct Case {
+    uint32_t singleLimit;
+    bool alert;
+  } cases[] = {{2000, false}, {1000, true}, {5000, false}};
+  WriteRegistryDword("", "Single Limit", 3000);
+  CServiceRun service;
+  ASSERT_TRUE(service.NextCheck());
+  std::string lastAlert = RegistryCopy("Check Results (alert)");
+  EXPECT_EQ(lastAlert, "") << "no alert at start";
+  for (const Case& c : cases) {
+    WriteRegistryDword("", "Single Limit", c.singleLimit);
+    ASSERT_TRUE(SignalService(true));
+    ASSERT_TRUE(SignalService(false));
+    ASSERT_TRUE(service.NextCheck()) << c.singleLimit;
+    SummaryRecord record = DecodeSummary(reinterpret_cast<const uint8_t*>(RegistryCopy("Check Results").data()));
+    EXPECT_EQ(record.singleLimit, c.singleLimit);
+    EXPECT_EQ(record.status, c.alert ? 1u : 3u) << c.singleLimit;
+    std::string alert = RegistryCopy("Check Results (alert)");
+    EXPECT_EQ(alert != lastAlert, c.alert) << c.singleLimit;
+    lastAlert = alert;
+  }
+}
+
+TEST_F(MonitorServiceTest, RetentionRemovesTheOldestRecordsAndTheirDetails) {
+  CMonitorStore store(folder);
+  uint32_t now = CurrentUnixSeconds();
+  std::vector<uint32_t> old = {now - 40 * 86400, now - 3 * 86400, now - 2 * 86400, now - 86400};
+  for (uint32_t time : old) {
+    SummaryRecord record;
+    record.time = time;
+    record.status = 3;
+    ASSERT_TRUE(store.WriteSummary(&record));
+    std::ofstream(store.DetailPath(time)) << "detail";
+  }
+  WriteRegistryDword("\\Summaries", "Retention (days)", 30);
+  WriteRegistryDword("\\Summaries", "Retention (records)", 3);
+  CServiceRun service;
+  ASSERT_TRUE(service.NextCheck());
+  service.Stop();
+  std::vector<SummaryRecord> records = Stored(folder);
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].time, old[2]);
+  EXPECT_EQ(records[1].time, old[3]);
+  for (uint32_t time : {old[0], old[1]}) EXPECT_FALSE(store.DetailExists(time)) << time;
+  EXPECT_TRUE(store.DetailExists(old[3]));
+}
+
+TEST_F(MonitorServiceTest, AStopDuringACheckLeavesNoFileAndNoRegistryCopy) {
+  // A machine that never answers, asked 32 times a second apart, holds the check open.
+  const char* udp = std::getenv("OVMON_OV2_UDP_PORT");
+  ASSERT_NE(udp, nullptr);
+  std::string silent = "client server 127.0.0.1 protocol ov2 port " + std::to_string(std::atoi(udp) + 11) +
+                       " samples 32 delay 1024";
+  std::vector<std::string> lines = {FleetMachines()[0].line, silent};
+  WriteRegistryList("", kMonitoredMachinesValue, lines);
+  HANDLE working = nullptr;
+  {
+    CServiceRun service;
+    working = OpenEventA(SYNCHRONIZE, FALSE, "Global\\ovmon-working-signal");
+    ASSERT_NE(working, nullptr);
+    ASSERT_EQ(WaitForSingleObject(working, 30000), WAIT_OBJECT_0);
+    service.Stop();
+  }
+  CloseHandle(working);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  std::vector<std::string> names;
+  if (search != INVALID_HANDLE_VALUE) {
+    do
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  EXPECT_TRUE(names.empty()) << names.front();
+  EXPECT_EQ(RegistryCopy("Check Results"), "");
+  EXPECT_FALSE(IsServiceRunning()) << "the events go with the service";
+}
+
+}  // namespace
