@@ -81,7 +81,16 @@ void CMonitorService::Run(HANDLE stop) {
 }
 
 bool CMonitorService::CheckNow() {
-  CWorking working(workingSignal_);
+  bool stored;
+  {
+    CWorking working(workingSignal_);
+    stored = CheckAndStore();
+  }
+  if (stored && checked_) SetEvent(checked_);
+  return stored;
+}
+
+bool CMonitorService::CheckAndStore() {
   uint32_t time = CurrentUnixSeconds();
   time = time > lastTime_ ? time : lastTime_ + 1;  // every check keeps a record of its own
   CheckOutcome outcome = RunCheck(settings_, machines_, &log_);
@@ -101,7 +110,6 @@ bool CMonitorService::CheckNow() {
   log_.Status(CheckLine(record, outcome.machines.size()), record.status == kCheckAlert);
   if (record.status == kCheckAlert) RaiseAlert(detail);
   if (size_t removed = ApplyRetention(settings_, time)) log_.Write(kLogTrace, std::to_string(removed) + " old checks removed");
-  if (checked_) SetEvent(checked_);
   return true;
 }
 

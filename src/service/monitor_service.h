@@ -33,6 +33,7 @@ class CMonitorService {
   void NotifyChecks(HANDLE event) { checked_ = event; }
 
  private:
+  bool CheckAndStore();
   uint32_t NextCheckTime(uint32_t now) const;
   void RaiseAlert(const std::string& detail);
   void MailAlert(const std::string& detail);

@@ -12,6 +12,9 @@
 #include "monitor/data_store.h"
 #include "pages/history_page.h"
 #include "platform/registry.h"
+#include "sampling/network.h"
+#include "service/fleet.h"
+#include "service/monitor_service.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
 #include "sampling/system_clock.h"
@@ -435,6 +438,36 @@ TEST_F(HistoryPageTest, GraphWindowOpensOnTheDefaultTypeAndKeepsTheChosenOne) {
   EXPECT_GE(newestYellow, 5);
   EXPECT_EQ(red, 0);
   EXPECT_EQ(ReadRegistryDword("", "Graph Type", 99), 0u);
+}
+
+TEST_F(HistoryPageTest, ListsTheChecksTheServiceStored) {
+  if (!FleetRunning()) GTEST_SKIP() << "no OV2 fleet (scripts/test starts one)";
+  ASSERT_EQ(NetStartup(), 0u);
+  ConfigureFleetCheck(folder, EmptyTempFolder("history-log") + "orvanem.log");
+  std::vector<SummaryRecord> stored;
+  {
+    CMonitorService service;
+    service.Reload();
+    for (int check = 0; check < 3; ++check) ASSERT_TRUE(service.CheckNow());
+    CMonitorStore(folder).ListSummaries(kSummariesAll, &stored);
+  }
+  ASSERT_EQ(stored.size(), 3u);
+  const SummaryRecord& last = stored.back();
+  Run({[&](HWND page) {
+    EXPECT_EQ(ListView_GetItemCount(List(page)), 3);
+    for (int item = 0; item < 3; ++item) EXPECT_EQ(ItemText(page, item), FormatUnixTime(stored[item].time)) << item;
+    EXPECT_EQ(Selected(page), std::vector<int>{2});
+    EXPECT_TRUE(Enabled(page, IDC_HISTORY_GRAPHS));
+    EXPECT_EQ(Text(page, IDC_HISTORY_TIME), FormatUnixTime(last.time));
+    EXPECT_EQ(Text(page, IDC_HISTORY_COUNT_TOTAL), std::to_string(last.counts[0]));
+    EXPECT_EQ(Text(page, IDC_HISTORY_COUNT_MASTERS), std::to_string(last.counts[1]));
+    EXPECT_EQ(Text(page, IDC_HISTORY_AVG_CLIENTS), std::to_string(last.averages[3]));
+    EXPECT_EQ(Text(page, IDC_HISTORY_WORST_CLIENTS), std::to_string(last.worst[3]));
+    // The fleet's far client fails the single-machine test of the default 1000 ms.
+    EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_SINGLE).rfind("At least one machine's variance exceeds 1000", 0), 0u);
+    EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_TOTAL).rfind("Total system variance is within 750", 0), 0u);
+    return true;
+  }});
 }
 
 }  // namespace

@@ -14,9 +14,13 @@
 #include "monitor/summary_record.h"
 #include "pages/status_page.h"
 #include "platform/registry.h"
+#include "sampling/network.h"
+#include "service/fleet.h"
+#include "service/service_run.h"
 #include "sampling/system_clock.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
+#include "support/temp_folder.h"
 #include "ui/applet_resources.h"
 #include "ui/basic_prop_page.h"
 #include "ui/online_help.h"
@@ -362,6 +366,41 @@ TEST_F(StatusPageTest, AcknowledgeAppearsWhileTheAlertSoundsAndSilencesIt) {
   EXPECT_FALSE(shownAfter);
   EXPECT_FALSE(stillRinging);
   EXPECT_TRUE(ackSet);
+}
+
+TEST_F(StatusPageTest, ShowsTheServicesChecksAndRescanRunsOne) {
+  if (!FleetRunning()) GTEST_SKIP() << "no OV2 fleet (scripts/test starts one)";
+  ASSERT_EQ(NetStartup(), 0u);
+  ConfigureFleetCheck(folder, EmptyTempFolder("status-log") + "orvanem.log");
+  CServiceRun service;
+  ASSERT_TRUE(service.NextCheck());
+  auto stored = [] {
+    std::string value;
+    ReadRegistryBinary("", "Check Results", &value);
+    return value.size() == kSummarySize ? DecodeSummary(reinterpret_cast<const uint8_t*>(value.data())) : SummaryRecord();
+  };
+  SummaryRecord first = stored();
+  ASSERT_EQ(first.status, 1u) << "the fleet's far client crosses the default single limit";
+  Run({[&] {
+         EXPECT_EQ(ItemText(IDC_STATUS_CHECK_TIME), FormatUnixTime(first.time));
+         EXPECT_EQ(ItemText(IDC_STATUS_ALERT_TIME), FormatUnixTime(first.time));
+         EXPECT_EQ(ItemIcon(IDC_STATUS_CHECK_ICON), AppletResources().StateIcon(1));
+         Tick();
+         EXPECT_TRUE(Enabled(IDC_STATUS_RESCAN)) << "the service runs";
+         Click(IDC_STATUS_RESCAN);
+         return true;
+       },
+       [&] {
+         EXPECT_TRUE(service.NextCheck());
+         Tick();
+         SummaryRecord second = stored();
+         EXPECT_GT(second.time, first.time);
+         EXPECT_EQ(ItemText(IDC_STATUS_CHECK_TIME), FormatUnixTime(second.time));
+         return true;
+       }});
+  // The page cleans its data folder; the service's detail files go first.
+  for (uint32_t time : {first.time, stored().time}) DeleteFileA((folder + std::to_string(time) + ".dat").c_str());
+  for (uint32_t time : {first.time, stored().time}) DeleteFileA((folder + std::to_string(time) + ".bin").c_str());
 }
 
 }  // namespace
