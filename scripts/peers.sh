@@ -25,6 +25,8 @@ export OVMON_OV2_OFFSET_MS=${OVMON_OV2_OFFSET_MS:-2500}
 # port from OVMON_OV2_FLEET_PORT up, the n-th serving this clock moved by the n-th offset (ms).
 export OVMON_OV2_FLEET_PORT=${OVMON_OV2_FLEET_PORT:-$((10970 + _off))}
 export OVMON_OV2_FLEET_OFFSETS=${OVMON_OV2_FLEET_OFFSETS:-"0,100,120,-200,300,50,1500,-40"}
+# A random wander of up to this many ms in each fleet reading (the demo's; the tests' is none).
+export OVMON_OV2_FLEET_JITTER_MS=${OVMON_OV2_FLEET_JITTER_MS:-0}
 # Key number and text pairs in the keyring's forms: MD5 text, SHA1, SHA256 and SHA512 digits.
 export OVMON_OV2_KEYS="1:testMD5key 2:00112233445566778899AABBCCDDEEFF01234567
   3:000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F
@@ -131,6 +133,7 @@ start_ov2_server() {
   /usr/bin/python3 "$ROOT/tools/ov2_server.py" --udp-port "$OVMON_OV2_UDP_PORT" --tcp-port "$OVMON_OV2_TCP_PORT" \
     --http-port "$OVMON_OV2_HTTP_PORT" --offset-ms "$OVMON_OV2_OFFSET_MS" --keys "$OVMON_PEERS/ov2/keys" \
     --fleet-port "$OVMON_OV2_FLEET_PORT" --fleet-offsets "$OVMON_OV2_FLEET_OFFSETS" \
+    --fleet-jitter-ms "$OVMON_OV2_FLEET_JITTER_MS" \
     --pidfile "$OVMON_PEERS/ov2/ov2_server.pid" > "$OVMON_PEERS/ov2/ov2_server.log" 2>&1 &
   local n="$OVMON_PEERS/nginx" good="http://127.0.0.1:$OVMON_OV2_HTTP_PORT"
   cat > "$n/nginx.conf" <<CONF

@@ -14,7 +14,7 @@ this clock moved by the n-th offset of the list.
 Each behaviour has a port of its own, the base port of its transport plus its place in the
 list below: the base port itself is a well-behaved server, the others misbehave on purpose.
 """
-import argparse, hashlib, os, signal, socket, socketserver, struct, sys, threading, time
+import argparse, hashlib, os, random, signal, socket, socketserver, struct, sys, threading, time
 
 # Behaviours of the UDP and TCP servers, in port order from the base port.
 OV2_MODES = [
@@ -96,13 +96,16 @@ class Keys:
 
 
 class Clock:
-    """This machine's clock moved by the served offset, in 100 ns since 1601."""
+    """This machine's clock moved by the served offset, in 100 ns since 1601; with a jitter, each
+    reading moves by a further random amount of up to that many milliseconds either way."""
 
-    def __init__(self, offset_ms):
+    def __init__(self, offset_ms, jitter_ms=0):
         self.offset = round(offset_ms * 10000)
+        self.jitter = round(jitter_ms * 10000)
 
     def from_ns(self, ns):
-        return ns // 100 + FILETIME_1970 + self.offset
+        wander = random.randint(-self.jitter, self.jitter) if self.jitter else 0
+        return ns // 100 + FILETIME_1970 + self.offset + wander
 
     def now(self):
         return self.from_ns(time.time_ns())
@@ -313,6 +316,7 @@ def main():
     ap.add_argument("--pidfile")
     ap.add_argument("--fleet-port", type=int, default=0)
     ap.add_argument("--fleet-offsets", default="", help="offsets in ms, separated by commas")
+    ap.add_argument("--fleet-jitter-ms", type=float, default=0, help="a random wander of each fleet reading")
     a = ap.parse_args()
     clock, keys = Clock(a.offset_ms), Keys(a.keys)
     servers = []
@@ -327,7 +331,7 @@ def main():
         servers.append(StreamServer(port, http_answer(mode, clock, keys, ports)).serve_forever)
     offsets = [float(o) for o in a.fleet_offsets.split(",") if o.strip()] if a.fleet_port else []
     for i, offset in enumerate(offsets):
-        servers += good_servers(a.fleet_port + i, Clock(offset), keys)
+        servers += good_servers(a.fleet_port + i, Clock(offset, a.fleet_jitter_ms), keys)
     start(servers)
     if a.pidfile:
         with open(a.pidfile, "w") as f:

@@ -81,16 +81,20 @@ void CMonitorService::Run(HANDLE stop) {
 }
 
 bool CMonitorService::CheckNow() {
+  SummaryRecord record;
+  std::string detail;
   bool stored;
   {
     CWorking working(workingSignal_);
-    stored = CheckAndStore();
+    stored = CheckAndStore(&record, &detail);
   }
-  if (stored && checked_) SetEvent(checked_);
-  return stored;
+  if (!stored) return false;
+  if (checked_) SetEvent(checked_);
+  if (record.status == kCheckAlert) RaiseAlert(detail);
+  return true;
 }
 
-bool CMonitorService::CheckAndStore() {
+bool CMonitorService::CheckAndStore(SummaryRecord* stored, std::string* storedDetail) {
   uint32_t time = CurrentUnixSeconds();
   time = time > lastTime_ ? time : lastTime_ + 1;  // every check keeps a record of its own
   CheckOutcome outcome = RunCheck(settings_, machines_, &log_);
@@ -108,8 +112,9 @@ bool CMonitorService::CheckAndStore() {
   }
   lastTime_ = time;
   log_.Status(CheckLine(record, outcome.machines.size()), record.status == kCheckAlert);
-  if (record.status == kCheckAlert) RaiseAlert(detail);
   if (size_t removed = ApplyRetention(settings_, time)) log_.Write(kLogTrace, std::to_string(removed) + " old checks removed");
+  *stored = record;
+  *storedDetail = detail;
   return true;
 }
 

@@ -27,13 +27,14 @@ class CMonitorService {
   void Run(HANDLE stop);
   // Loads the settings and the monitored machines again.
   void Reload();
-  // Runs one check and stores it; false when it was stopped or could not be stored.
+  // Runs one check, stores it, announces it, then raises its alerts; false when it was stopped or
+  // could not be stored.
   bool CheckNow();
   // An event set after every stored check (for whoever waits on checks).
   void NotifyChecks(HANDLE event) { checked_ = event; }
 
  private:
-  bool CheckAndStore();
+  bool CheckAndStore(SummaryRecord* stored, std::string* storedDetail);
   uint32_t NextCheckTime(uint32_t now) const;
   void RaiseAlert(const std::string& detail);
   void MailAlert(const std::string& detail);

@@ -4,6 +4,7 @@
 
 #include "platform/named_objects.h"
 #include "platform/registry.h"
+#include "platform/registry_encoding.h"
 #include "platform/stop_event.h"
 #include "sampling/network.h"
 #include "sampling/system_clock.h"
@@ -84,6 +85,29 @@ int RunInConsole() {
   }
   if (named) CloseHandle(named);
   return served ? 0 : 1;
+}
+
+uint32_t RescanAndWait(uint32_t timeoutMs) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BuildSettingsKeyPath("").c_str(), 0, KEY_NOTIFY, &key)) return ERROR_SERVICE_NOT_ACTIVE;
+  HANDLE changed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
+  HANDLE trigger = OpenGlobalEvent("ovmon-trigger-event", EVENT_MODIFY_STATE);
+  uint32_t result = trigger ? 0 : ERROR_SERVICE_NOT_ACTIVE;
+  std::string before;
+  ReadRegistryBinary("", "Check Results", &before);
+  if (trigger) SetEvent(trigger);
+  for (DWORD start = GetTickCount(); !result;) {
+    std::string now;
+    if (ReadRegistryBinary("", "Check Results", &now) && now != before) break;
+    DWORD spent = GetTickCount() - start;
+    if (spent >= timeoutMs || WaitForSingleObject(changed, timeoutMs - spent) != WAIT_OBJECT_0) result = WAIT_TIMEOUT;
+    else RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
+  }
+  if (trigger) CloseHandle(trigger);
+  CloseHandle(changed);
+  RegCloseKey(key);
+  return result;
 }
 
 uint32_t InstallService(const std::string& programPath) {

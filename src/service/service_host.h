@@ -15,6 +15,9 @@ extern const char kConsoleStopEventName[];
 uint32_t RunAsService();
 // Runs the service's work in this console; returns 0 after Ctrl+C, Ctrl+Break or the stop event, 1 when it could not start.
 int RunInConsole();
+// Sets "ovmon-trigger-event" as "Rescan Now" does and waits up to timeoutMs for the check's
+// "Check Results"; 0, ERROR_SERVICE_NOT_ACTIVE when no service runs, or WAIT_TIMEOUT.
+uint32_t RescanAndWait(uint32_t timeoutMs);
 // Adds the service (automatic start, this program with no arguments) and sets "Service Installed"; 0 or the error.
 uint32_t InstallService(const std::string& programPath);
 // Stops and removes the service and clears "Service Installed"; 0 or the error.

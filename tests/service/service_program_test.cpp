@@ -63,6 +63,7 @@ TEST_F(ServiceProgramTest, TheConsoleRunChecksAtStartAndEndsOnItsStopEvent) {
       << GetLastError();
   EXPECT_TRUE(WaitForCheckResults());
   EXPECT_TRUE(IsServiceRunning());
+  EXPECT_EQ(RescanAndWait(60000), 0u) << "a second check, as Rescan Now asks for it";
   HANDLE stop = OpenGlobalEvent(kConsoleStopEventName, EVENT_MODIFY_STATE);
   ASSERT_NE(stop, nullptr);
   SetEvent(stop);
@@ -74,6 +75,7 @@ TEST_F(ServiceProgramTest, TheConsoleRunChecksAtStartAndEndsOnItsStopEvent) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   EXPECT_FALSE(IsServiceRunning());
+  EXPECT_EQ(RescanAndWait(60000), DWORD(ERROR_SERVICE_NOT_ACTIVE));
 }
 
 TEST_F(ServiceProgramTest, TheServiceManagerInstallsStartsStopsAndRemovesIt) {
