@@ -187,4 +187,50 @@ TEST_F(MonitorServiceTest, AStopDuringACheckLeavesNoFileAndNoRegistryCopy) {
   EXPECT_FALSE(IsServiceRunning()) << "the events go with the service";
 }
 
+// Every delivered message the SMTP test server saved whose envelope names recipient.
+size_t MailsTo(const std::string& recipient) {
+  std::string folder = "Z:" + std::string(std::getenv("OVMON_PEERS")) + "/smtp/mail/";
+  for (char& c : folder)
+    if (c == '/') c = '\\';
+  size_t count = 0;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*.eml").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do count += FileText(folder + found.cFileName).find("X-Test-Rcpt-To: " + recipient + "\r\n") != std::string::npos;
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return count;
+}
+
+TEST_F(MonitorServiceTest, AnAlertRingsAndIsMailedAQuietCheckNeither) {
+  ASSERT_NE(std::getenv("OVMON_PEERS"), nullptr);
+  const char kSmtp[] = "\\Logs and Alerts\\SMTP";
+  WriteRegistryBool(kSmtp, "Enabled", true);
+  WriteRegistryString(kSmtp, "Server", "127.0.0.1");
+  WriteRegistryDword(kSmtp, "Port", std::atoi(std::getenv("OVMON_SMTP_PLAIN_PORT")));
+  WriteRegistryString(kSmtp, "From", "Clock Monitor <monitor@example.com>");
+  WriteRegistryBool("\\Logs and Alerts\\Audio", "Enabled", true);
+  // The fleet's worst variance is 1500 ms.
+  struct Case {
+    uint32_t singleLimit;
+    bool alert;
+  } cases[] = {{5000, false}, {1000, true}};
+  for (const Case& c : cases) {
+    std::string recipient = "ops-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(c.singleLimit) +
+                            "@example.com";
+    WriteRegistryList(kSmtp, "To", {"Operations <" + recipient + ">"});
+    WriteRegistryDword("", "Single Limit", c.singleLimit);
+    CMonitorService service;
+    HANDLE ringing = OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, "Global\\ovmon-audio-alert-ringing");
+    ASSERT_NE(ringing, nullptr);
+    ResetEvent(ringing);
+    service.Reload();
+    ASSERT_TRUE(service.CheckNow());
+    EXPECT_EQ(WaitForSingleObject(ringing, 0) == WAIT_OBJECT_0, c.alert) << c.singleLimit;
+    EXPECT_EQ(MailsTo(recipient), c.alert ? 1u : 0u) << c.singleLimit;
+    ResetEvent(ringing);
+    CloseHandle(ringing);
+  }
+}
+
 }  // namespace
