@@ -3,7 +3,7 @@ BUILD=${OVMON_BUILD:-$ROOT/build}
 . "$ROOT/scripts/peers.sh"
 
 PACKAGES="cmake ninja-build clang g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 xvfb xauth imagemagick xdotool googletest libbenchmark-dev libssl-dev libclang-rt-14-dev
+  wine wine64 xvfb xauth imagemagick xdotool googletest libbenchmark-dev libssl-dev libclang-rt-14-dev wixl
   $PEER_PACKAGES"
 
 # Installs the Debian packages that are missing.

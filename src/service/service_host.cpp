@@ -2,13 +2,18 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
 #include "platform/stop_event.h"
 #include "sampling/network.h"
 #include "sampling/system_clock.h"
+#include "service/log_roll.h"
 #include "service/monitor_service.h"
+#include "service/service_log.h"
 
 const char kServiceName[] = "Orvane Monitor";
 const char kConsoleStopEventName[] = "ovmon-service-stop";
@@ -121,6 +126,52 @@ uint32_t InstallService(const std::string& programPath) {
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
   if (!result) WriteRegistryDword("", "Service Installed", 1);
+  return result;
+}
+
+namespace {
+
+// Deletes the files of folder that match pattern.
+void DeleteMatching(const std::string& folder, const std::string& pattern) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    SetFileAttributesA((folder + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA((folder + found.cFileName).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+void DeleteLogAndArchives(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  std::string folder = path.substr(0, slash + 1), name = path.substr(slash + 1);
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + name.substr(0, name.rfind('.')) + ".*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  for (const std::string& archive : ArchivesToDelete(name, names, kRollDeleteOld, 0)) DeleteFileA((folder + archive).c_str());
+  DeleteFileA(path.c_str());
+}
+
+}  // namespace
+
+uint32_t PurgeServiceData() {
+  CMonitorSettings settings;
+  LoadSettings(&settings);
+  for (const char* pattern : {"*.bin", "*.dat", "*.partial"}) DeleteMatching(settings.dataFolder, pattern);
+  RemoveDirectoryA(settings.dataFolder.c_str());
+  RemoveDirectoryA(settings.mailQueueFolder.c_str());
+  std::string queueParent = settings.mailQueueFolder.substr(0, settings.mailQueueFolder.find_last_of('\\', settings.mailQueueFolder.size() - 2));
+  RemoveDirectoryA(queueParent.c_str());  // the mail component's folder, when this made it and nothing else uses it
+  DeleteLogAndArchives(ServiceLogPath());
+  bool removed = DeleteRegistryKey("\\") || !RegistryKeyExists("\\");
+  uint32_t result = removed ? 0 : GetLastError();
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tallowin");  // the company's key, when no other product is left in it
   return result;
 }
 

@@ -1,0 +1,44 @@
+#!/bin/bash
+# The installer under Wine, in the prefix scripts/test made: "msiexec /i" puts the applet and the
+# service in place, registers the applet with Control Panel and leaves the service running;
+# "msiexec /x" leaves no file, service or registry key of ours.
+#   installer_test.sh <Windows build folder> <source folder>
+set -uo pipefail
+BUILD_WIN=$1 ROOT=$2
+. "$ROOT/scripts/msi.sh"
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/installer.XXXXXX")
+failures=0
+check() {  # description command...
+  local what=$1; shift
+  if "$@" >/dev/null 2>&1; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+absent() { ! "$@"; }
+query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+service_state() { wine sc query "Orvane Monitor" 2>/dev/null | tr -d '\r'; }
+
+build_msi "$BUILD_WIN" "$WORK/ovmon.msi" 2>/dev/null || { echo "FAILED: wixl"; exit 1; }
+MSI=$(winepath -w "$WORK/ovmon.msi")
+PROGRAMS="$WINEPREFIX/drive_c/Program Files/Tallowin"
+SYSTEM="$WINEPREFIX/drive_c/windows/system32"
+trap 'wine msiexec /x "$MSI" /qn >/dev/null 2>&1; rm -rf "$WORK"' EXIT
+
+check "msiexec /i succeeds" wine msiexec /i "$MSI" /qn
+check "the applet is installed" test -f "$PROGRAMS/Orvane Monitor/ovmon.cpl"
+check "the service is installed" test -f "$PROGRAMS/Orvane Monitor/ovmonsvc.exe"
+check "Control Panel lists the applet" grep -q 'ovmon    REG_SZ    C:\\Program Files\\Tallowin\\Orvane Monitor\\ovmon.cpl' \
+  <(query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls' /v ovmon)
+check "\"Service Installed\" is set" grep -q 'REG_DWORD    0x1' \
+  <(query 'HKLM\Software\Tallowin\Orvane Monitor\Parameters' /v 'Service Installed')
+check "the service runs" grep -q 'STATE *: 4 *RUNNING' <(service_state)
+check "the service answers Rescan with a stored check" wine "$PROGRAMS/Orvane Monitor/ovmonsvc.exe" -rescan
+
+check "msiexec /x succeeds" wine msiexec /x "$MSI" /qn
+check "no program folder is left" absent test -e "$PROGRAMS"
+check "no service is left" absent grep -q 'SERVICE_NAME' <(service_state)
+check "no registry key of the product is left" absent grep -q Tallowin <(query 'HKLM\Software\Tallowin')
+check "Control Panel no longer lists it" absent grep -q ovmon <(query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls')
+check "no stored checks are left" absent test -e "$SYSTEM/OVMonitorData"
+check "no log is left" absent test -e "$SYSTEM/orvanem.log"
+trap 'rm -rf "$WORK"' EXIT
+echo "$((14 - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
