@@ -6,6 +6,7 @@
 
 #include "monitor/data_store.h"
 #include "platform/registry.h"
+#include "service/folder_files.h"
 #include "service/check_summary.h"
 #include "service/retention.h"
 
@@ -51,11 +52,4 @@ size_t ApplyRetention(const CMonitorSettings& settings, uint32_t now) {
   return doomed.size();
 }
 
-void RemovePartialFiles(const std::string& dataFolder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dataFolder + "*" + kPartialSuffix).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do DeleteFileA((dataFolder + found.cFileName).c_str());
-  while (FindNextFileA(search, &found));
-  FindClose(search);
-}
+void RemovePartialFiles(const std::string& dataFolder) { DeleteFilesMatching(dataFolder, std::string("*") + kPartialSuffix); }

@@ -11,6 +11,7 @@
 #include "platform/stop_event.h"
 #include "sampling/network.h"
 #include "sampling/system_clock.h"
+#include "service/folder_files.h"
 #include "service/log_roll.h"
 #include "service/monitor_service.h"
 #include "service/service_log.h"
@@ -131,29 +132,37 @@ uint32_t InstallService(const std::string& programPath) {
 
 namespace {
 
-// Deletes the files of folder that match pattern.
-void DeleteMatching(const std::string& folder, const std::string& pattern) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    SetFileAttributesA((folder + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA((folder + found.cFileName).c_str());
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+// Stops the service of the service manager when it runs, and waits up to 30 s for its process to end.
+void StopAndWait(SC_HANDLE service) {
+  SERVICE_STATUS_PROCESS status = {};
+  DWORD size = 0;
+  if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &size) ||
+      !status.dwProcessId)
+    return;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId);
+  SERVICE_STATUS stopping;
+  ControlService(service, SERVICE_CONTROL_STOP, &stopping);
+  if (!process) return;
+  WaitForSingleObject(process, 30000);
+  CloseHandle(process);
+}
+
+// Runs action on the installed service opened with access; the error when it cannot be opened.
+template <typename Action>
+uint32_t WithService(DWORD access, Action action) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return GetLastError();
+  SC_HANDLE service = OpenServiceA(manager, kServiceName, access);
+  uint32_t result = service ? action(service) : GetLastError();
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return result;
 }
 
 void DeleteLogAndArchives(const std::string& path) {
   size_t slash = path.find_last_of("\\/");
   std::string folder = path.substr(0, slash + 1), name = path.substr(slash + 1);
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + name.substr(0, name.rfind('.')) + ".*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
+  std::vector<std::string> names = FilesMatching(folder, name.substr(0, name.rfind('.')) + ".*");
   for (const std::string& archive : ArchivesToDelete(name, names, kRollDeleteOld, 0)) DeleteFileA((folder + archive).c_str());
   DeleteFileA(path.c_str());
 }
@@ -161,9 +170,13 @@ void DeleteLogAndArchives(const std::string& path) {
 }  // namespace
 
 uint32_t PurgeServiceData() {
+  WithService(SERVICE_STOP | SERVICE_QUERY_STATUS, [](SC_HANDLE service) {
+    StopAndWait(service);
+    return 0u;
+  });
   CMonitorSettings settings;
   LoadSettings(&settings);
-  for (const char* pattern : {"*.bin", "*.dat", "*.partial"}) DeleteMatching(settings.dataFolder, pattern);
+  for (const char* pattern : {"*.bin", "*.dat", "*.partial"}) DeleteFilesMatching(settings.dataFolder, pattern);
   RemoveDirectoryA(settings.dataFolder.c_str());
   RemoveDirectoryA(settings.mailQueueFolder.c_str());
   std::string queueParent = settings.mailQueueFolder.substr(0, settings.mailQueueFolder.find_last_of('\\', settings.mailQueueFolder.size() - 2));
@@ -176,17 +189,10 @@ uint32_t PurgeServiceData() {
 }
 
 uint32_t RemoveService() {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (!manager) return GetLastError();
-  SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_STOP | DELETE | SERVICE_QUERY_STATUS);
-  uint32_t result = service ? 0 : GetLastError();
-  if (service) {
-    SERVICE_STATUS status;
-    ControlService(service, SERVICE_CONTROL_STOP, &status);
-    if (!DeleteService(service)) result = GetLastError();
-    CloseServiceHandle(service);
-  }
-  CloseServiceHandle(manager);
+  uint32_t result = WithService(SERVICE_STOP | DELETE | SERVICE_QUERY_STATUS, [](SC_HANDLE service) {
+    StopAndWait(service);
+    return DeleteService(service) ? 0u : uint32_t(GetLastError());
+  });
   if (!result) DeleteRegistryValue("", "Service Installed");
   return result;
 }

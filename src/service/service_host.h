@@ -20,9 +20,10 @@ int RunInConsole();
 uint32_t RescanAndWait(uint32_t timeoutMs);
 // Adds the service (automatic start, this program with no arguments) and sets "Service Installed"; 0 or the error.
 uint32_t InstallService(const std::string& programPath);
-// Removes what the service and the applet left on this machine: the stored checks and detail files
+// Stops the installed service (waiting for its process), then removes what the service and the
+// applet left on this machine: the stored checks and detail files
 // with their data folder, the log and its archives, an empty mail queue folder, and the product's
 // registry key; 0 or the error of the registry key.
 uint32_t PurgeServiceData();
-// Stops and removes the service and clears "Service Installed"; 0 or the error.
+// Stops the service (waiting for its process), removes it and clears "Service Installed"; 0 or the error.
 uint32_t RemoveService();

@@ -1,8 +1,7 @@
 #include "service/service_log.h"
 
-#include <vector>
-
 #include "platform/registry.h"
+#include "service/folder_files.h"
 #include "service/log_roll.h"
 
 namespace {
@@ -36,18 +35,6 @@ LogFileFacts FactsOf(const std::string& path) {
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
 std::string NameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found) && names.size() < 100000);
-  FindClose(search);
-  return names;
-}
 
 WORD EventType(LogLevel level) {
   if (level == kLogError) return EVENTLOG_ERROR_TYPE;
@@ -129,6 +116,6 @@ void CServiceLog::Roll(const SYSTEMTIME& archiveDate) {
     if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) return;
   }
   for (const std::string& doomed :
-       ArchivesToDelete(name, FilesIn(folder), settings_.logging.textRollType, settings_.logging.textMaxArchives))
+       ArchivesToDelete(name, FilesMatching(folder, "*"), settings_.logging.textRollType, settings_.logging.textMaxArchives))
     DeleteFileA((folder + doomed).c_str());
 }
