@@ -55,7 +55,7 @@ void CMonitorService::Reload() {
 
 uint32_t CMonitorService::NextCheckTime(uint32_t now) const {
   uint64_t period = uint64_t(settings_.checkFrequency ? settings_.checkFrequency : 1) * 60;
-  uint64_t next = uint64_t(lastTime_ ? lastTime_ : now) + period;
+  uint64_t next = uint64_t(lastAttempt_ ? lastAttempt_ : now) + period;
   return next > 0xFFFFFFFF ? 0xFFFFFFFF : uint32_t(next);
 }
 
@@ -81,6 +81,7 @@ void CMonitorService::Run(HANDLE stop) {
 }
 
 bool CMonitorService::CheckNow() {
+  lastAttempt_ = CurrentUnixSeconds();  // a check that fails waits for the next period too
   SummaryRecord record;
   std::string detail;
   bool stored;

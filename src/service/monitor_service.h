@@ -47,5 +47,6 @@ class CMonitorService {
   CMonitorSettings settings_;
   std::vector<std::string> machines_;
   CServiceLog log_;
-  uint32_t lastTime_ = 0;
+  uint32_t lastTime_ = 0;     // the key of the last stored check
+  uint32_t lastAttempt_ = 0;  // when the last check began
 };
