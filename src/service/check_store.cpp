@@ -40,6 +40,13 @@ bool StoreCheck(const std::string& dataFolder, const SummaryRecord& record, cons
   return true;
 }
 
+uint32_t UnusedCheckTime(const std::string& dataFolder, uint32_t time) {
+  CMonitorStore store(dataFolder);
+  for (int tries = 0; tries < 10000 && time < 0xFFFFFFFF; ++tries, ++time)
+    if (GetFileAttributesA(store.SummaryPath(time).c_str()) == INVALID_FILE_ATTRIBUTES) break;
+  return time;
+}
+
 size_t ApplyRetention(const CMonitorSettings& settings, uint32_t now) {
   CMonitorStore store(settings.dataFolder);
   std::vector<uint32_t> stored;

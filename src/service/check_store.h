@@ -12,6 +12,9 @@
 // Writes the summary and its detail text, then the registry copies; false when the summary
 // file could not be written (nothing of the check is then visible).
 bool StoreCheck(const std::string& dataFolder, const SummaryRecord& record, const std::string& detail);
+// The first time from time on that names no stored check, so that a new check never replaces
+// one stored before (by an earlier run of the service in the same second, say).
+uint32_t UnusedCheckTime(const std::string& dataFolder, uint32_t time);
 // Removes the records (and their detail files) that retention lets go at now; returns how many.
 size_t ApplyRetention(const CMonitorSettings& settings, uint32_t now);
 // Removes temporary files a stopped or failed write left in the data folder.

@@ -97,7 +97,7 @@ bool CMonitorService::CheckNow() {
 
 bool CMonitorService::CheckAndStore(SummaryRecord* stored, std::string* storedDetail) {
   uint32_t time = CurrentUnixSeconds();
-  time = time > lastTime_ ? time : lastTime_ + 1;  // every check keeps a record of its own
+  time = UnusedCheckTime(settings_.dataFolder, time > lastTime_ ? time : lastTime_ + 1);  // a record of its own
   CheckOutcome outcome = RunCheck(settings_, machines_, &log_);
   if (outcome.stopped) {
     log_.Write(kLogWarning, "Check abandoned: the service is stopping");

@@ -156,6 +156,27 @@ TEST_F(MonitorServiceTest, RetentionRemovesTheOldestRecordsAndTheirDetails) {
   EXPECT_TRUE(store.DetailExists(old[3]));
 }
 
+// A service started again within the seconds of its last checks (a restart, a second run) finds
+// their names taken and stores its check beside them, never over one.
+TEST_F(MonitorServiceTest, ANewRunNeverReplacesAStoredCheck) {
+  CMonitorStore store(folder);
+  uint32_t now = CurrentUnixSeconds();
+  const uint32_t kTaken = 30;  // more seconds than a check of the fleet takes
+  for (uint32_t time = now; time < now + kTaken; ++time) {
+    SummaryRecord record;
+    record.time = time;
+    record.status = 2;  // no check of the service stores this state
+    ASSERT_TRUE(store.WriteSummary(&record));
+  }
+  CServiceRun service;
+  ASSERT_TRUE(service.NextCheck());
+  service.Stop();
+  std::vector<SummaryRecord> records = Stored(folder);
+  ASSERT_EQ(records.size(), kTaken + 1);
+  for (size_t i = 0; i < kTaken; ++i) EXPECT_EQ(records[i].status, 2u) << records[i].time;
+  EXPECT_EQ(records[kTaken].time, now + kTaken);
+}
+
 TEST_F(MonitorServiceTest, AStopDuringACheckLeavesNoFileAndNoRegistryCopy) {
   // A machine that never answers, asked 32 times a second apart, holds the check open.
   const char* udp = std::getenv("OVMON_OV2_UDP_PORT");
