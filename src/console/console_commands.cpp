@@ -162,7 +162,8 @@ int RunHistory(const ConsoleCommand& command) {
   return kExitOk;
 }
 
-// Asks the service for a check and waits until one has run and its record is stored.
+// Asks the service for a check and waits until it has run: true only when it stored a new
+// record (a check that could not store one must not pass off the previous record as its own).
 bool TriggerCheck(uint32_t waitSeconds) {
   uint32_t before = StoredCheck("Check Results").time;
   if (!SignalService(false)) return false;
@@ -170,7 +171,8 @@ bool TriggerCheck(uint32_t waitSeconds) {
   for (DWORD waited = 0; waited < waitSeconds * 1000; waited += kPollMs) {
     bool running = IsScanInProgress();
     seenRunning = seenRunning || running;
-    if (!running && (seenRunning || StoredCheck("Check Results").time != before)) return true;
+    bool stored = StoredCheck("Check Results").time != before;
+    if (!running && (seenRunning || stored)) return stored;
     if (!PauseUnlessStopped(kPollMs)) return false;
   }
   return false;
@@ -179,7 +181,7 @@ bool TriggerCheck(uint32_t waitSeconds) {
 int RunCheck(const ConsoleCommand& command) {
   bool running = IsServiceRunning();
   if (running && !command.last && !TriggerCheck(command.waitSeconds)) {
-    PrintLine("OVMON UNKNOWN - no check was completed within " + std::to_string(command.waitSeconds) + " seconds");
+    PrintLine("OVMON UNKNOWN - no new check was stored within " + std::to_string(command.waitSeconds) + " seconds");
     return kPluginUnknown;
   }
   SummaryRecord record = StoredCheck("Check Results");

@@ -4,7 +4,7 @@ for success and for each failure class, --json read back with a real JSON parser
 ending a run at once with the samples taken so far.
 
 Run by ctest in the Windows tree with the Wine prefix and test servers that scripts/test starts;
-argv: wine, ovmonctl.exe. It writes the Monitor's registry key of that prefix (no other test does).
+argv: wine, ovmonctl.exe, ovmonsvc.exe. It writes the Monitor's registry key of that prefix (no other test does).
 """
 import json
 import os
@@ -17,7 +17,7 @@ import tempfile
 import time
 import unittest
 
-WINE, OVMONCTL = sys.argv[1], sys.argv[2]
+WINE, OVMONCTL, OVMONSVC = sys.argv[1], sys.argv[2], sys.argv[3]
 NTP = "server 127.0.0.1 protocol ntp port %s delay 16" % os.environ["OVMON_NTP_PORT"]
 PRODUCT = r"HKEY_LOCAL_MACHINE\Software\Tallowin\Orvane Monitor"
 PARAMETERS = PRODUCT + r"\Parameters"
@@ -38,9 +38,13 @@ def Text(data):
     return data.decode("utf-8").replace("\r\n", "\n")
 
 
+def Bytes(path):
+    with open(path, "rb") as file:
+        return file.read()
+
+
 def LinesIn(path):
-    with open(path, "rb") as written:
-        return written.read().count(b"\n")
+    return Bytes(path).count(b"\n")
 
 
 def import_registry(lines):
@@ -224,7 +228,7 @@ class Stored(unittest.TestCase):
         self.assertEqual((code, out), (0, "Mail sent successfully.\n"))
         maildir = os.path.join(os.environ["OVMON_PEERS"], "smtp", "mail")
         delivered = [name for name in os.listdir(maildir)
-                     if recipient.encode() in open(os.path.join(maildir, name), "rb").read()]
+                     if recipient.encode() in Bytes(os.path.join(maildir, name))]
         self.assertEqual(len(delivered), 1)
         with tempfile.TemporaryFile() as password:
             password.write(b"Pa55-never-shown\n")
@@ -241,6 +245,66 @@ class Stored(unittest.TestCase):
         self.assertIn("Password = (set)\n", out)
         self.assertNotIn("s3cret", out)
 
+
+def reg_add(name, kind, data):
+    subprocess.run([WINE, "reg", "add", PARAMETERS, "/v", name, "/t", kind, "/d", data, "/f"], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+
+
+@unittest.skipUnless(os.environ.get("OVMON_OV2_FLEET_PORT"), "no OV2 fleet (scripts/test starts one)")
+class Live(unittest.TestCase):
+    """check and status against the Monitor service running in a console over two loopback OV2
+    servers 100 and 120 ms ahead of the reference."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="ovmonctl-live-")
+        fleet = int(os.environ["OVMON_OV2_FLEET_PORT"])
+        offsets = [int(o) for o in os.environ["OVMON_OV2_FLEET_OFFSETS"].split(",")]
+        cls.worst = max(abs(offsets[1] - offsets[0]), abs(offsets[2] - offsets[0]))
+        source = "server 127.0.0.1 protocol ov2 port %d"
+        import_registry(["[-%s]" % PARAMETERS, "[%s]" % PARAMETERS])
+        reg_add("Data Folder", "REG_SZ", windows_path(cls.folder) + "\\")
+        reg_add("Service Log Filename", "REG_SZ", windows_path(os.path.join(cls.folder, "orvanem.log")))
+        reg_add("Reference Clock Type", "REG_DWORD", "3")
+        reg_add("Reference Clocks", "REG_MULTI_SZ", source % fleet)
+        reg_add("Monitored Machines", "REG_MULTI_SZ",
+                "\\0".join("master " + source % (fleet + i) for i in (1, 2)))
+        reg_add("Single Limit", "REG_DWORD", "1000")
+        cls.service = subprocess.Popen([WINE, OVMONSVC, "-console"], stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 60
+        while run("status")[1].startswith("Service: not running") and time.monotonic() < deadline:
+            time.sleep(0.1)
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.service.poll() is None:
+            cls.service.send_signal(signal.SIGINT)
+            cls.service.wait(timeout=60)
+        import_registry(["[-%s]" % PARAMETERS])
+
+    def test_check_runs_one_and_judges_it(self):
+        code, out, _ = run("check")
+        self.assertEqual(code, 0, out)
+        self.assertRegex(out, r"^OVMON OK - check at \d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ passed, 2 machines, "
+                              r"worst variance (\d+) ms \| worst=\1ms;;;0 ")
+        worst = int(re.search(r"worst=(\d+)ms", out).group(1))
+        self.assertLess(abs(worst - self.worst), 50, out)
+        _, status, _ = run("status")
+        self.assertIn(status.splitlines()[0], ["Service: running", "Service: checking"])
+        for limits, expected in [(["--warn-ms", str(worst)], 0), (["--warn-ms", str(worst - 1)], 1),
+                                 (["--warn-ms", "1", "--crit-ms", str(worst - 1)], 2)]:
+            code, out, _ = run("check", "--last", *limits)
+            self.assertEqual(code, expected, out)
+        code, out, _ = run("history")
+        self.assertGreaterEqual(len(out.splitlines()), 2, "the start-up check and the one asked for")
+
+    def test_ctrl_c_stops_the_service_and_check_says_unknown(self):
+        self.service.send_signal(signal.SIGINT)
+        self.assertEqual(self.service.wait(timeout=60), 0)
+        code, out, _ = run("check")
+        self.assertEqual((code, out), (3, "OVMON UNKNOWN - the monitor service is not running\n"))
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)
