@@ -47,6 +47,9 @@ start_wine() {
   echo "=== Wine prefix $WINEPREFIX"
   wineboot -i >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "${WINE_GRAPHICS:-null}" /f >/dev/null 2>&1
+  # Links take the system's hot-tracking colour: Wine's light theme makes it a grey close to
+  # the pages' own, so the prefix gets the colour Windows gives it.
+  wine reg add 'HKCU\Control Panel\Colors' /v HotTrackingColor /d '0 102 204' /f >/dev/null 2>&1
   if [ "${WINE_GRAPHICS:-null}" = x11 ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   fi
