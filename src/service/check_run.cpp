@@ -15,10 +15,18 @@ std::string Describe(uint32_t code) {
   return DescribeError(code, text, sizeof text);
 }
 
+// The sampler settings of this check, each attempt's trace line going to the log at its trace level.
+SamplerSettings TracedSamplerSettings(CServiceLog* log) {
+  SamplerSettings sampler = LoadSamplerSettings();
+  sampler.trace = [log](const std::string& line) { log->Write(kLogTrace, line); };
+  return sampler;
+}
+
 // Samples one parsed source: its mean delta and the address that answered; the failure code otherwise.
-uint32_t SampleSource(const TimeSourceSpec& spec, int64_t* delta, IpLiteral* address) {
+uint32_t SampleSource(const TimeSourceSpec& spec, const SamplerSettings& sampler, int64_t* delta,
+                      IpLiteral* address) {
   SampleSet samples;
-  uint32_t code = RunTimeSource(spec, &samples);
+  uint32_t code = RunTimeSource(spec, sampler, &samples);
   if (!MeanDelta(samples, delta)) return code ? code : ERROR_NO_DATA;
   for (const TimeSample& sample : samples)
     if (!sample.errorCode) *address = sample.address;
@@ -26,7 +34,8 @@ uint32_t SampleSource(const TimeSourceSpec& spec, int64_t* delta, IpLiteral* add
 }
 
 // The reference's delta against this clock, and its description.
-int64_t SampleReference(const CMonitorSettings& settings, std::string* described, CServiceLog* log) {
+int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings& sampler, std::string* described,
+                        CServiceLog* log) {
   *described = "this machine's clock";
   if (!ReferenceUsesSources(settings.referenceClockType)) return 0;
   std::vector<int64_t> deltas;
@@ -37,7 +46,7 @@ int64_t SampleReference(const CMonitorSettings& settings, std::string* described
     if (!ParseTimeSource(spec, line, false) || !spec.enabled) continue;
     int64_t delta = 0;
     IpLiteral address;
-    if (uint32_t code = SampleSource(spec, &delta, &address)) {
+    if (uint32_t code = SampleSource(spec, sampler, &delta, &address)) {
       log->Write(kLogWarning, "Reference " + spec.server + " gave no time: " + Describe(code));
       continue;
     }
@@ -53,7 +62,7 @@ int64_t SampleReference(const CMonitorSettings& settings, std::string* described
   return ReferenceDelta(deltas, settings.referenceClockAnalyze);
 }
 
-MachineResult CheckMachine(const MachineLine& line, int64_t referenceDelta) {
+MachineResult CheckMachine(const MachineLine& line, const SamplerSettings& sampler, int64_t referenceDelta) {
   MachineResult machine;
   machine.role = line.role;
   TimeSourceSpec spec;
@@ -65,7 +74,7 @@ MachineResult CheckMachine(const MachineLine& line, int64_t referenceDelta) {
   }
   machine.name = spec.comment.empty() ? spec.server : spec.comment;
   int64_t delta = 0;
-  machine.errorCode = SampleSource(spec, &delta, &machine.address);
+  machine.errorCode = SampleSource(spec, sampler, &delta, &machine.address);
   if (machine.errorCode) machine.errorText = Describe(machine.errorCode);
   machine.variance = delta - referenceDelta;
   return machine;
@@ -75,8 +84,9 @@ MachineResult CheckMachine(const MachineLine& line, int64_t referenceDelta) {
 
 CheckOutcome RunCheck(const CMonitorSettings& settings, const std::vector<std::string>& machineLines, CServiceLog* log) {
   CheckOutcome outcome;
+  SamplerSettings sampler = TracedSamplerSettings(log);
   outcome.referenceTime = int64_t(SystemClock().Now());
-  int64_t referenceDelta = SampleReference(settings, &outcome.reference, log);
+  int64_t referenceDelta = SampleReference(settings, sampler, &outcome.reference, log);
   outcome.referenceTime += referenceDelta;
   for (const std::string& text : machineLines) {
     MachineLine line;
@@ -85,7 +95,7 @@ CheckOutcome RunCheck(const CMonitorSettings& settings, const std::vector<std::s
       log->Write(kLogWarning, "Not a monitored machine line: " + text.substr(0, 200));
       continue;
     }
-    outcome.machines.push_back(CheckMachine(line, referenceDelta));
+    outcome.machines.push_back(CheckMachine(line, sampler, referenceDelta));
     const MachineResult& machine = outcome.machines.back();
     log->Write(machine.errorCode ? kLogWarning : kLogTrace,
                machine.name + ": " + (machine.errorCode ? machine.errorText : FormatVariance(machine.variance)));

@@ -79,6 +79,7 @@ class MonitorServiceTest : public ::testing::Test {
 
 TEST_F(MonitorServiceTest, ATriggeredCheckStoresOneRecordThatMatchesTheServedOffsets) {
   WriteRegistryDword("\\Summaries", "Retention (records)", 9999);
+  WriteRegistryDword(kTextLogKey, "Log Level", kLogTrace);
   CServiceRun service;
   ASSERT_TRUE(service.NextCheck()) << "the check at start";
   ASSERT_TRUE(SignalService(false));
@@ -105,6 +106,11 @@ TEST_F(MonitorServiceTest, ATriggeredCheckStoresOneRecordThatMatchesTheServedOff
         << machine.line;
   std::string log = FileText(logFolder + "orvanem.log");
   EXPECT_NE(log.find(" Status:  Check of "), std::string::npos) << log;
+  // Each sample's trace line, the reference's and every machine's.
+  std::string traced = "Time sample from 127.0.0.1 (127.0.0.1) using ";
+  size_t lines = 0;
+  for (size_t at = log.find(traced); at != std::string::npos; at = log.find(traced, at + 1)) ++lines;
+  EXPECT_GE(lines, 2 * (FleetMachines().size() + 1)) << log;
 }
 
 TEST_F(MonitorServiceTest, SettingsChangedThroughTheEventDecideTheNextAlert) {
