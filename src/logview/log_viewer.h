@@ -58,6 +58,7 @@ class CLogViewer : public CBasicDialog {
 
  private:
   static constexpr UINT kEndViewerMessage = WM_APP + 1;  // posted by Shutdown to the viewer thread
+  static constexpr UINT kTextFocusMessage = WM_APP + 2;  // posted on activation: the text takes the focus again
 
   static DWORD WINAPI ThreadMain(void* viewer);
   bool WindowReady() const;
@@ -127,6 +128,7 @@ class CLogViewer : public CBasicDialog {
   CMRU mru_;
   std::vector<FontFace> fonts_;
   bool filling_ = false;
+  bool textFocusOnLeave_ = false;  // the text had the focus when the window was last deactivated
   HMENU menu_ = nullptr;
   HWND statusBar_ = nullptr;
   std::unique_ptr<CNotepad> notepad_ = std::make_unique<CNotepad>();

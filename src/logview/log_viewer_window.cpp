@@ -172,6 +172,17 @@ INT_PTR CLogViewer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) == Item(IDC_LOG_TEXT)) ShowContextMenu(lParam);
       return 1;
+    case WM_ACTIVATE:
+      // A refresh while the window is inactive replaces the text control the dialog would give
+      // the focus back to; the text takes it again once the activation is done.
+      if (LOWORD(wParam) == WA_INACTIVE)
+        textFocusOnLeave_ = GetFocus() == Item(IDC_LOG_TEXT);
+      else if (textFocusOnLeave_)
+        PostMessageA(window_, kTextFocusMessage, 0, 0);
+      return 0;
+    case kTextFocusMessage:
+      if (GetActiveWindow() == window_) SetFocus(Item(IDC_LOG_TEXT));
+      return 1;
     case kEndViewerMessage:
       KillTimer(window_, kFollowTimer);
       End(0);

@@ -215,13 +215,17 @@ TEST_F(LogViewerTest, FollowsAGrowingLog) {
   EXPECT_GT(bottom, 0);  // a long log opens at its end
   WriteFileText(path, ManyLines("late", 50), true);
   std::string size = "File size " + FormatByteSize(ReadFileText(path).size());
+  auto focus = [&] {
+    GUITHREADINFO gui = {sizeof gui, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
+    return gui.hwndFocus;
+  };
   // The viewer's thread answers these questions between any two of its messages, even in the
-  // middle of a refresh: the refresh is over when the text, its position and the status agree.
-  ASSERT_TRUE(watch->WaitFor([&] { return Showing("late 49") && ScrollY() > bottom && StatusText(0) == size; }))
-      << ScrollY() << " " << StatusText(0);
-  GUITHREADINFO gui = {sizeof gui, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
-  EXPECT_EQ(gui.hwndFocus, Text());  // the reloaded text keeps the focus
+  // middle of a refresh: the refresh is over when the text, its position, the status and the
+  // focus (the reloaded text keeps it) all agree.
+  ASSERT_TRUE(watch->WaitFor(
+      [&] { return Showing("late 49") && ScrollY() > bottom && StatusText(0) == size && focus() == Text(); }))
+      << ScrollY() << " " << StatusText(0) << " " << focus() << " " << Text();
   EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
 }
 
