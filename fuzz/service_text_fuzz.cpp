@@ -1,6 +1,6 @@
 // The texts the service takes from the registry and the file system: a line of "Monitored
 // Machines", a log message, and the names found beside its log. Whatever they hold, a machine line
-// splits into a known role and a trimmed specification, a log line stays one line with the prefix
+// splits into a known role and a trimmed time-source line, a log line stays one line with the prefix
 // the log viewer recognises, and the archives to delete are names that were found and never the
 // log itself.
 #include <algorithm>
@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   MachineLine machine;
   if (ParseMachineLine(text, &machine)) {
-    if (machine.role > kClassClient || machine.specification.empty()) std::abort();
-    if (machine.specification.front() == ' ' || machine.specification.back() == ' ') std::abort();
+    if (machine.role > kClassClient || machine.source.empty()) std::abort();
+    if (machine.source.front() == ' ' || machine.source.back() == ' ') std::abort();
   }
   LogStamp stamp{2026, 12, 10, 4, 17, 1, 7};
   std::string line = FormatLogLine(stamp, LogLevel(size % 7), text);

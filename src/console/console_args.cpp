@@ -10,8 +10,8 @@ namespace {
 const char kProgramHelp[] =
     "Usage: ovmonctl <command> [options]\n"
     "Commands:\n"
-    "  parse SPEC                 show a time-source line as the applet reads it\n"
-    "  test SPEC                  sample a time source as the applet's test does\n"
+    "  parse SOURCE               show a time-source line as the applet reads it\n"
+    "  test SOURCE                sample a time source as the applet's test does\n"
     "  status                     the service and its last check and last alert\n"
     "  history                    the stored checks, oldest first\n"
     "  check                      a monitoring plug-in: run a check and judge it\n"
@@ -22,11 +22,11 @@ const char kProgramHelp[] =
 
 const std::map<std::string, std::string> kCommandHelp = {
     {"parse",
-     "Usage: ovmonctl parse SPEC\n"
+     "Usage: ovmonctl parse SOURCE\n"
      "Prints the time-source line as the applet stores it and its fields, or 'error N: text'.\n"
      "Exit 0 when it parses, 1 when it does not.\n"},
     {"test",
-     "Usage: ovmonctl test SPEC [--count N] [--interval SECONDS] [--json]\n"
+     "Usage: ovmonctl test SOURCE [--count N] [--interval SECONDS] [--json]\n"
      "Samples the time source and prints the applet's test report. With --count or --interval it\n"
      "prints one line per sample (time, delta, latency, what the server said) until N samples or\n"
      "Ctrl+C; --interval is the pause between samples (default 1). --json prints every sample's\n"
@@ -198,9 +198,9 @@ bool ParseConsoleArgs(const std::vector<std::string>& args, ConsoleCommand* comm
     return true;
   }
   if (!ReadVerb(reader, command)) return false;
-  bool needsSpec = command->verb == ConsoleVerb::kParse || command->verb == ConsoleVerb::kTest;
+  bool needsSource = command->verb == ConsoleVerb::kParse || command->verb == ConsoleVerb::kTest;
   std::map<std::string, OptionHandler> options = OptionsOf(command->verb);
-  bool haveSpec = false;
+  bool haveSource = false;
   while (!reader.Done()) {
     std::string word = reader.Next();
     if (word == "--help" || word == "-h") {
@@ -210,14 +210,14 @@ bool ParseConsoleArgs(const std::vector<std::string>& args, ConsoleCommand* comm
     auto option = options.find(word);
     if (option != options.end()) {
       if (!option->second(reader, command)) return false;
-    } else if (needsSpec && !haveSpec && word.rfind("--", 0) != 0) {
-      command->spec = word;
-      haveSpec = true;
+    } else if (needsSource && !haveSource && word.rfind("--", 0) != 0) {
+      command->source = word;
+      haveSource = true;
     } else {
       return reader.Fail("unexpected '" + word + "'; see 'ovmonctl " + command->topic + " --help'");
     }
   }
-  if (needsSpec && !haveSpec) return reader.Fail(command->topic + " needs a time-source line (SPEC)");
+  if (needsSource && !haveSource) return reader.Fail(command->topic + " needs a time-source line (SOURCE)");
   if (command->warnMs && command->critMs && *command->warnMs > *command->critMs)
     return reader.Fail("--warn-ms must not be above --crit-ms");
   return true;

@@ -11,7 +11,7 @@ enum class ConsoleVerb { kHelp, kParse, kTest, kStatus, kHistory, kCheck, kMailT
 struct ConsoleCommand {
   ConsoleVerb verb = ConsoleVerb::kHelp;
   std::string topic;           // help: the command asked about ("" for all)
-  std::string spec;            // parse, test: the time-source line
+  std::string source;          // parse, test: the time-source line
   bool stripChart = false;     // test: --count or --interval given
   uint32_t count = 0;          // test: samples to take; 0 until stopped
   uint32_t intervalMs = 1000;  // test: pause between samples

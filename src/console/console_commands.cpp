@@ -66,7 +66,7 @@ BOOL WINAPI OnConsoleBreak(DWORD event) {
 int RunParse(const ConsoleCommand& command) {
   LoadKeyring(GetInstalledProductKey());
   TimeSourceSpec spec;
-  if (!ParseTimeSource(spec, command.spec, false)) {
+  if (!ParseTimeSource(spec, command.source, false)) {
     PrintLine("error " + std::to_string(int32_t(spec.errorCode)) + ": " + spec.errorText);
     return kExitFailed;
   }
@@ -121,7 +121,7 @@ int RunStripChart(const ConsoleCommand& command, TimeSourceSpec spec) {
 int RunTest(const ConsoleCommand& command) {
   LoadKeyring(GetInstalledProductKey());
   TimeSourceSpec spec;
-  bool parsed = ParseTimeSource(spec, command.spec, false);
+  bool parsed = ParseTimeSource(spec, command.source, false);
   if (!command.stripChart) return RunTestReport(command, spec, parsed);
   if (!parsed) {
     PrintLine("error " + std::to_string(int32_t(spec.errorCode)) + ": " + spec.errorText);

@@ -66,8 +66,8 @@ MachineResult CheckMachine(const MachineLine& line, const SamplerSettings& sampl
   MachineResult machine;
   machine.role = line.role;
   TimeSourceSpec spec;
-  if (!ParseTimeSource(spec, line.specification, false)) {
-    machine.name = line.specification.substr(0, 64);
+  if (!ParseTimeSource(spec, line.source, false)) {
+    machine.name = line.source.substr(0, 64);
     machine.errorCode = spec.errorCode ? spec.errorCode : ERROR_INVALID_PARAMETER;
     machine.errorText = spec.errorText;
     return machine;

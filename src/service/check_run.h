@@ -1,5 +1,5 @@
 // One check: the reference time by "Reference Clock Type", then every monitored machine
-// sampled with its time-source specification and compared with the reference.
+// sampled with its time-source line and compared with the reference.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -16,5 +16,5 @@ struct CheckOutcome {
   bool stopped = false;                 // the stop event ended the check
 };
 
-// Samples the reference and the machines of the list lines ("<role> <specification>").
+// Samples the reference and the machines of the list lines ("<role> <time-source line>").
 CheckOutcome RunCheck(const CMonitorSettings& settings, const std::vector<std::string>& machineLines, CServiceLog* log);

@@ -30,8 +30,8 @@ bool ParseMachineLine(const std::string& line, MachineLine* machine) {
   for (const auto& known : kRoles) {
     if (!SameWord(word, known.word)) continue;
     machine->role = known.role;
-    machine->specification = TrimBlanks(text.substr(space));
-    return !machine->specification.empty();
+    machine->source = TrimBlanks(text.substr(space));
+    return !machine->source.empty();
   }
   return false;
 }

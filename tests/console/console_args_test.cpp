@@ -16,7 +16,7 @@ ConsoleCommand Parse(std::vector<std::string> args, std::string* error = nullptr
 TEST(ConsoleArgs, CommandsAndTheirOptions) {
   ConsoleCommand test = Parse({"test", "server a protocol ntp", "--count", "3", "--interval", "0.25", "--json"});
   EXPECT_EQ(test.verb, ConsoleVerb::kTest);
-  EXPECT_EQ(test.spec, "server a protocol ntp");
+  EXPECT_EQ(test.source, "server a protocol ntp");
   EXPECT_TRUE(test.stripChart);
   EXPECT_EQ(test.count, 3u);
   EXPECT_EQ(test.intervalMs, 250u);
@@ -74,7 +74,7 @@ TEST(ConsoleArgs, MistakesGiveOneLineReasons) {
   } cases[] = {
       {{}, "no command; see 'ovmonctl --help'"},
       {{"frobnicate"}, "unknown command 'frobnicate'; see 'ovmonctl --help'"},
-      {{"test"}, "test needs a time-source line (SPEC)"},
+      {{"test"}, "test needs a time-source line (SOURCE)"},
       {{"parse", "a", "b"}, "unexpected 'b'; see 'ovmonctl parse --help'"},
       {{"test", "a", "--count"}, "option --count needs a value"},
       {{"test", "a", "--count", "0"}, "--count takes a whole number from 1 to 1000000"},

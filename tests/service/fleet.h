@@ -9,7 +9,7 @@
 #include "service/check_summary.h"
 
 struct FleetMachine {
-  std::string line;  // "<role> <specification>" for "Monitored Machines"
+  std::string line;  // "<role> <time-source line>" for "Monitored Machines"
   MachineClass role;
   int64_t offsetMs;  // against the reference
 };

@@ -8,12 +8,12 @@
 
 namespace {
 
-TEST(MonitoredMachines, ARoleWordThenTheSpecification) {
+TEST(MonitoredMachines, ARoleWordThenTheTimeSourceLine) {
   struct Case {
     const char* line;
     bool valid;
     MachineClass role;
-    const char* specification;
+    const char* source;
   } cases[] = {
       {"master server 127.0.0.1 protocol ov2 port 10970", true, kClassMaster, "server 127.0.0.1 protocol ov2 port 10970"},
       {"  SLAVE\tserver a.example ", true, kClassSlave, "server a.example"},
@@ -30,7 +30,7 @@ TEST(MonitoredMachines, ARoleWordThenTheSpecification) {
     EXPECT_EQ(ParseMachineLine(c.line, &machine), c.valid) << c.line;
     if (!c.valid) continue;
     EXPECT_EQ(machine.role, c.role) << c.line;
-    EXPECT_EQ(machine.specification, c.specification) << c.line;
+    EXPECT_EQ(machine.source, c.source) << c.line;
   }
   EXPECT_STREQ(MachineClassName(kClassIndependent), "Independent server");
 }
