@@ -52,7 +52,6 @@ class CSMTPEngine {
   uint32_t ReadReply(uint32_t expected, bool parseEhlo);
   uint32_t StartTls();
   uint32_t Authenticate();
-  uint32_t ReadEnvelope(FILE* mail, std::string* line, bool* more);
   uint32_t SendEnvelope(FILE* mail);
   uint32_t SendBody(FILE* mail);
   uint32_t Greet();
