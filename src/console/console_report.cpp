@@ -13,7 +13,6 @@
 namespace {
 
 constexpr uint64_t kUnixEpochIn100ns = 116444736000000000ull;
-constexpr double kTicksPerSecond = 10000000.0;
 
 // Year, month and day of a count of days since 1970-01-01 (proleptic Gregorian).
 void CivilDate(int64_t days, int64_t* year, unsigned* month, unsigned* day) {
@@ -38,23 +37,15 @@ std::string IsoTime(uint64_t seconds, const std::string& fraction) {
          fraction + "Z";
 }
 
-double Seconds(int64_t ticks) { return double(ticks) / kTicksPerSecond; }
-
-bool IsOv2(TimeProtocol protocol) {
-  return protocol == kProtocolOv2Udp || protocol == kProtocolOv2Http || protocol == kProtocolOv2Tcp;
-}
-
 // What the server said of itself, as the strip chart shows it.
 std::string ServerFacts(const TimeSample& sample) {
   if (sample.protocol == kProtocolNtp)
     return StringPrintf("NTPv%u stratum %u leap %s ref ", unsigned(sample.version), unsigned(sample.stratum),
                         LeapName(sample.leap)) +
            ReferenceIdText(sample, false);
-  if (!IsOv2(sample.protocol)) return ProtocolName(sample.protocol);
-  std::string serial =
-      sample.serial ? StringPrintf("%04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF) : "not provided";
-  return std::string(ProtocolName(sample.protocol)) + " serial " + serial + " role " +
-         (sample.role ? RoleName(sample.role) : "4.x server");
+  if (!IsOv2Protocol(sample.protocol)) return ProtocolName(sample.protocol);
+  return std::string(ProtocolName(sample.protocol)) + " serial " + SerialText(sample.serial) + " role " +
+         ServerRoleText(sample.role);
 }
 
 uint64_t Magnitude(int64_t value) {
@@ -96,7 +87,7 @@ std::string IsoTimeFromUnix(uint32_t seconds) { return IsoTime(seconds, ""); }
 
 std::string StripChartLine(const TimeSample& sample) {
   return IsoTimeFrom100ns(sample.receiveTime) +
-         StringPrintf("  delta %+1.7f s  latency %1.7f s  ", Seconds(sample.delta), Seconds(sample.latency)) +
+         StringPrintf("  delta %+1.7f s  latency %1.7f s  ", TicksToSeconds(sample.delta), TicksToSeconds(sample.latency)) +
          FormatIpAddress(sample.address) + "  " + ServerFacts(sample);
 }
 
@@ -108,7 +99,7 @@ CJsonWriter& WriteSampleJson(CJsonWriter& json, const TimeSample& s) {
   json.Member("server", s.server).Member("address", FormatIpAddress(s.address));
   json.Member("protocol", ProtocolName(s.protocol)).Member("protocolCode", unsigned(s.protocol));
   json.Member("errorCode", s.errorCode).Member("errorText", s.errorText);
-  json.Key("delta").Fixed(Seconds(s.delta), 7).Key("latency").Fixed(Seconds(s.latency), 7);
+  json.Key("delta").Fixed(TicksToSeconds(s.delta), 7).Key("latency").Fixed(TicksToSeconds(s.latency), 7);
   json.Member("delta100ns", s.delta).Member("latency100ns", s.latency);
   json.Member("receiveTime", IsoTimeFrom100ns(s.receiveTime)).Member("receiveCorrection100ns", s.receiveCorrection);
   json.Member("version", unsigned(s.version)).Member("stratum", unsigned(s.stratum));

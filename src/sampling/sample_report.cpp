@@ -6,31 +6,22 @@
 namespace {
 
 constexpr size_t kDescriptionSize = 128;
-constexpr double kTicksPerSecond = 10000000.0;
-
 std::string Description(uint32_t code) {
   char text[kDescriptionSize];
   return DescribeError(code, text, sizeof text);
-}
-
-bool IsOv2(TimeProtocol protocol) {
-  return protocol == kProtocolOv2Udp || protocol == kProtocolOv2Http || protocol == kProtocolOv2Tcp;
 }
 
 std::string SampleDetails(const TimeSample& sample) {
   if (sample.protocol == kProtocolNtp)
     return StringPrintf("  NTP version %d, stratum %d, leap %d, ref ", sample.version, sample.stratum, sample.leap) +
            ReferenceIdText(sample, false) + "\r\n";
-  if (!IsOv2(sample.protocol)) return std::string();
-  std::string serial =
-      sample.serial ? StringPrintf("%04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF) : std::string("not provided");
-  std::string role = sample.role ? RoleName(sample.role) : "4.x server";
-  return "  Serial " + serial + ", role " + role + "\r\n";
+  if (!IsOv2Protocol(sample.protocol)) return std::string();
+  return "  Serial " + SerialText(sample.serial) + ", role " + ServerRoleText(sample.role) + "\r\n";
 }
 
 std::string SampleLines(const TimeSample& sample, size_t number, size_t count) {
   return StringPrintf("Test %d of %d\r\n  Delta %+1.7f, latency %+1.7f, protocol %s\r\n", int(number), int(count),
-                double(sample.delta) / kTicksPerSecond, double(sample.latency) / kTicksPerSecond,
+                TicksToSeconds(sample.delta), TicksToSeconds(sample.latency),
                 ProtocolName(sample.protocol)) +
          "  Address " + FormatIpAddress(sample.address) + "\r\n" + SampleDetails(sample);
 }
@@ -42,6 +33,18 @@ std::string NormalisedLine(const TimeSourceSpec& spec) {
 }
 
 }  // namespace
+
+bool IsOv2Protocol(TimeProtocol protocol) {
+  return protocol == kProtocolOv2Udp || protocol == kProtocolOv2Http || protocol == kProtocolOv2Tcp;
+}
+
+double TicksToSeconds(int64_t ticks) { return double(ticks) / 10000000.0; }
+
+std::string SerialText(uint32_t serial) {
+  return serial ? StringPrintf("%04X-%04X", serial >> 16, serial & 0xFFFF) : std::string("not provided");
+}
+
+std::string ServerRoleText(uint32_t role) { return role ? RoleName(role) : "4.x server"; }
 
 std::string ReferenceIdText(const TimeSample& sample, bool printableOnly) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(&sample.referenceId);

@@ -14,6 +14,14 @@ struct SampleReport {
   bool failed = false; // the status word: "Error" when set, else "Success"
 };
 
+// Whether protocol is one of the OV2 family: datagram, stream or HTTP.
+bool IsOv2Protocol(TimeProtocol protocol);
+// A delta or latency in 100 ns ticks, in seconds.
+double TicksToSeconds(int64_t ticks);
+// An OV2 server's serial as the reports show it ("0012-3456"), "not provided" for 0.
+std::string SerialText(uint32_t serial);
+// An OV2 server's role as the reports show it; 0 is a server of the 4.x family.
+std::string ServerRoleText(uint32_t role);
 // A sample's reference identifier: a dotted address for strata 2 to 15, else its characters up
 // to the first zero byte. A control character from the wire shows as '?' so that it cannot break
 // or forge a line; printableOnly drops control characters and blanks instead.

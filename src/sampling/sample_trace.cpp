@@ -5,12 +5,6 @@
 
 namespace {
 
-constexpr double kTicksPerSecond = 10000000.0;
-
-bool IsOv2(TimeProtocol protocol) {
-  return protocol == kProtocolOv2Udp || protocol == kProtocolOv2Http || protocol == kProtocolOv2Tcp;
-}
-
 bool IsPtp(TimeProtocol protocol) { return protocol == kProtocolPtp || protocol == kProtocolPtpGeneral; }
 
 // What the server said of itself: the NTP header, an OV2 or PTP stratum, an OV2 serial.
@@ -19,9 +13,9 @@ std::string ServerDetail(const TimeSample& sample) {
   if (sample.protocol == kProtocolNtp)
     detail = StringPrintf(", NTPv%u stratum %u, ref ", unsigned(sample.version), unsigned(sample.stratum)) +
              ReferenceIdText(sample, true);
-  else if ((IsOv2(sample.protocol) && sample.stratum != 0) || IsPtp(sample.protocol))
+  else if ((IsOv2Protocol(sample.protocol) && sample.stratum != 0) || IsPtp(sample.protocol))
     detail = StringPrintf(", stratum %u", unsigned(sample.stratum));
-  if (sample.serial) detail += StringPrintf(", serial %04X-%04X", sample.serial >> 16, sample.serial & 0xFFFF);
+  if (sample.serial) detail += ", serial " + SerialText(sample.serial);
   return detail;
 }
 
@@ -31,8 +25,8 @@ std::string SampleTraceLine(const TimeSample& sample, const std::string& auth, u
   std::string version = sample.protocol == kProtocolNtp ? StringPrintf("v%u", unsigned(ntpVersion)) : std::string();
   return "Time sample from " + sample.server + " (" + FormatIpAddress(sample.address) + ") using " +
          ProtocolName(sample.protocol) + version + " (" + auth + ")" +
-         StringPrintf(": delta %+1.7f seconds, latency %1.7f, leap ", double(sample.delta) / kTicksPerSecond,
-                double(sample.latency) / kTicksPerSecond) +
+         StringPrintf(": delta %+1.7f seconds, latency %1.7f, leap ", TicksToSeconds(sample.delta),
+                TicksToSeconds(sample.latency)) +
          LeapName(sample.leap) + ServerDetail(sample);
 }
 
