@@ -9,11 +9,6 @@ const size_t kLargestCall = INT_MAX;
 
 uint32_t LastSocketError() { return static_cast<uint32_t>(WSAGetLastError()); }
 
-bool SetNonBlocking(SOCKET socket, bool on) {
-  u_long value = on ? 1 : 0;
-  return ioctlsocket(socket, FIONBIO, &value) == 0;
-}
-
 }  // namespace
 
 void CMailSocket::StartSession() {
@@ -45,11 +40,7 @@ uint32_t CMailSocket::Connect(const sockaddr* address, int length) {
 
 uint32_t CMailSocket::AwaitConnection() {
   if (!WaitConnected(socket_, WaitLimit(limits_.sessionMs))) return WSAETIMEDOUT;
-  int error = 0;
-  int size = sizeof error;
-  if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0)
-    return LastSocketError();
-  return static_cast<uint32_t>(error);
+  return ConnectionError(socket_);
 }
 
 // Sends leave a non-blocking socket, so that a send never waits longer than its wait for room.

@@ -27,6 +27,21 @@ bool WaitWritable(SOCKET socket, uint32_t ms) { return WaitFor(socket, ms, Await
 
 bool WaitConnected(SOCKET socket, uint32_t ms) { return WaitFor(socket, ms, Await::kConnect); }
 
+bool SetNonBlocking(SOCKET socket, bool on) {
+  u_long value = on ? 1 : 0;
+  return ioctlsocket(socket, FIONBIO, &value) == 0;
+}
+
+uint32_t ConnectionError(SOCKET socket) {
+  int error = 0;
+  int size = sizeof error;
+  if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0) {
+    int failed = WSAGetLastError();
+    return failed ? uint32_t(failed) : uint32_t(WSAEINVAL);
+  }
+  return uint32_t(error);
+}
+
 CDeadline::CDeadline(uint32_t ms) : end_(GetTickCount64() + ms) {}
 
 uint32_t CDeadline::Left() const {

@@ -16,6 +16,11 @@ bool WaitWritable(SOCKET socket, uint32_t ms);
 // false when the time ran out first.
 bool WaitConnected(SOCKET socket, uint32_t ms);
 
+// Switches the socket between blocking and non-blocking calls; false when it cannot.
+bool SetNonBlocking(SOCKET socket, bool on);
+// How a connection begun without blocking ended, once WaitConnected said it has: 0, or its error.
+uint32_t ConnectionError(SOCKET socket);
+
 // A point in time some milliseconds from now, on the system's tick count.
 class CDeadline {
  public:

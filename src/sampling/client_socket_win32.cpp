@@ -68,11 +68,6 @@ const uint64_t kPollWindowMs = 20;
 // How often a connection under way looks at the stop event.
 const uint32_t kStopCheckMs = 100;
 
-bool SetNonBlocking(SOCKET socket, bool on) {
-  u_long value = on ? 1 : 0;
-  return ioctlsocket(socket, FIONBIO, &value) == 0;
-}
-
 // Waits for a connection begun without blocking, looking at the stop event between waits
 // (a missing event stops nothing here); 0, its error, or 10004 when a stop came first.
 uint32_t AwaitConnection(SOCKET socket) {
@@ -80,11 +75,7 @@ uint32_t AwaitConnection(SOCKET socket) {
   while (!WaitConnected(socket, kStopCheckMs)) {
     if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return WSAEINTR;
   }
-  int error = 0;
-  int size = sizeof error;
-  if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0)
-    return SocketError(WSAEINVAL);
-  return uint32_t(error);
+  return ConnectionError(socket);
 }
 
 // The socket's receive timeout in ms (0: it waits without end).
