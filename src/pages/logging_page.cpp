@@ -6,6 +6,7 @@
 #include "logview/log_viewer.h"
 #include "monitor/settings.h"
 #include "platform/module.h"
+#include "ui/control_utils.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
 #include "ui/resource.h"
@@ -34,13 +35,8 @@ INT_PTR CLogging::OnInitDialog(HWND, LPARAM) {
 }
 
 void CLogging::FillList(int id, const char* const* names, int count) {
-  for (int i = 0; i < count; ++i) {
-    LRESULT item = SendDlgItemMessageA(window_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(names[i]));
-    SendDlgItemMessageA(window_, id, CB_SETITEMDATA, item, i);
-  }
+  for (int i = 0; i < count; ++i) AddComboItem(window_, id, names[i], i);
 }
-
-bool CLogging::Checked(int id) const { return IsDlgButtonChecked(window_, id) == BST_CHECKED; }
 
 int CLogging::Selection(int id) const {
   return static_cast<int>(SendDlgItemMessageA(window_, id, CB_GETCURSEL, 0, 0));
@@ -66,16 +62,16 @@ void CLogging::StoreSettings() {
   controls.textLevel = Selection(IDC_LOGGING_TEXT_LEVEL);
   controls.eventLevel = Selection(IDC_LOGGING_EVENT_LEVEL);
   controls.rollPeriod = Selection(IDC_LOGGING_ROLL);
-  controls.deleteOld = Checked(IDC_LOGGING_DELETE_OLD);
+  controls.deleteOld = IsButtonChecked(window_, IDC_LOGGING_DELETE_OLD);
   StoreLogging(controls, &Settings().logging);
 }
 
 void CLogging::RefreshEnabled() {
-  LoggingEnablement enabled = EnabledLoggingControls(Selection(IDC_LOGGING_ROLL), Checked(IDC_LOGGING_KEEP));
+  LoggingEnablement enabled = EnabledLoggingControls(Selection(IDC_LOGGING_ROLL), IsButtonChecked(window_, IDC_LOGGING_KEEP));
   for (int id : {IDC_LOGGING_DELETE_OLD, IDC_LOGGING_KEEP})
-    EnableWindow(GetDlgItem(window_, id), enabled.retentionChoice);
+    EnableItem(window_, id, enabled.retentionChoice);
   for (int id : {IDC_LOGGING_ARCHIVES, IDC_LOGGING_ARCHIVES_SPIN})
-    EnableWindow(GetDlgItem(window_, id), enabled.archiveCount);
+    EnableItem(window_, id, enabled.archiveCount);
 }
 
 void CLogging::NumberEdited(int id, uint32_t stored) {

@@ -38,7 +38,6 @@ class CLogging : public CSettingsPage {
   void RefreshEnabled();
   void NumberEdited(int id, uint32_t stored);
   void StartEventViewer();
-  bool Checked(int id) const;
   int Selection(int id) const;
 
   CLogViewer* viewer_ = nullptr;

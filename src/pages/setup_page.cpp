@@ -23,10 +23,7 @@ INT_PTR CSetup::OnInitDialog(HWND, LPARAM) {
 }
 
 void CSetup::FillList(int id, const ListChoice (&choices)[11]) {
-  for (const ListChoice& choice : choices) {
-    LRESULT index = SendDlgItemMessageA(window_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text));
-    SendDlgItemMessageA(window_, id, CB_SETITEMDATA, index, choice.data);
-  }
+  for (const ListChoice& choice : choices) AddComboItem(window_, id, choice.text, choice.data);
 }
 
 bool CSetup::MailConfigured() const { return IsMailConfigured(Settings()); }

@@ -23,11 +23,6 @@ TimeSourceSpec NewSource() {
   return spec;
 }
 
-void AddComboEntry(HWND combo, const std::string& text, LPARAM data) {
-  LRESULT index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  SendMessageA(combo, CB_SETITEMDATA, index, data);
-}
-
 }  // namespace
 
 INT_PTR CEditTimeSource::OnMessage(UINT, WPARAM, LPARAM) { return 0; }
@@ -86,16 +81,16 @@ void CEditTimeSource::ShowNumbers() {
 void CEditTimeSource::FillProtocols() {
   HWND combo = Item(IDC_SOURCE_PROTOCOL);
   SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-  for (TimeProtocol protocol : kEditorProtocols) AddComboEntry(combo, ProtocolName(protocol), protocol);
+  for (TimeProtocol protocol : kEditorProtocols) AddComboItem(window_, IDC_SOURCE_PROTOCOL, ProtocolName(protocol), protocol);
   if (SelectComboByData(window_, IDC_SOURCE_PROTOCOL, record_.protocol) < 0) SendMessageA(combo, CB_SETCURSEL, 0, 0);
 }
 
 void CEditTimeSource::FillAuthentication() {
   HWND combo = Item(IDC_SOURCE_AUTH);
   SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-  AddComboEntry(combo, "None", kAuthNone);
-  AddComboEntry(combo, "Windows Authentication", kAuthWindows);
-  for (uint32_t key : NamableKeyNumbers()) AddComboEntry(combo, KeyEntryText(key), kAuthKey);
+  AddComboItem(window_, IDC_SOURCE_AUTH, "None", kAuthNone);
+  AddComboItem(window_, IDC_SOURCE_AUTH, "Windows Authentication", kAuthWindows);
+  for (uint32_t key : NamableKeyNumbers()) AddComboItem(window_, IDC_SOURCE_AUTH, KeyEntryText(key), kAuthKey);
   LRESULT selection = 0;
   if (record_.authType == kAuthWindows) {
     selection = 1;
@@ -121,24 +116,24 @@ void CEditTimeSource::ApplyNameCase(bool domain) {
 
 void CEditTimeSource::UpdateNameButtons() {
   bool storable = IsStorableName(GetItemString(window_, IDC_SOURCE_NAME));
-  EnableWindow(Item(IDC_SOURCE_TEST), storable);
-  EnableWindow(Item(IDOK), storable);
+  EnableItem(window_, IDC_SOURCE_TEST, storable);
+  EnableItem(window_, IDOK, storable);
 }
 
 void CEditTimeSource::UpdateDelayEnabled() {
   bool several = GetDlgItemInt(window_, IDC_SOURCE_SAMPLES, nullptr, FALSE) > 1;
-  EnableWindow(Item(IDC_SOURCE_DELAY), several);
-  EnableWindow(Item(IDC_SOURCE_DELAY_SPIN), several);
+  EnableItem(window_, IDC_SOURCE_DELAY, several);
+  EnableItem(window_, IDC_SOURCE_DELAY_SPIN, several);
 }
 
 // The port can be chosen only for OV2 over HTTP; the others use their protocol's port.
 void CEditTimeSource::ShowPort(uint16_t port, TimeProtocol protocol) {
   SetDlgItemInt(window_, IDC_SOURCE_PORT, port, FALSE);
-  EnableWindow(Item(IDC_SOURCE_PORT), protocol == kProtocolOv2Http);
+  EnableItem(window_, IDC_SOURCE_PORT, protocol == kProtocolOv2Http);
 }
 
 void CEditTimeSource::SwitchType() {
-  bool domain = Checked(IDC_SOURCE_DOMAIN);
+  bool domain = IsButtonChecked(window_, IDC_SOURCE_DOMAIN);
   SendDlgItemMessageA(window_, IDC_SOURCE_COMMENT, EM_SETREADONLY, domain, 0);
   SetDlgItemTextA(window_, IDC_SOURCE_COMMENT, domain ? record_.comment.c_str() : "");
   ApplyNameCase(domain);
@@ -193,8 +188,8 @@ uint32_t CEditTimeSource::GatherNumber(int id, uint32_t (*clamp)(uint32_t)) {
 }
 
 void CEditTimeSource::Gather() {
-  record_.enabled = Checked(IDC_SOURCE_ENABLED);
-  record_.isDomain = Checked(IDC_SOURCE_DOMAIN);
+  record_.enabled = IsButtonChecked(window_, IDC_SOURCE_ENABLED);
+  record_.isDomain = IsButtonChecked(window_, IDC_SOURCE_DOMAIN);
   record_.samples = static_cast<uint8_t>(GatherNumber(IDC_SOURCE_SAMPLES, ClampSamples));
   record_.delayMs = GatherNumber(IDC_SOURCE_DELAY, ClampDelay);
   record_.protocol = static_cast<TimeProtocol>(GetComboSelData(window_, IDC_SOURCE_PROTOCOL));

@@ -35,7 +35,6 @@ class CEditTimeSource : public CBasicDialog {
   void SwitchType();
   void Gather();
   uint32_t GatherNumber(int id, uint32_t (*clamp)(uint32_t));
-  bool Checked(int id) const { return IsDlgButtonChecked(window_, id) == BST_CHECKED; }
   HWND Item(int id) const { return GetDlgItem(window_, id); }
 
   TimeSourceSpec record_;

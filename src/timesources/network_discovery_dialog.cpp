@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <iterator>
 
 #include "platform/module.h"
 #include "sampling/ip_literal.h"
@@ -123,11 +124,9 @@ DiscoveryControls CNetworkDiscoverySettings::ReadControls() const {
 }
 
 void CNetworkDiscoverySettings::FillPresets() {
-  SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("[Choose]"));
-  for (const DiscoveryPreset& preset : kDiscoveryPresets)
-    SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(preset.name));
-  LRESULT count = SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_SETITEMDATA, i, i);
+  AddComboItem(window_, IDC_DISCOVERY_PRESETS, "[Choose]", 0);
+  LPARAM number = 0;
+  for (const DiscoveryPreset& preset : kDiscoveryPresets) AddComboItem(window_, IDC_DISCOVERY_PRESETS, preset.name, ++number);
   SendDlgItemMessageA(window_, IDC_DISCOVERY_PRESETS, CB_SETCURSEL, 0, 0);
 }
 
@@ -148,7 +147,7 @@ void CNetworkDiscoverySettings::Refresh() {
 
 void CNetworkDiscoverySettings::ApplyPreset() {
   LPARAM chosen = GetComboSelData(window_, IDC_DISCOVERY_PRESETS);
-  if (chosen < 1 || chosen > 6) return;
+  if (chosen < 1 || chosen > LPARAM(std::size(kDiscoveryPresets))) return;
   const DiscoveryPreset& preset = kDiscoveryPresets[chosen - 1];
   SetDlgItemInt(window_, IDC_DISCOVERY_SEND, preset.send, FALSE);
   SetDlgItemInt(window_, IDC_DISCOVERY_RECEIVE, preset.receive, FALSE);

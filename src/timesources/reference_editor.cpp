@@ -92,11 +92,7 @@ void CReferenceEditor::PrepareList() {
 
 // A stored mode the list does not know shows as the default, so that OK stores a known one.
 void CReferenceEditor::FillModes() {
-  HWND combo = GetDlgItem(window_, IDC_REFERENCE_MODE);
-  for (const ReferenceMode& mode : kReferenceModes) {
-    LRESULT index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode.text));
-    SendMessageA(combo, CB_SETITEMDATA, index, mode.code);
-  }
+  for (const ReferenceMode& mode : kReferenceModes) AddComboItem(window_, IDC_REFERENCE_MODE, mode.text, mode.code);
   if (SelectComboByData(window_, IDC_REFERENCE_MODE, settings_->referenceClockType) < 0)
     SelectComboByData(window_, IDC_REFERENCE_MODE, kDefaultMode);
 }
@@ -105,9 +101,9 @@ void CReferenceEditor::Refresh() {
   auto mode = static_cast<uint32_t>(GetComboSelData(window_, IDC_REFERENCE_MODE));
   ReferenceControls state = ReferenceControlState(mode, ListView_GetSelectedCount(list_) > 0);
   EnableWindow(list_, state.list);
-  EnableWindow(GetDlgItem(window_, IDC_REFERENCE_ADD), state.list);
-  for (int id : kRowButtons) EnableWindow(GetDlgItem(window_, id), state.rowButtons);
-  EnableWindow(GetDlgItem(window_, IDC_REFERENCE_ANALYZE), state.analyze);
+  EnableItem(window_, IDC_REFERENCE_ADD, state.list);
+  for (int id : kRowButtons) EnableItem(window_, id, state.rowButtons);
+  EnableItem(window_, IDC_REFERENCE_ANALYZE, state.analyze);
   ShowWindow(GetDlgItem(window_, IDC_REFERENCE_NOTE), state.note ? SW_SHOW : SW_HIDE);
 }
 

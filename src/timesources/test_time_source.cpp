@@ -12,6 +12,7 @@
 #include "sampling/sample_report.h"
 #include "sampling/sampler_rules.h"
 #include "sampling/time_sampler.h"
+#include "ui/control_utils.h"
 #include "ui/dialog_fonts.h"
 #include "ui/resource.h"
 #include "ui/wait_cursor.h"
@@ -105,7 +106,7 @@ INT_PTR CTestTimeSource::OnInitDialog(HWND, LPARAM initParam) {
     SendDlgItemMessageA(window_, IDC_TEST_REPORT, WM_SETFONT, reinterpret_cast<WPARAM>(monospace), FALSE);
   HideCaret(GetDlgItem(window_, IDC_TEST_REPORT));
   timer_ = SetTimer(window_, kPollTimer, kPollMs, nullptr);
-  EnableWindow(GetDlgItem(window_, IDOK), FALSE);
+  EnableItem(window_, IDOK, false);
   StartWorker();
   BeginWaitCursor();
   return 1;
@@ -131,7 +132,7 @@ INT_PTR CTestTimeSource::OnTimer(UINT_PTR timerId, LPARAM) {
   if (worker_) CloseHandle(worker_);
   worker_ = nullptr;
   KillTimer(window_, timer_);
-  EnableWindow(GetDlgItem(window_, IDOK), TRUE);
+  EnableItem(window_, IDOK, true);
   ShowWindow(GetDlgItem(window_, IDC_TEST_PROGRESS), SW_HIDE);
   ShowCaret(GetDlgItem(window_, IDC_TEST_REPORT));
   EndWaitCursor();

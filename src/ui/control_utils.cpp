@@ -20,6 +20,11 @@ int SelectComboByData(HWND window, int id, LPARAM data) {
   return -1;
 }
 
+void AddComboItem(HWND window, int id, const std::string& text, LPARAM data) {
+  LRESULT index = SendDlgItemMessageA(window, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendDlgItemMessageA(window, id, CB_SETITEMDATA, index, data);
+}
+
 LPARAM GetComboSelData(HWND window, int id) {
   LRESULT selection = SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0);
   return SendDlgItemMessageA(window, id, CB_GETITEMDATA, selection, 0);

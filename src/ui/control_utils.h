@@ -6,6 +6,8 @@
 
 // The control's whole text.
 std::string GetItemString(HWND window, int id);
+// Adds an item with its data at the end of (or, sorted, into) a combo box.
+void AddComboItem(HWND window, int id, const std::string& text, LPARAM data);
 // Selects the first combo box item whose data is data; its index, or -1 leaving the selection alone.
 int SelectComboByData(HWND window, int id, LPARAM data);
 // The item data of the combo box's selection.
