@@ -30,7 +30,9 @@ bool ParseArchive(const std::string& logName, const std::string& name, Archive* 
   archive->name = name;
   archive->date = middle.substr(0, 10);
   if (middle.size() == 10) return true;
-  if (middle[10] != '.' || middle.size() > 16 || !Digits(middle, 11, middle.size() - 11)) return false;
+  // ".n": one to five digits, so that the number always converts.
+  if (middle[10] != '.' || middle.size() < 12 || middle.size() > 16 || !Digits(middle, 11, middle.size() - 11))
+    return false;
   archive->sequence = uint32_t(std::stoul(middle.substr(11)));
   return true;
 }

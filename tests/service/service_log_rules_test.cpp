@@ -98,7 +98,7 @@ TEST(ServiceLogRoll, ArchivesAreDatedSiblingsAndTheOldestGoFirst) {
   std::vector<std::string> folder = {"orvanem.log", "orvanem.2026-12-09.log", "orvanem.2026-12-10.log",
                                      "orvanem.2026-12-10.2.log", "orvanem.2026-12-10.10.log", "orvanem.2025-01-01.log",
                                      "other.2020-01-01.log", "orvanem.2026-12-xx.log", "orvanem.2026-12-10.2.txt",
-                                     "orvanem.2026-12-10.99999999999.log"};
+                                     "orvanem.2026-12-10.99999999999.log", "orvanem.2026-12-10..log"};
   struct Case {
     uint32_t rollType, maxArchives;
     std::vector<std::string> doomed;
