@@ -43,7 +43,7 @@ build_msi() {  # build-folder msi-path
     <CustomAction Id="PurgeMonitorData" FileKey="ovmonsvc.exe" ExeCommand="-purge" Execute="deferred"
                   Impersonate="no" Return="ignore"/>
     <InstallExecuteSequence>
-      <Custom Action="PurgeMonitorData" Sequence="1950">REMOVE="ALL"</Custom>
+      <Custom Action="PurgeMonitorData" Sequence="1950">REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE</Custom>
     </InstallExecuteSequence>
     <Feature Id="Complete" Level="1">
       <ComponentRef Id="Applet"/>

@@ -59,4 +59,6 @@ size_t ApplyRetention(const CMonitorSettings& settings, uint32_t now) {
   return doomed.size();
 }
 
-void RemovePartialFiles(const std::string& dataFolder) { DeleteFilesMatching(dataFolder, std::string("*") + kPartialSuffix); }
+void RemovePartialFiles(const std::string& dataFolder) {
+  for (const char* stored : {"*.bin", "*.dat"}) DeleteFilesMatching(dataFolder, stored + std::string(kPartialSuffix));
+}

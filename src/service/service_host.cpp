@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "monitor/data_store.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
 #include "platform/stop_event.h"
 #include "sampling/network.h"
 #include "sampling/system_clock.h"
+#include "service/check_store.h"
 #include "service/folder_files.h"
 #include "service/log_roll.h"
 #include "service/monitor_service.h"
@@ -176,7 +178,13 @@ uint32_t PurgeServiceData() {
   });
   CMonitorSettings settings;
   LoadSettings(&settings);
-  for (const char* pattern : {"*.bin", "*.dat", "*.partial"}) DeleteFilesMatching(settings.dataFolder, pattern);
+  // Only the stored checks: the data folder is a registry value and may be any folder.
+  CMonitorStore store(settings.dataFolder);
+  for (const SummaryFile& file : store.ScanSummaryFiles()) {
+    store.DeleteSummaryFile(file.name);
+    store.DeleteDetail(file.time);
+  }
+  RemovePartialFiles(settings.dataFolder);
   RemoveDirectoryA(settings.dataFolder.c_str());
   RemoveDirectoryA(settings.mailQueueFolder.c_str());
   std::string queueParent = settings.mailQueueFolder.substr(0, settings.mailQueueFolder.find_last_of('\\', settings.mailQueueFolder.size() - 2));

@@ -7,10 +7,14 @@ set -uo pipefail
 BUILD_WIN=$1 ROOT=$2
 . "$ROOT/scripts/msi.sh"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/installer.XXXXXX")
-failures=0
+passes=0 failures=0
 check() {  # description command...
   local what=$1; shift
-  if "$@" >/dev/null 2>&1; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+  if "$@" >/dev/null 2>&1; then
+    echo "ok: $what"; passes=$((passes + 1))
+  else
+    echo "FAILED: $what"; failures=$((failures + 1))
+  fi
 }
 absent() { ! "$@"; }
 query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
@@ -31,6 +35,9 @@ check "\"Service Installed\" is set" grep -q 'REG_DWORD    0x1' \
   <(query 'HKLM\Software\Tallowin\Orvane Monitor\Parameters' /v 'Service Installed')
 check "the service runs" grep -q 'STATE *: 4 *RUNNING' <(service_state)
 check "the service answers Rescan with a stored check" wine "$PROGRAMS/Orvane Monitor/ovmonsvc.exe" -rescan
+check "the check is in the data folder" compgen -G "$SYSTEM/OVMonitorData/*.bin"
+check "the service writes its log" test -e "$SYSTEM/orvanem.log"
+echo "not a stored check" > "$SYSTEM/OVMonitorData/notes.txt"
 
 check "msiexec /x succeeds" wine msiexec /x "$MSI" /qn
 check "no program folder is left" absent test -e "$PROGRAMS"
@@ -38,8 +45,10 @@ check "no service is left" absent grep -q 'SERVICE_NAME' <(service_state)
 check "no registry key of the product is left" absent grep -q Tallowin <(query 'HKLM\Software\Tallowin')
 check "Control Panel no longer lists it" absent grep -q ovmon <(query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls')
 # (Other tests of the prefix may make the default data folder itself: its files are what counts.)
-check "no stored checks are left" absent compgen -G "$SYSTEM/OVMonitorData/*"
+check "no stored checks are left" absent compgen -G "$SYSTEM/OVMonitorData/*.[bd][ia][nt]"
+check "a file that is no stored check stays" test -e "$SYSTEM/OVMonitorData/notes.txt"
+rm -f "$SYSTEM/OVMonitorData/notes.txt"
 check "no log is left" absent test -e "$SYSTEM/orvanem.log"
 trap 'rm -rf "$WORK"' EXIT
-echo "$((14 - failures)) passed, $failures failed"
+echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
