@@ -8,6 +8,11 @@
 #include "sampling/client_socket.h"
 #include "sampling/network.h"
 
+const char kSettingsEventName[] = "ovmon-cpl-event";
+const char kTriggerEventName[] = "ovmon-trigger-event";
+const char kWorkingSignalName[] = "ovmon-working-signal";
+const char kRingingEventName[] = "ovmon-audio-alert-ringing";
+
 namespace {
 
 const DWORD kSetAccess = EVENT_MODIFY_STATE | SYNCHRONIZE;  // 0x100002
@@ -22,7 +27,7 @@ class CLoadTimeObjects {
                              "orvane-sync-status-ptpv2-master", "orvane-sync-status-ptpv2-status-change",
                              "orvane-sync-status-ptpv2-offset-change"})
       owned_.push_back(OpenGlobalEvent(name, SYNCHRONIZE));
-    ringing_ = CreateGlobalEvent("ovmon-audio-alert-ringing", true);
+    ringing_ = CreateGlobalEvent(kRingingEventName, true);
     acknowledged_ = CreateGlobalEvent("ovmon-audio-alert-ack", true);
   }
   ~CLoadTimeObjects() {
@@ -91,18 +96,18 @@ void ReclaimFile(const std::string& path) {
 }  // namespace
 
 bool SignalService(bool settingsChanged) {
-  return SetEventByName(settingsChanged ? "ovmon-cpl-event" : "ovmon-trigger-event");
+  return SetEventByName(settingsChanged ? kSettingsEventName : kTriggerEventName);
 }
 
 bool IsServiceRunning() {
-  HANDLE working = OpenGlobalEvent("ovmon-working-signal", SYNCHRONIZE);
+  HANDLE working = OpenGlobalEvent(kWorkingSignalName, SYNCHRONIZE);
   if (!working) return false;
   CloseHandle(working);
   return true;
 }
 
 bool IsScanInProgress() {
-  HANDLE working = OpenGlobalEvent("ovmon-working-signal", SYNCHRONIZE);
+  HANDLE working = OpenGlobalEvent(kWorkingSignalName, SYNCHRONIZE);
   if (!working) return false;
   bool signalled = WaitForSingleObject(working, 0) == WAIT_OBJECT_0;
   CloseHandle(working);

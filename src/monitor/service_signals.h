@@ -6,6 +6,12 @@
 #include <cstdint>
 #include <string>
 
+// The names of the service's events, which the service makes and the applet opens.
+extern const char kSettingsEventName[];  // "ovmon-cpl-event": read the settings again
+extern const char kTriggerEventName[];   // "ovmon-trigger-event": check now
+extern const char kWorkingSignalName[];  // "ovmon-working-signal": exists while the service runs, set while it checks
+extern const char kRingingEventName[];   // "ovmon-audio-alert-ringing": an audible alert is sounding
+
 // Sets "ovmon-cpl-event" (settings changed) or "ovmon-trigger-event"; false when the service's event is missing.
 bool SignalService(bool settingsChanged);
 // Whether the service runs ("ovmon-working-signal" exists).

@@ -33,7 +33,7 @@ ServiceState CurrentServiceState() {
 }
 
 bool IsAlertRinging() {
-  HANDLE ringing = OpenGlobalEvent("ovmon-audio-alert-ringing", SYNCHRONIZE);
+  HANDLE ringing = OpenGlobalEvent(kRingingEventName, SYNCHRONIZE);
   if (!ringing) return false;
   bool signalled = WaitForSingleObject(ringing, 0) == WAIT_OBJECT_0;
   CloseHandle(ringing);

@@ -33,7 +33,10 @@ bool StoreCheck(const std::string& dataFolder, const SummaryRecord& record, cons
   CMonitorStore store(dataFolder);
   if (!detail.empty()) WriteWhole(store.DetailPath(record.time), detail.data(), detail.size());
   SummaryBytes bytes = EncodeSummary(record);
-  if (!WriteWhole(store.SummaryPath(record.time), bytes.data(), bytes.size())) return false;
+  if (!WriteWhole(store.SummaryPath(record.time), bytes.data(), bytes.size())) {
+    store.DeleteDetail(record.time);  // no detail without its summary: retention goes by summaries
+    return false;
+  }
   WriteRegistryValue("", "Check Results", REG_BINARY, bytes.data(), DWORD(bytes.size()));
   if (record.status == kCheckAlert)
     WriteRegistryValue("", "Check Results (alert)", REG_BINARY, bytes.data(), DWORD(bytes.size()));

@@ -4,6 +4,7 @@
 
 #include "mail/smtp_engine.h"
 #include "monitor/data_store.h"
+#include "monitor/service_signals.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "sampling/system_clock.h"
@@ -35,10 +36,10 @@ std::string CheckLine(const SummaryRecord& record, size_t listed) {
 }  // namespace
 
 CMonitorService::CMonitorService()
-    : settingsEvent_(CreateGlobalEvent("ovmon-cpl-event", false)),
-      triggerEvent_(CreateGlobalEvent("ovmon-trigger-event", false)),
-      workingSignal_(CreateGlobalEvent("ovmon-working-signal", true)),
-      ringing_(CreateGlobalEvent("ovmon-audio-alert-ringing", true)) {}
+    : settingsEvent_(CreateGlobalEvent(kSettingsEventName, false)),
+      triggerEvent_(CreateGlobalEvent(kTriggerEventName, false)),
+      workingSignal_(CreateGlobalEvent(kWorkingSignalName, true)),
+      ringing_(CreateGlobalEvent(kRingingEventName, true)) {}
 
 CMonitorService::~CMonitorService() {
   for (HANDLE event : {settingsEvent_, triggerEvent_, workingSignal_, ringing_})

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "monitor/data_store.h"
+#include "monitor/service_signals.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
@@ -100,11 +101,9 @@ uint32_t RescanAndWait(uint32_t timeoutMs) {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BuildSettingsKeyPath("").c_str(), 0, KEY_NOTIFY, &key)) return ERROR_SERVICE_NOT_ACTIVE;
   HANDLE changed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
-  HANDLE trigger = OpenGlobalEvent("ovmon-trigger-event", EVENT_MODIFY_STATE);
-  uint32_t result = trigger ? 0 : ERROR_SERVICE_NOT_ACTIVE;
   std::string before;
   ReadRegistryBinary("", "Check Results", &before);
-  if (trigger) SetEvent(trigger);
+  uint32_t result = SignalService(false) ? 0 : ERROR_SERVICE_NOT_ACTIVE;
   for (DWORD start = GetTickCount(); !result;) {
     std::string now;
     if (ReadRegistryBinary("", "Check Results", &now) && now != before) break;
@@ -112,7 +111,6 @@ uint32_t RescanAndWait(uint32_t timeoutMs) {
     if (spent >= timeoutMs || WaitForSingleObject(changed, timeoutMs - spent) != WAIT_OBJECT_0) result = WAIT_TIMEOUT;
     else RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
   }
-  if (trigger) CloseHandle(trigger);
   CloseHandle(changed);
   RegCloseKey(key);
   return result;
