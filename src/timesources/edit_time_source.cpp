@@ -27,8 +27,6 @@ TimeSourceSpec NewSource() {
 
 INT_PTR CEditTimeSource::OnMessage(UINT, WPARAM, LPARAM) { return 0; }
 
-INT_PTR CEditTimeSource::OnNotify(UINT_PTR, NMHDR*) { return 0; }
-
 INT_PTR CEditTimeSource::OnInitDialog(HWND, LPARAM initParam) {
   PlaceNearOwner(window_, owner_ ? owner_ : GetParent(window_));
   line_ = reinterpret_cast<std::string*>(initParam);

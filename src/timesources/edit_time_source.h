@@ -17,8 +17,6 @@ class CEditTimeSource : public CBasicDialog {
   INT_PTR OnInitDialog(HWND focus, LPARAM initParam) override;
   // The controls' rules; OK stores the line, Test tests it as entered.
   INT_PTR OnCommand(UINT id, UINT notifyCode, HWND control) override;
-  // No notification is handled.
-  INT_PTR OnNotify(UINT_PTR controlId, NMHDR* header) override;
 
   // The source as parsed, or after OK as entered.
   const TimeSourceSpec& Record() const { return record_; }

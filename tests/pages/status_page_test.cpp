@@ -377,7 +377,7 @@ TEST_F(StatusPageTest, ShowsTheServicesChecksAndRescanRunsOne) {
   auto stored = [] {
     std::string value;
     ReadRegistryBinary("", "Check Results", &value);
-    return value.size() == kSummarySize ? DecodeSummary(reinterpret_cast<const uint8_t*>(value.data())) : SummaryRecord();
+    return SummaryFromValue(value);
   };
   SummaryRecord first = stored();
   ASSERT_EQ(first.status, 1u) << "the fleet's far client crosses the default single limit";

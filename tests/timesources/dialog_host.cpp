@@ -1,5 +1,5 @@
 // Shows one of the time-source dialogs on its own, the way the applet shows it, for pictures
-// of it (scripts/screenshot) until the Setup page opens the reference editor:
+// of it over chosen lines (scripts/screenshot), away from the settings the sheet shows:
 //   timesource_dialogs_host reference <line>...   the reference editor over these lines (mode 3)
 //   timesource_dialogs_host edit <line>           the time source editor on a line
 //   timesource_dialogs_host test <line>           the test dialog on a line
