@@ -7,17 +7,12 @@
 #include "mail/helo_name.h"
 #include "mail/mail_error.h"
 #include "mail/smtp_engine.h"
+#include "platform/host_name.h"
 #include "platform/registry.h"
 
 namespace {
 
 const char kFqdnValue[] = "FQDN";
-
-std::string ComputerName() {
-  char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
-  DWORD size = sizeof name;
-  return GetComputerNameA(name, &size) ? name : "";
-}
 
 std::string ReadWholeFile(FILE* file) {
   std::string text;

@@ -44,11 +44,6 @@ void SaveText(const CMonitorSettings& s, const char* subkey, const char* name, c
 }
 
 // A directory from the system with one trailing backslash.
-std::string WithTrailingBackslash(std::string path) {
-  if (path.empty() || path.back() != '\\') path.push_back('\\');
-  return path;
-}
-
 std::string SystemDirectory() {
   char path[MAX_PATH] = "";
   GetSystemDirectoryA(path, MAX_PATH);

@@ -25,9 +25,7 @@ const char kTrayQuestion[] =
 std::string MediaFolder() {
   char windows[MAX_PATH] = "";
   GetWindowsDirectoryA(windows, MAX_PATH);
-  std::string folder = windows;
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
-  return folder + "Media\\";
+  return WithTrailingBackslash(windows) + "Media\\";
 }
 
 }  // namespace

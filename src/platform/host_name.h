@@ -10,6 +10,8 @@ struct HostNameLookup {
   std::string firstIpv4;     // the lookup's first IPv4 address, dotted; empty when it gave none
 };
 
+// This machine's NetBIOS computer name; empty when unavailable (Windows only).
+std::string ComputerName();
 // Looks this machine's host name up (Windows only).
 HostNameLookup LookUpHostName();
 // The platform host name, replaced by the official (canonical) name a lookup of it

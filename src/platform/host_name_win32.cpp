@@ -42,3 +42,9 @@ std::string OfficialHostName() {
   HostNameLookup lookup = LookUpHostName();
   return lookup.found && !lookup.officialName.empty() ? lookup.officialName : lookup.hostName;
 }
+
+std::string ComputerName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+  DWORD size = sizeof name;
+  return GetComputerNameA(name, &size) ? name : "";
+}

@@ -68,6 +68,11 @@ std::string EncodeStringList(const std::vector<std::string>& items) {
   return block;
 }
 
+std::string WithTrailingBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path.push_back('\\');
+  return path;
+}
+
 std::string NormaliseFolderText(std::string text, bool* collapsed) {
   *collapsed = false;
   for (char& c : text)

@@ -23,6 +23,8 @@ std::vector<std::string> DecodeStringList(const char* data, size_t size);
 // A REG_MULTI_SZ block: items with leading spaces stripped, empty items skipped, an extra
 // zero byte at the end (an empty list is two zero bytes).
 std::string EncodeStringList(const std::vector<std::string>& items);
+// The path with a trailing backslash, added when missing (an empty path becomes a lone one).
+std::string WithTrailingBackslash(std::string path);
 // Folder text with '/' as '\' and a trailing '\'; doubled backslashes become one except
 // the leading pair of a network path. Sets *collapsed when a doubled backslash was removed.
 std::string NormaliseFolderText(std::string text, bool* collapsed);

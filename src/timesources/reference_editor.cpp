@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "monitor/settings.h"
+#include "platform/host_name.h"
 #include "platform/module.h"
 #include "sampling/installed_product.h"
 #include "sampling/keyring.h"
@@ -39,13 +40,6 @@ class CFlagScope {
   bool* flag_;
   bool old_;
 };
-
-std::string ComputerName() {
-  char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
-  DWORD size = sizeof name;
-  GetComputerNameA(name, &size);
-  return name;
-}
 
 }  // namespace
 

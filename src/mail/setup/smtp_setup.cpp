@@ -265,9 +265,7 @@ void CSMTPSetup::BrowseQueue() {
   PIDLIST_ABSOLUTE chosen = picker_(&request);
   char path[MAX_PATH] = "";
   if (chosen && SHGetPathFromIDListA(chosen, path)) {
-    std::string folder = path;
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    SetDlgItemTextA(window_, IDC_SMTP_QUEUE, folder.c_str());
+    SetDlgItemTextA(window_, IDC_SMTP_QUEUE, WithTrailingBackslash(path).c_str());
   }
   if (chosen) CoTaskMemFree(chosen);
   if (SUCCEEDED(com)) OleUninitialize();
