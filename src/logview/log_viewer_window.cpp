@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include "ui/page_colors.h"
+#include "ui/window_manipulation.h"
 #include "ui/resource.h"
 
 namespace {
@@ -109,9 +110,7 @@ void CLogViewer::SetUpText() {
 // one pass. The fresh one takes the old one's place, style, settings, font and focus.
 HWND CLogViewer::FreshTextControl() {
   HWND old = Item(IDC_LOG_TEXT);
-  RECT rect;
-  GetWindowRect(old, &rect);
-  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rect), 2);
+  RECT rect = RectInDialog(window_, old);
   HWND fresh = CreateWindowExA(static_cast<DWORD>(GetWindowLongPtrA(old, GWL_EXSTYLE)), "RichEdit20A", "",
                                static_cast<DWORD>(GetWindowLongPtrA(old, GWL_STYLE)), rect.left, rect.top,
                                rect.right - rect.left, rect.bottom - rect.top, window_,

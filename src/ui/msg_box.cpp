@@ -7,6 +7,7 @@
 #include "platform/os_info.h"
 #include "ui/dialog_fonts.h"
 #include "ui/resource.h"
+#include "ui/window_manipulation.h"
 
 namespace {
 
@@ -41,13 +42,6 @@ std::string TrimBlank(const std::string& text) {
   size_t first = text.find_first_not_of(blank);
   if (first == std::string::npos) return "";
   return text.substr(first, text.find_last_not_of(blank) - first + 1);
-}
-
-RECT ClientRectOf(HWND dialog, HWND control) {
-  RECT rect = {};
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
 }
 
 void MoveControl(HWND control, int x, int y, int width, int height) {
@@ -112,7 +106,7 @@ void CMsgBox::LayoutButtons() {
   for (int id = IDOK; id <= IDCONTINUE; ++id) ShowWindow(Item(id), SW_HIDE);
   std::vector<int> buttons = ButtonList(style_ & kButtonSetMask);
   int defaultId = ((style_ & kDefaultMask) == MB_DEFBUTTON2 && buttons.size() > 1) ? buttons[1] : buttons[0];
-  RECT anchor = ClientRectOf(window_, Item(IDCANCEL));
+  RECT anchor = RectInDialog(window_, Item(IDCANCEL));
   int width = anchor.right - anchor.left, height = anchor.bottom - anchor.top;
   HWND previous = HWND_TOP;
   for (int id : buttons) {
@@ -132,13 +126,13 @@ void CMsgBox::LayoutButtons() {
 
 void CMsgBox::LayoutText() {
   HWND edit = Item(IDC_MSGBOX_TEXT);
-  RECT textRect = ClientRectOf(window_, edit);
-  RECT iconRect = ClientRectOf(window_, Item(IDC_MSGBOX_ICON));
+  RECT textRect = RectInDialog(window_, edit);
+  RECT iconRect = RectInDialog(window_, Item(IDC_MSGBOX_ICON));
   int iconHeight = iconRect.bottom - iconRect.top;
   int lines = static_cast<int>(SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
   int top = iconRect.top;
   if (!title_.empty())
-    top = ClientRectOf(window_, Item(IDC_MSGBOX_TITLE)).bottom + 12;
+    top = RectInDialog(window_, Item(IDC_MSGBOX_TITLE)).bottom + 12;
   else if (lines == 1)
     top = iconRect.top + iconHeight / 4;
   char line[256] = {};
@@ -154,9 +148,9 @@ void CMsgBox::LayoutText() {
   int height = std::max(lines * static_cast<int>(extent.cy), iconHeight) + 14;
   MoveControl(edit, textRect.left, top, textRect.right - textRect.left, height);
   int buttonTop = top + height + 14;
-  RECT ok = ClientRectOf(window_, Item(IDOK));
+  RECT ok = RectInDialog(window_, Item(IDOK));
   for (int id = IDOK; id <= IDCONTINUE; ++id) {
-    RECT rect = ClientRectOf(window_, Item(id));
+    RECT rect = RectInDialog(window_, Item(id));
     MoveControl(Item(id), rect.left, buttonTop, ok.right - ok.left, ok.bottom - ok.top);
   }
   RECT windowRect = {};
@@ -174,8 +168,8 @@ void CMsgBox::ShowCheckBox() {
     ShowWindow(check, SW_HIDE);
     return;
   }
-  RECT rect = ClientRectOf(window_, check);
-  RECT ok = ClientRectOf(window_, Item(IDOK));
+  RECT rect = RectInDialog(window_, check);
+  RECT ok = RectInDialog(window_, Item(IDOK));
   MoveControl(check, rect.left, ok.top, rect.right - rect.left, rect.bottom - rect.top);
   SetWindowTextA(check, checkLabel_.c_str());
   SendMessageA(check, BM_SETCHECK, checkState_ ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -188,7 +182,7 @@ void CMsgBox::Paint() {
   RECT client = {};
   GetClientRect(window_, &client);
   RECT upper = client, band = client;
-  upper.bottom = band.top = ClientRectOf(window_, Item(IDOK)).top - 7;
+  upper.bottom = band.top = RectInDialog(window_, Item(IDOK)).top - 7;
   FillRect(dc, &upper, GetSysColorBrush(COLOR_WINDOW));
   FillRect(dc, &band, GetSysColorBrush(COLOR_BTNFACE));
   EndPaint(window_, &paint);

@@ -25,6 +25,13 @@ int32_t PositionX(uint64_t position) { return static_cast<int32_t>(static_cast<u
 
 int32_t PositionY(uint64_t position) { return static_cast<int32_t>(static_cast<uint32_t>(position >> 32)); }
 
+RECT RectInDialog(HWND dialog, HWND control) {
+  RECT rect = {};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 void CWindowManipulation::PlaceNearOwner(HWND window, HWND reference) {
   RECT ref = {};
   GetWindowRect(reference, &ref);

@@ -11,6 +11,9 @@ int32_t PositionX(uint64_t position);
 // The y of a packed position.
 int32_t PositionY(uint64_t position);
 
+// The control's rectangle in its dialog's client coordinates.
+RECT RectInDialog(HWND dialog, HWND control);
+
 class CWindowManipulation {
  public:
   // Moves window 30 right and 60 below reference's corner, kept on the virtual screen above the taskbar.

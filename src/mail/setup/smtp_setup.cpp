@@ -15,6 +15,7 @@
 #include "ui/online_help.h"
 #include "ui/resource.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_manipulation.h"
 
 namespace {
 
@@ -96,13 +97,6 @@ int CALLBACK FolderPickerEvent(HWND picker, UINT event, LPARAM item, LPARAM curr
     SendMessageA(picker, BFFM_ENABLEOK, 0, fixed);
   }
   return 0;
-}
-
-RECT RectInDialog(HWND dialog, HWND control) {
-  RECT rect = {};
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
 }
 
 // The colour the tab control paints its body with (themed or not), from a drawing of it.
