@@ -14,11 +14,12 @@ const char kProgramHelp[] =
     "  test SOURCE                sample a time source as the applet's test does\n"
     "  status                     the service and its last check and last alert\n"
     "  history                    the stored checks, oldest first\n"
-    "  check                      a monitoring plug-in: run a check and judge it\n"
+    "  check                      a monitoring plug-in: judge the last check\n"
     "  mail test                  send the e-mail setup's test message\n"
     "  settings show              every setting of the monitor\n"
     "Run 'ovmonctl <command> --help' for the options of a command.\n"
-    "Exit codes: 0 success, 1 failure, 2 bad usage (check: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN).\n";
+    "Exit codes: 0 success, 1 failure, 2 bad usage (check: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN,\n"
+    "bad usage included).\n";
 
 const std::map<std::string, std::string> kCommandHelp = {
     {"parse",
@@ -38,12 +39,15 @@ const std::map<std::string, std::string> kCommandHelp = {
      "Usage: ovmonctl history [--alerts] [--json]\n"
      "The stored checks, oldest first; --alerts lists only those that raised an alert.\n"},
     {"check",
-     "Usage: ovmonctl check [--last] [--warn-ms N] [--crit-ms N] [--wait SECONDS]\n"
-     "Asks the service for a check (or, with --last, reads the last one) and answers as a monitoring\n"
-     "plug-in: one status line with performance data. With thresholds the worst machine variance\n"
-     "is judged: above --crit-ms CRITICAL, above --warn-ms WARNING; without them the check's own\n"
-     "verdict. --wait bounds the wait for a check (default 600). Exit 0 OK, 1 WARNING, 2 CRITICAL,\n"
-     "3 UNKNOWN (service not running, no check).\n"},
+     "Usage: ovmonctl check [--now [--wait SECONDS]] [--max-age SECONDS] [--warn-ms N] [--crit-ms N]\n"
+     "Judges the service's last stored check (--now: asks the service for a check first and waits\n"
+     "for it, at most --wait seconds, default 600) and answers as a monitoring plug-in: one status\n"
+     "line with performance data. A last check older than --max-age seconds (default: two check\n"
+     "periods) is UNKNOWN. With thresholds the worst machine variance is judged: above --crit-ms\n"
+     "CRITICAL, above --warn-ms WARNING; without them the check's own verdict. A check in which no\n"
+     "machine answered is CRITICAL; one in which some machines or the reference clock did not answer\n"
+     "is at least WARNING. Exit 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN (service not running, no\n"
+     "recent check, bad usage).\n"},
     {"mail",
      "Usage: ovmonctl mail test [--to ADDRESS] [--server HOST] [--port N] [--security 0-3]\n"
      "                          [--user NAME] [--password-stdin]\n"
@@ -151,6 +155,9 @@ std::map<std::string, OptionHandler> OptionsOf(ConsoleVerb verb) {
       return {{"--json", json}, {"--alerts", Flag(&ConsoleCommand::alertsOnly)}};
     case ConsoleVerb::kCheck:
       return {{"--last", Flag(&ConsoleCommand::last)},
+              {"--now", Flag(&ConsoleCommand::now)},
+              {"--max-age", NumberOption("--max-age", 1, 0xFFFFFFFFu,
+                                         [](ConsoleCommand* c, uint64_t v) { c->maxAgeSeconds = uint32_t(v); })},
               {"--warn-ms", NumberOption("--warn-ms", 0, 0xFFFFFFFFu,
                                          [](ConsoleCommand* c, uint64_t v) { c->warnMs = uint32_t(v); })},
               {"--crit-ms", NumberOption("--crit-ms", 0, 0xFFFFFFFFu,
@@ -220,8 +227,11 @@ bool ParseConsoleArgs(const std::vector<std::string>& args, ConsoleCommand* comm
   if (needsSource && !haveSource) return reader.Fail(command->topic + " needs a time-source line (SOURCE)");
   if (command->warnMs && command->critMs && *command->warnMs > *command->critMs)
     return reader.Fail("--warn-ms must not be above --crit-ms");
+  if (command->now && command->last) return reader.Fail("--now and --last exclude each other");
   return true;
 }
+
+int UsageExitCode(const ConsoleCommand& command) { return command.verb == ConsoleVerb::kCheck ? 3 : kExitUsage; }
 
 std::string ConsoleHelp(const std::string& topic) {
   auto help = kCommandHelp.find(topic);

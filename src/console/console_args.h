@@ -17,7 +17,9 @@ struct ConsoleCommand {
   uint32_t intervalMs = 1000;  // test: pause between samples
   bool json = false;
   bool alertsOnly = false;     // history
-  bool last = false;           // check: read the last check instead of running one
+  bool last = false;           // check: read the last stored check (the default)
+  bool now = false;            // check: ask the service for a check and judge that one
+  std::optional<uint32_t> maxAgeSeconds;   // check: an older last check is UNKNOWN (default two periods)
   std::optional<uint32_t> warnMs, critMs;  // check
   uint32_t waitSeconds = 600;  // check: how long a triggered check may take
   std::optional<std::string> to, server, user;  // mail test
@@ -31,6 +33,8 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
+// The exit code of bad usage: kExitUsage, but 3 (UNKNOWN) for check, as monitoring plug-ins answer.
+int UsageExitCode(const ConsoleCommand& command);
 // Reads the arguments after the program's name; false with a one-line reason on bad usage.
 bool ParseConsoleArgs(const std::vector<std::string>& args, ConsoleCommand* command, std::string* error);
 // The help of one command, or of the program when topic is empty or unknown.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -178,14 +179,23 @@ bool TriggerCheck(uint32_t waitSeconds) {
   return false;
 }
 
+// How old the last check may be: --max-age, else two of the service's check periods.
+uint32_t MaxCheckAge(const ConsoleCommand& command) {
+  if (command.maxAgeSeconds) return *command.maxAgeSeconds;
+  CMonitorSettings settings;
+  LoadSettings(&settings);
+  return uint32_t(std::min<uint64_t>(uint64_t(settings.checkFrequency ? settings.checkFrequency : 1) * 120, 0xFFFFFFFF));
+}
+
 int RunCheck(const ConsoleCommand& command) {
   bool running = IsServiceRunning();
-  if (running && !command.last && !TriggerCheck(command.waitSeconds)) {
+  if (running && command.now && !TriggerCheck(command.waitSeconds)) {
     PrintLine("OVMON UNKNOWN - no new check was stored within " + std::to_string(command.waitSeconds) + " seconds");
     return kPluginUnknown;
   }
   SummaryRecord record = StoredCheck("Check Results");
-  PluginAnswer answer = JudgeCheck(&record, running, command.warnMs, command.critMs);
+  PluginLimits limits{command.warnMs, command.critMs, CurrentUnixSeconds(), MaxCheckAge(command)};
+  PluginAnswer answer = JudgeCheck(&record, running, limits);
   PrintLine(answer.line);
   return answer.exitCode;
 }

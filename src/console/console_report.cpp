@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "mail/mailbox.h"
-#include "pages/history_verdicts.h"
+#include "monitor/check_verdicts.h"
 #include "platform/string_printf.h"
 #include "sampling/ip_literal.h"
 #include "sampling/sample_report.h"
@@ -131,6 +131,8 @@ std::string SummaryText(const std::string& label, const SummaryRecord& r) {
   text += "  Machines: " + Counts(r) + "\n";
   text += "  Average variance (ms): " + Averages(r) + "\n";
   text += "  Worst variance (ms): " + Worst(r) + "\n";
+  std::string unmeasured = UnmeasuredText(r);
+  if (!unmeasured.empty()) text += "  Not measured: " + unmeasured + "\n";
   for (const CheckVerdict& verdict : {MasterSlaveVerdict(r), SingleMachineVerdict(r), TotalVarianceVerdict(r)}) {
     std::string words = verdict.text.substr(0, verdict.text.find_last_not_of(' ') + 1);
     text += "  " + words + "\n";
@@ -143,7 +145,10 @@ CJsonWriter& WriteSummaryJson(CJsonWriter& json, const SummaryRecord& r) {
   json.Member("time", IsoTimeFromUnix(r.time)).Member("timeSeconds", r.time);
   json.Member("state", CheckStateName(r.status)).Member("status", r.status);
   json.Key("machines").BeginObject().Member("total", r.counts[0]).Member("masters", r.counts[1]);
-  json.Member("slaves", r.counts[2]).Member("independents", r.counts[3]).Member("clients", r.counts[4]).End();
+  json.Member("slaves", r.counts[2]).Member("independents", r.counts[3]).Member("clients", r.counts[4]);
+  json.Member("unanswered", r.unansweredMachines).End();
+  json.Member("referenceAnswered", !(r.checkFlags & kCheckReferenceUnanswered));
+  json.Member("notMeasured", UnmeasuredText(r));
   WriteInt64Array(json, "averageVarianceMs", r.averages.data(), r.averages.size());
   WriteInt64Array(json, "worstVarianceMs", r.worst.data(), r.worst.size());
   json.Key("limits").BeginObject();
@@ -153,10 +158,12 @@ CJsonWriter& WriteSummaryJson(CJsonWriter& json, const SummaryRecord& r) {
 }
 
 std::string HistoryLine(const SummaryRecord& r) {
-  return IsoTimeFromUnix(r.time) + StringPrintf("  %-8s  machines %u  worst %llu ms  total average %lld ms",
-                                                CheckStateName(r.status), r.counts[0],
-                                                static_cast<unsigned long long>(WorstVariance(r)),
-                                                static_cast<long long>(r.averages[4]));
+  std::string unmeasured = UnmeasuredText(r);
+  return IsoTimeFromUnix(r.time) +
+         StringPrintf("  %-8s  machines %u  worst %llu ms  total average %lld ms", CheckStateName(r.status),
+                      r.counts[0], static_cast<unsigned long long>(WorstVariance(r)),
+                      static_cast<long long>(r.averages[4])) +
+         (unmeasured.empty() ? "" : "  (" + unmeasured + ")");
 }
 
 uint64_t WorstVariance(const SummaryRecord& record) {
@@ -165,28 +172,53 @@ uint64_t WorstVariance(const SummaryRecord& record) {
   return worst;
 }
 
-PluginAnswer JudgeCheck(const SummaryRecord* record, bool serviceRunning, std::optional<uint32_t> warnMs,
-                        std::optional<uint32_t> critMs) {
+namespace {
+
+// The code of a check by its worst variance against the thresholds, or by its own state.
+int VarianceCode(const SummaryRecord& record, uint64_t worst, const PluginLimits& limits) {
+  if (!limits.warnMs && !limits.critMs) {
+    switch (record.status) {
+      case kCheckQuiet: return kPluginOk;
+      case kCheckAlert: return kPluginCritical;
+      case kCheckUnknown: return kPluginWarning;
+      default: return kPluginUnknown;
+    }
+  }
+  if (limits.critMs && worst > *limits.critMs) return kPluginCritical;
+  return limits.warnMs && worst > *limits.warnMs ? kPluginWarning : kPluginOk;
+}
+
+// A check that left something unmeasured never passes: nothing answered is CRITICAL, some gaps WARNING.
+int UnmeasuredCode(const SummaryRecord& record) {
+  if (record.status == kCheckQuiet) return kPluginOk;
+  if (record.counts[0] == 0) return kPluginCritical;
+  return record.unansweredMachines || (record.checkFlags & kCheckReferenceUnanswered) ? kPluginWarning : kPluginOk;
+}
+
+std::string PerformanceData(const SummaryRecord& record, uint64_t worst, const PluginLimits& limits) {
+  auto threshold = [](std::optional<uint32_t> value) { return value ? std::to_string(*value) : std::string(); };
+  return " | worst=" + std::to_string(worst) + "ms;" + threshold(limits.warnMs) + ";" + threshold(limits.critMs) +
+         ";0 total_average=" + std::to_string(record.averages[4]) + "ms machines=" + std::to_string(record.counts[0]) +
+         " unanswered=" + std::to_string(record.unansweredMachines);
+}
+
+}  // namespace
+
+PluginAnswer JudgeCheck(const SummaryRecord* record, bool serviceRunning, const PluginLimits& limits) {
   if (!serviceRunning) return {kPluginUnknown, "OVMON UNKNOWN - the monitor service is not running"};
   if (!record || record->time == 0) return {kPluginUnknown, "OVMON UNKNOWN - no check has been stored"};
+  if (limits.now > record->time && limits.now - record->time > limits.maxAgeSeconds)
+    return {kPluginUnknown, "OVMON UNKNOWN - the last check, at " + IsoTimeFromUnix(record->time) + ", is " +
+                                std::to_string(limits.now - record->time) + " seconds old"};
   uint64_t worst = WorstVariance(*record);
-  int code = kPluginOk;
-  if (warnMs || critMs) {
-    if (critMs && worst > *critMs)
-      code = kPluginCritical;
-    else if (warnMs && worst > *warnMs)
-      code = kPluginWarning;
-  } else {
-    code = record->status == 3 ? kPluginOk : record->status == 1 ? kPluginCritical : kPluginUnknown;
-  }
+  int code = std::max(VarianceCode(*record, worst, limits), UnmeasuredCode(*record));
   static const char* const kWords[] = {"OK", "WARNING", "CRITICAL", "UNKNOWN"};
-  auto threshold = [](std::optional<uint32_t> value) { return value ? std::to_string(*value) : std::string(); };
-  std::string line = StringPrintf("OVMON %s - check at ", kWords[code]) + IsoTimeFromUnix(record->time) +
-                     StringPrintf(" %s, %u machines, worst variance %llu ms", CheckStateName(record->status),
-                                  record->counts[0], static_cast<unsigned long long>(worst));
-  line += " | worst=" + std::to_string(worst) + "ms;" + threshold(warnMs) + ";" + threshold(critMs) + ";0";
-  line += " total_average=" + std::to_string(record->averages[4]) + "ms machines=" + std::to_string(record->counts[0]);
-  return {code, line};
+  std::string unmeasured = UnmeasuredText(*record);
+  std::string line = StringPrintf("OVMON %s - check at ", kWords[code]) + IsoTimeFromUnix(record->time) + " " +
+                     CheckStateName(record->status) + (unmeasured.empty() ? "" : " (" + unmeasured + ")") +
+                     StringPrintf(", %u machines, worst variance %llu ms", record->counts[0],
+                                  static_cast<unsigned long long>(worst));
+  return {code, line + PerformanceData(*record, worst, limits)};
 }
 
 namespace {

@@ -45,10 +45,17 @@ constexpr int kPluginOk = 0;
 constexpr int kPluginWarning = 1;
 constexpr int kPluginCritical = 2;
 constexpr int kPluginUnknown = 3;
+// What the plug-in judges a check by, besides the check itself.
+struct PluginLimits {
+  std::optional<uint32_t> warnMs, critMs;  // thresholds on the worst machine variance
+  uint32_t now = 0;                        // seconds since 1970
+  uint32_t maxAgeSeconds = 0xFFFFFFFF;     // an older check is UNKNOWN
+};
 // Judges a check: with thresholds by its worst variance (above critMs CRITICAL, above warnMs
-// WARNING), else by its own state; a missing record (nullptr) or a stopped service is UNKNOWN.
-PluginAnswer JudgeCheck(const SummaryRecord* record, bool serviceRunning, std::optional<uint32_t> warnMs,
-                        std::optional<uint32_t> critMs);
+// WARNING), else by its own state; a check in which no machine answered is CRITICAL, one that left
+// machines or the reference unmeasured at least WARNING. A missing record (nullptr), a stopped
+// service or a check older than maxAgeSeconds is UNKNOWN.
+PluginAnswer JudgeCheck(const SummaryRecord* record, bool serviceRunning, const PluginLimits& limits);
 
 // Every setting of the record, one "Name = value" line each, grouped by the key that holds it;
 // the mail password only as set or unset.

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   std::string error;
   if (!ParseConsoleArgs(args, &command, &error)) {
     std::fprintf(stderr, "ovmonctl: %s\n", error.c_str());
-    return kExitUsage;
+    return UsageExitCode(command);
   }
   if (command.verb == ConsoleVerb::kHelp) {
     std::fputs(ConsoleHelp(command.topic).c_str(), stdout);

@@ -41,11 +41,11 @@ SummaryBytes EncodeSummary(const SummaryRecord& r) {
   out.Put(32, r.singleTest);
   out.Put(33, r.totalTest);
   out.Put(34, r.slaveTest);
-  out.Put(35, r.reserved35);
+  out.Put(35, r.checkFlags);
   out.Put(36, r.singleLimit);
   out.Put(40, r.totalLimit);
   out.Put(44, r.slaveLimit);
-  out.Put(48, r.reserved48);
+  out.Put(48, r.unansweredMachines);
   for (size_t i = 0; i < 5; ++i) out.Put(52 + 4 * i, r.counts[i]);
   for (size_t i = 0; i < 5; ++i) out.Put(72 + 8 * i, r.averages[i]);
   out.Put(112, r.slowestClock);
@@ -74,11 +74,11 @@ SummaryRecord DecodeSummary(const uint8_t* b) {
   r.singleTest = b[32];
   r.totalTest = b[33];
   r.slaveTest = b[34];
-  r.reserved35 = b[35];
+  r.checkFlags = b[35];
   r.singleLimit = Get<uint32_t>(b, 36);
   r.totalLimit = Get<uint32_t>(b, 40);
   r.slaveLimit = Get<uint32_t>(b, 44);
-  r.reserved48 = Get<uint32_t>(b, 48);
+  r.unansweredMachines = Get<uint32_t>(b, 48);
   for (size_t i = 0; i < 5; ++i) r.counts[i] = Get<uint32_t>(b, 52 + 4 * i);
   for (size_t i = 0; i < 5; ++i) r.averages[i] = Get<int64_t>(b, 72 + 8 * i);
   r.slowestClock = Get<int64_t>(b, 112);

@@ -12,6 +12,16 @@ constexpr uint32_t kConvertedSummaryTag = 1281;
 // A record's time is valid only above this (2000-01-01 00:00 UTC).
 constexpr uint32_t kEarliestSummaryTime = 946684800;
 
+// Status values of a stored check.
+constexpr uint32_t kCheckUnknown = 0;     // nothing failed, but not every machine or the reference was measured
+constexpr uint32_t kCheckAlert = 1;       // an enabled variance test failed
+constexpr uint32_t kCheckInProgress = 2;  // never stored by the service
+constexpr uint32_t kCheckQuiet = 3;       // every machine and the reference measured, every test passed
+
+// Bits of checkFlags (offset 35, a byte the applet's older records leave 0).
+constexpr uint8_t kCheckReferenceUnanswered = 1;  // the configured reference clock gave no time
+constexpr uint8_t kCheckAfterClockJump = 2;       // stored when the clock was far ahead of every stored check
+
 // One socket-address slot (28 bytes, the size of an IPv6 socket address).
 struct SummaryAddress {
   uint16_t family = 0;  // 2 for IPv4
@@ -22,7 +32,7 @@ struct SummaryAddress {
 
 struct SummaryRecord {
   uint32_t tag = 0;
-  uint32_t status = 0;  // 3 no alert, 1 alert, 0 and 2 further states
+  uint32_t status = 0;  // kCheckQuiet, kCheckAlert, kCheckUnknown or kCheckInProgress
   uint32_t time = 0;    // seconds since 1970, the record's key
   uint32_t limitUnit = 0;  // 0 ms, 1 s, 2 min, 3 h
   uint32_t reserved16 = 0;
@@ -32,11 +42,11 @@ struct SummaryRecord {
   uint8_t singleTest = 0;
   uint8_t totalTest = 0;
   uint8_t slaveTest = 0;
-  uint8_t reserved35 = 0;
+  uint8_t checkFlags = 0;  // the service's: kCheckReferenceUnanswered, kCheckAfterClockJump
   uint32_t singleLimit = 0;
   uint32_t totalLimit = 0;
   uint32_t slaveLimit = 0;
-  uint32_t reserved48 = 0;
+  uint32_t unansweredMachines = 0;  // the service's: monitored machines that gave no sample
   std::array<uint32_t, 5> counts{};        // total, masters, slaves, independent servers, clients
   std::array<int64_t, 5> averages{};       // masters, slaves, independent servers, clients, total (ms)
   int64_t slowestClock = 0;

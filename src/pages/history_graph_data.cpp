@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pages/variance.h"
+#include "monitor/variance.h"
 
 const std::array<uint32_t, kGraphScaleCount> kGraphScales = {
     1, 2, 3, 4, 5, 10, 25, 50, 100, 250, 500, 1000, 2500, 5000, 10000, 30000, 60000, 120000, 240000, 300000, 600000};

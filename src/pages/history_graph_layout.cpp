@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pages/variance.h"
+#include "monitor/variance.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "monitor/settings.h"
 #include "monitor/summary_list.h"
 #include "pages/history_graph.h"
-#include "pages/history_verdicts.h"
+#include "monitor/check_verdicts.h"
 #include "platform/module.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
@@ -224,6 +224,9 @@ void CHistory::ShowVerdicts(const SummaryRecord& record) {
   for (int i = 0; i < 5; ++i) SetDlgItemTextA(window_, kCountIds[i], std::to_string(record.counts[i]).c_str());
   for (int i = 0; i < 5; ++i) SetDlgItemTextA(window_, kAverageIds[i], std::to_string(record.averages[i]).c_str());
   for (int i = 0; i < 4; ++i) SetDlgItemTextA(window_, kWorstIds[i], std::to_string(record.worst[i]).c_str());
+  std::string unmeasured = UnmeasuredText(record);
+  if (!unmeasured.empty()) unmeasured = "Not measured: " + unmeasured + ".";
+  SetDlgItemTextA(window_, IDC_HISTORY_UNMEASURED, unmeasured.c_str());
 }
 
 void CHistory::ShowNoRecord() {
@@ -237,6 +240,7 @@ void CHistory::ShowNoRecord() {
   for (int id : kAverageIds) SetDlgItemTextA(window_, id, "");
   for (int id : kWorstIds) SetDlgItemTextA(window_, id, "");
   SetDlgItemTextA(window_, IDC_HISTORY_AVG_MASTERS, "?");
+  SetDlgItemTextA(window_, IDC_HISTORY_UNMEASURED, "");
 }
 
 void CHistory::ShowDetail(int item) {

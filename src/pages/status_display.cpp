@@ -1,5 +1,9 @@
 #include "pages/status_display.h"
 
+#include <cctype>
+
+#include "monitor/check_verdicts.h"
+
 const char kNoHistoryText[] = "History unavailable";
 const char kScanningText[] = "Scanning now; please wait";
 
@@ -31,7 +35,10 @@ void CStatusDisplay::Reset() {
 }
 
 StatusLine CStatusDisplay::LineOf(const SummaryRecord& record) const {
-  return {record.time == 0 ? std::string(kNoHistoryText) : format_(record.time), record.status};
+  if (record.time == 0) return {kNoHistoryText, record.status, ""};
+  std::string unmeasured = UnmeasuredText(record);
+  if (!unmeasured.empty()) unmeasured[0] = char(std::toupper(static_cast<unsigned char>(unmeasured[0])));
+  return {format_(record.time), record.status, unmeasured};
 }
 
 void CStatusDisplay::Show(const SummaryRecord& check, const SummaryRecord& alert) {
@@ -69,6 +76,7 @@ void CStatusDisplay::ShowScanning() {
     view_.linksClickable = false;
     view_.rescanEnabled = false;
     view_.check.text = view_.alert.text = kScanningText;
+    view_.check.note = view_.alert.note = "";
   }
   animation_ = NextAnimationState(animation_);
   view_.check.iconState = view_.alert.iconState = animation_;

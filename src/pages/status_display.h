@@ -22,12 +22,13 @@ uint32_t NextAnimationState(uint32_t state);
 
 enum class ServiceState { kStopped, kIdle, kScanning };
 
-// One time line: its text (UTF-8) and the check state whose icon stands beside it.
+// One time line: its text (UTF-8), the check state whose icon stands beside it, and the note
+// under it saying what the check could not measure (empty when it measured everything).
 struct StatusLine {
   std::string text;
   uint32_t iconState = 0;
-  bool operator==(const StatusLine& other) const { return text == other.text && iconState == other.iconState; }
-  bool operator!=(const StatusLine& other) const { return !(*this == other); }
+  std::string note;
+  bool operator==(const StatusLine& other) const = default;
 };
 
 // The state of the page's changing controls.

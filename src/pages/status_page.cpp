@@ -126,8 +126,10 @@ void CStatus::Poll() {
 // Brings the controls to the display's view; all redraws every control.
 void CStatus::Render(bool all) {
   const StatusView& view = display_.View();
-  if (all || view.check != shown_.check) RenderLine(IDC_STATUS_CHECK_TIME, IDC_STATUS_CHECK_ICON, view.check);
-  if (all || view.alert != shown_.alert) RenderLine(IDC_STATUS_ALERT_TIME, IDC_STATUS_ALERT_ICON, view.alert);
+  if (all || view.check != shown_.check)
+    RenderLine(IDC_STATUS_CHECK_TIME, IDC_STATUS_CHECK_ICON, IDC_STATUS_CHECK_NOTE, view.check);
+  if (all || view.alert != shown_.alert)
+    RenderLine(IDC_STATUS_ALERT_TIME, IDC_STATUS_ALERT_ICON, IDC_STATUS_ALERT_NOTE, view.alert);
   if (all || view.linksClickable != shown_.linksClickable) SetLinksClickable(view.linksClickable);
   if (all || view.rescanEnabled != shown_.rescanEnabled)
     EnableWindow(GetDlgItem(window_, IDC_STATUS_RESCAN), view.rescanEnabled);
@@ -136,8 +138,9 @@ void CStatus::Render(bool all) {
   shown_ = view;
 }
 
-void CStatus::RenderLine(int textId, int iconId, const StatusLine& line) {
+void CStatus::RenderLine(int textId, int iconId, int noteId, const StatusLine& line) {
   SetUtf8Text(GetDlgItem(window_, textId), line.text);
+  SetUtf8Text(GetDlgItem(window_, noteId), line.note);
   SendDlgItemMessageA(window_, iconId, STM_SETICON,
                       reinterpret_cast<WPARAM>(AppletResources().StateIcon(line.iconState)), 0);
 }

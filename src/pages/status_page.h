@@ -39,7 +39,7 @@ class CStatus : public CSettingsPage {
   INT_PTR Deactivate();
   void Poll();
   void Render(bool all);
-  void RenderLine(int textId, int iconId, const StatusLine& line);
+  void RenderLine(int textId, int iconId, int noteId, const StatusLine& line);
   void SetLinksClickable(bool clickable);
   void ShowDetail(uint32_t time);
   void OpenLogViewer();

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "monitor/check_verdicts.h"
 #include "service/monitored_machines.h"
 
 namespace {
@@ -22,11 +23,28 @@ std::string Row(const std::string& name, const std::string& role, const std::str
   return std::string(row) + "\r\n";
 }
 
-std::string Verdict(const SummaryRecord& record) {
-  return record.status == kCheckAlert ? "ALERT: a variance test failed" : "All enabled variance tests passed";
+}  // namespace
+
+std::string CheckHeadline(const SummaryRecord& record) {
+  std::string unmeasured = UnmeasuredText(record);
+  if (record.status == kCheckAlert) return "ALERT: a variance test failed" + (unmeasured.empty() ? "" : "; " + unmeasured);
+  if (record.status == kCheckQuiet) return "All enabled variance tests passed";
+  return "UNKNOWN: " + (unmeasured.empty() ? std::string("the check could not be judged") : unmeasured);
 }
 
-}  // namespace
+bool CheckRaisesAlert(const SummaryRecord& record) { return record.status != kCheckQuiet; }
+
+std::string UnansweredReasons(const std::vector<MachineResult>& machines) {
+  const size_t kNamed = 5;
+  std::string reasons;
+  size_t unanswered = 0;
+  for (const MachineResult& machine : machines) {
+    if (!machine.errorCode) continue;
+    if (++unanswered <= kNamed) reasons += (reasons.empty() ? "" : "; ") + machine.name + ": " + machine.errorText;
+  }
+  if (unanswered > kNamed) reasons += "; and " + std::to_string(unanswered - kNamed) + " more";
+  return reasons;
+}
 
 std::string FormatVariance(int64_t hundredNanoseconds) {
   uint64_t magnitude = hundredNanoseconds < 0 ? 0 - uint64_t(hundredNanoseconds) : uint64_t(hundredNanoseconds);
@@ -38,7 +56,7 @@ std::string FormatVariance(int64_t hundredNanoseconds) {
 
 std::string FormatCheckDetail(const std::string& when, const std::string& reference,
                               const std::vector<MachineResult>& machines, const SummaryRecord& record) {
-  std::string text = "Orvane Monitor check of " + when + "\r\nReference: " + reference + "\r\n" + Verdict(record) +
+  std::string text = "Orvane Monitor check of " + when + "\r\nReference: " + reference + "\r\n" + CheckHeadline(record) +
                      "\r\n\r\n" + Row("Machine", "Role", "Address", "Variance");
   for (const MachineResult& machine : machines) {
     std::string result = machine.errorCode ? "No answer: " + machine.errorText : FormatVariance(machine.variance);

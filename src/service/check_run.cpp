@@ -33,10 +33,12 @@ uint32_t SampleSource(const TimeSourceSpec& spec, const SamplerSettings& sampler
   return 0;
 }
 
-// The reference's delta against this clock, and its description.
+// The reference's delta against this clock and its description; *answered is false when the
+// settings name reference sources and none of them gave a time.
 int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings& sampler, std::string* described,
-                        CServiceLog* log) {
+                        bool* answered, CServiceLog* log) {
   *described = "this machine's clock";
+  *answered = true;
   if (!ReferenceUsesSources(settings.referenceClockType)) return 0;
   std::vector<int64_t> deltas;
   std::string names;
@@ -54,7 +56,9 @@ int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings&
     names += (names.empty() ? "" : ", ") + spec.server;
   }
   if (deltas.empty()) {
-    log->Write(kLogWarning, "No reference time source answered; this machine's clock is the reference");
+    log->Write(kLogError, "No reference time source answered: the check cannot be judged");
+    *described = "none answered (variances against this machine's clock)";
+    *answered = false;
     return 0;
   }
   if (!settings.referenceClockAnalyze) names = names.substr(0, names.find(','));
@@ -86,7 +90,7 @@ CheckOutcome RunCheck(const CMonitorSettings& settings, const std::vector<std::s
   CheckOutcome outcome;
   SamplerSettings sampler = TracedSamplerSettings(log);
   outcome.referenceTime = int64_t(SystemClock().Now());
-  int64_t referenceDelta = SampleReference(settings, sampler, &outcome.reference, log);
+  int64_t referenceDelta = SampleReference(settings, sampler, &outcome.reference, &outcome.referenceAnswered, log);
   outcome.referenceTime += referenceDelta;
   for (const std::string& text : machineLines) {
     MachineLine line;

@@ -13,6 +13,7 @@ struct CheckOutcome {
   std::vector<MachineResult> machines;  // in list order, those that failed included
   std::string reference;                // what the reference was, for the detail file
   int64_t referenceTime = 0;            // 100 ns since 1601 when the check began
+  bool referenceAnswered = true;        // false when the configured reference clock gave no time
   bool stopped = false;                 // the stop event ended the check
 };
 

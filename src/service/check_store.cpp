@@ -7,6 +7,7 @@
 #include "monitor/data_store.h"
 #include "platform/registry.h"
 #include "service/folder_files.h"
+#include "service/check_detail_text.h"
 #include "service/check_summary.h"
 #include "service/retention.h"
 
@@ -38,23 +39,25 @@ bool StoreCheck(const std::string& dataFolder, const SummaryRecord& record, cons
     return false;
   }
   WriteRegistryValue("", "Check Results", REG_BINARY, bytes.data(), DWORD(bytes.size()));
-  if (record.status == kCheckAlert)
+  if (CheckRaisesAlert(record))
     WriteRegistryValue("", "Check Results (alert)", REG_BINARY, bytes.data(), DWORD(bytes.size()));
   return true;
 }
 
-uint32_t UnusedCheckTime(const std::string& dataFolder, uint32_t time) {
+std::vector<StoredCheckKey> StoredCheckKeys(const std::string& dataFolder) {
   CMonitorStore store(dataFolder);
-  for (int tries = 0; tries < 10000 && time < 0xFFFFFFFF; ++tries, ++time)
-    if (GetFileAttributesA(store.SummaryPath(time).c_str()) == INVALID_FILE_ATTRIBUTES) break;
-  return time;
+  std::vector<StoredCheckKey> keys;
+  for (const SummaryFile& file : store.ScanSummaryFiles()) {
+    SummaryRecord record;
+    bool read = store.ReadSummaryFile(file.name, &record);
+    keys.push_back({file.time, read && (record.checkFlags & kCheckAfterClockJump)});
+  }
+  return keys;
 }
 
-size_t ApplyRetention(const CMonitorSettings& settings, uint32_t now) {
-  CMonitorStore store(settings.dataFolder);
-  std::vector<uint32_t> stored;
-  for (const SummaryFile& file : store.ScanSummaryFiles()) stored.push_back(file.time);
-  std::vector<uint32_t> doomed = RecordsToRemove(stored, now, settings.retentionDays, settings.retentionRecords);
+size_t ApplyRetention(const std::string& dataFolder, const RetentionRules& rules, uint32_t now) {
+  CMonitorStore store(dataFolder);
+  std::vector<uint32_t> doomed = RecordsToRemove(StoredCheckKeys(dataFolder), now, rules);
   for (uint32_t time : doomed) {
     store.DeleteSummary(time);
     store.DeleteDetail(time);

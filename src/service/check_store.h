@@ -5,17 +5,19 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "monitor/settings.h"
 #include "monitor/summary_record.h"
+#include "service/retention.h"
 
 // Writes the summary and its detail text, then the registry copies; false when the summary
 // file could not be written (nothing of the check is then visible).
 bool StoreCheck(const std::string& dataFolder, const SummaryRecord& record, const std::string& detail);
-// The first time from time on that names no stored check, so that a new check never replaces
-// one stored before (by an earlier run of the service in the same second, say).
-uint32_t UnusedCheckTime(const std::string& dataFolder, uint32_t time);
-// Removes the records (and their detail files) that retention lets go at now; returns how many.
-size_t ApplyRetention(const CMonitorSettings& settings, uint32_t now);
+// The keys of the checks stored in the data folder, each with whether it was stored after a clock jump.
+std::vector<StoredCheckKey> StoredCheckKeys(const std::string& dataFolder);
+// Removes the records (and their detail files) that retention lets go at now, and detail files
+// left without their record; returns how many records.
+size_t ApplyRetention(const std::string& dataFolder, const RetentionRules& rules, uint32_t now);
 // Removes temporary files a stopped or failed write left in the data folder.
 void RemovePartialFiles(const std::string& dataFolder);

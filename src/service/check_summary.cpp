@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "monitor/check_verdicts.h"
+
 namespace {
 
 constexpr size_t kTotal = 4;  // the total's place among the averages
@@ -59,12 +61,6 @@ void FillExtremes(const Extremes& extremes, int64_t referenceTime, SummaryRecord
   for (size_t slot = 0; slot < record->addresses.size(); ++slot) record->addresses[slot] = SlotOf(extremes.machine[slot]);
 }
 
-// The limit in milliseconds of a record's unit, as a 32-bit product.
-int64_t Threshold(uint32_t limit, uint32_t unit) {
-  static const uint32_t kUnitMs[] = {1, 1000, 60000, 3600000};
-  return int64_t(uint32_t(limit * (unit < 4 ? kUnitMs[unit] : 1)));
-}
-
 }  // namespace
 
 int64_t RoundToMilliseconds(int64_t hundredNanoseconds) {
@@ -73,7 +69,7 @@ int64_t RoundToMilliseconds(int64_t hundredNanoseconds) {
 }
 
 SummaryRecord ComputeSummary(const std::vector<MachineResult>& machines, const CheckPolicy& policy, uint32_t time,
-                             int64_t referenceTime) {
+                             int64_t referenceTime, bool referenceAnswered) {
   SummaryRecord record;
   record.time = time;
   record.referenceTime = referenceTime;
@@ -81,7 +77,11 @@ SummaryRecord ComputeSummary(const std::vector<MachineResult>& machines, const C
   __int128 sums[5] = {};
   Extremes extremes;
   for (const MachineResult& machine : machines) {
-    if (machine.errorCode || machine.role > kClassClient) continue;
+    if (machine.role > kClassClient) continue;
+    if (machine.errorCode) {
+      ++record.unansweredMachines;
+      continue;
+    }
     ++record.counts[0];
     ++record.counts[1 + machine.role];
     sums[machine.role] += machine.variance;
@@ -91,16 +91,7 @@ SummaryRecord ComputeSummary(const std::vector<MachineResult>& machines, const C
   for (size_t role = 0; role < kTotal; ++role) record.averages[role] = Average(sums[role], record.counts[1 + role]);
   record.averages[kTotal] = Average(sums[kTotal], record.counts[0]);
   FillExtremes(extremes, referenceTime, &record);
-  record.status = SummaryFailsATest(record) ? kCheckAlert : kCheckQuiet;
+  if (!referenceAnswered) record.checkFlags |= kCheckReferenceUnanswered;
+  record.status = JudgeCheckStatus(record);
   return record;
-}
-
-bool SummaryFailsATest(const SummaryRecord& record) {
-  if (record.slaveTest && record.averages[kClassSlave] >= Threshold(record.slaveLimit, record.limitUnit)) return true;
-  if (record.singleTest) {
-    int64_t threshold = Threshold(record.singleLimit, record.limitUnit);
-    for (int64_t worst : record.worst)
-      if (Magnitude(worst) >= threshold) return true;
-  }
-  return record.totalTest && Magnitude(record.averages[kTotal]) > Threshold(record.totalLimit, record.limitUnit);
 }

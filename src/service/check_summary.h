@@ -32,15 +32,12 @@ struct CheckPolicy {
   uint32_t slaveLimit = 500;
 };
 
-// Status values of a stored check.
-constexpr uint32_t kCheckAlert = 1;
-constexpr uint32_t kCheckQuiet = 3;
-
 // The record of a check made at time (seconds since 1970) against referenceTime (100 ns since
-// 1601): only machines that answered are counted; status is kCheckAlert when an enabled test fails.
+// 1601): the machines that answered are counted by class, those that did not in
+// unansweredMachines; a reference that did not answer is flagged; the status is judged as every
+// reader judges it (JudgeCheckStatus): an alert when an enabled test fails, else unknown when
+// anything could not be measured.
 SummaryRecord ComputeSummary(const std::vector<MachineResult>& machines, const CheckPolicy& policy, uint32_t time,
-                             int64_t referenceTime);
-// Whether an enabled test of the record fails, judged on its own fields as the History page judges them.
-bool SummaryFailsATest(const SummaryRecord& record);
+                             int64_t referenceTime, bool referenceAnswered);
 // 100-nanosecond units to whole milliseconds, rounded half away from zero.
 int64_t RoundToMilliseconds(int64_t hundredNanoseconds);

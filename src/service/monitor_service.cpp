@@ -10,7 +10,9 @@
 #include "sampling/system_clock.h"
 #include "service/check_detail_text.h"
 #include "service/check_run.h"
+#include "service/check_schedule.h"
 #include "service/check_store.h"
+#include "service/retention.h"
 #include "service/monitored_machines.h"
 
 namespace {
@@ -27,10 +29,13 @@ class CWorking {
   HANDLE signal_;
 };
 
-std::string CheckLine(const SummaryRecord& record, size_t listed) {
-  return "Check of " + std::to_string(listed) + " machines: " + std::to_string(record.counts[0]) +
-         " answered, average variance " + std::to_string(record.averages[4]) + " ms; " +
-         (record.status == kCheckAlert ? "ALERT: a variance test failed" : "all tests passed");
+// What a check found, in one line: the verdict, what it could not measure and why.
+std::string CheckLine(const SummaryRecord& record, const CheckOutcome& outcome) {
+  std::string line = "Check of " + std::to_string(outcome.machines.size()) + " machines: " +
+                     std::to_string(record.counts[0]) + " answered, average variance " +
+                     std::to_string(record.averages[4]) + " ms; " + CheckHeadline(record);
+  std::string reasons = UnansweredReasons(outcome.machines);
+  return reasons.empty() ? line : line + " (" + reasons + ")";
 }
 
 }  // namespace
@@ -54,35 +59,38 @@ void CMonitorService::Reload() {
   log_.Configure(ServiceLogSettingsOf(settings_));
 }
 
-uint32_t CMonitorService::NextCheckTime(uint32_t now) const {
-  uint64_t period = uint64_t(settings_.checkFrequency ? settings_.checkFrequency : 1) * 60;
-  uint64_t next = uint64_t(lastAttempt_ ? lastAttempt_ : now) + period;
-  return next > 0xFFFFFFFF ? 0xFFFFFFFF : uint32_t(next);
+uint64_t CMonitorService::CheckPeriodMs() const {
+  return uint64_t(settings_.checkFrequency ? settings_.checkFrequency : 1) * 60000;
 }
 
 void CMonitorService::Run(HANDLE stop) {
   Reload();
   RemovePartialFiles(settings_.dataFolder);
   log_.Write(kLogInfo, "Orvane Monitor service started");
-  bool due = true;
+  CCheckSchedule schedule(CheckPeriodMs());
   for (;;) {
-    if (due) CheckNow();
-    uint32_t now = CurrentUnixSeconds(), next = NextCheckTime(now);
-    DWORD wait = next > now ? DWORD(std::min<uint64_t>(uint64_t(next - now) * 1000, 0x7FFFFFFF)) : 0;
+    CheckDue due = schedule.DueAt(GetTickCount64());
+    if (due != CheckDue::kNothing) {
+      schedule.Began(GetTickCount64());
+      ResetEvent(triggerEvent_);  // the asks so far are answered by this check; later ones wait
+      CheckNow();
+      schedule.Ended(GetTickCount64(), due == CheckDue::kAsked);
+    }
+    DWORD wait = DWORD(std::min<uint64_t>(schedule.WaitFrom(GetTickCount64()), 0x7FFFFFFF));
     HANDLE events[] = {stop, settingsEvent_, triggerEvent_};
     DWORD woke = WaitForMultipleObjects(3, events, FALSE, wait);
     if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
     if (woke == WAIT_OBJECT_0 + 1) {
       Reload();
+      schedule.SetPeriod(CheckPeriodMs());
       log_.Write(kLogInfo, "Settings changed; read again");
     }
-    due = woke != WAIT_OBJECT_0 + 1;
+    if (woke == WAIT_OBJECT_0 + 2) schedule.Ask();
   }
   log_.Write(kLogInfo, "Orvane Monitor service stopped");
 }
 
 bool CMonitorService::CheckNow() {
-  lastAttempt_ = CurrentUnixSeconds();  // a check that fails waits for the next period too
   SummaryRecord record;
   std::string detail;
   bool stored;
@@ -92,13 +100,29 @@ bool CMonitorService::CheckNow() {
   }
   if (!stored) return false;
   if (checked_) SetEvent(checked_);
-  if (record.status == kCheckAlert) RaiseAlert(detail);
+  if (CheckRaisesAlert(record)) RaiseAlert(record, detail);
   return true;
 }
 
+// The key of a check beginning now, or 0 when none is left; says in the log when the clock jumped.
+uint32_t CMonitorService::KeyForCheck(uint32_t now, bool* afterJump) {
+  CheckKey key = ChooseCheckKey(StoredCheckKeys(settings_.dataFolder), now, uint32_t(CheckPeriodMs() / 1000));
+  *afterJump = key.afterJump;
+  if (key.time == 0) log_.Write(kLogError, "No key is left for a check in " + settings_.dataFolder);
+  if (key.afterJump)
+    log_.Write(kLogWarning, "The clock is far past the newest stored check (it jumped, or the service did not run); "
+                            "that gap does not age the stored checks");
+  if (key.time > now && key.time - now > kClockAheadSeconds)
+    log_.Write(kLogWarning, "The clock reads " + FormatUnixTime(now) + ", behind the newest stored check: this check is "
+                            "stored as " + FormatUnixTime(key.time));
+  return key.time;
+}
+
 bool CMonitorService::CheckAndStore(SummaryRecord* stored, std::string* storedDetail) {
-  uint32_t time = CurrentUnixSeconds();
-  time = UnusedCheckTime(settings_.dataFolder, time > lastTime_ ? time : lastTime_ + 1);  // a record of its own
+  uint32_t now = clock_ ? clock_() : CurrentUnixSeconds();
+  bool afterJump = false;
+  uint32_t time = KeyForCheck(now, &afterJump);
+  if (time == 0) return false;
   CheckOutcome outcome = RunCheck(settings_, machines_, &log_);
   if (outcome.stopped) {
     log_.Write(kLogWarning, "Check abandoned: the service is stopping");
@@ -106,26 +130,29 @@ bool CMonitorService::CheckAndStore(SummaryRecord* stored, std::string* storedDe
   }
   CheckPolicy policy{settings_.singleTest, settings_.singleLimit, settings_.totalTest,
                      settings_.totalLimit, settings_.slaveTest,  settings_.slaveLimit};
-  SummaryRecord record = ComputeSummary(outcome.machines, policy, time, outcome.referenceTime);
+  SummaryRecord record =
+      ComputeSummary(outcome.machines, policy, time, outcome.referenceTime, outcome.referenceAnswered);
+  if (afterJump) record.checkFlags |= kCheckAfterClockJump;
   std::string detail = FormatCheckDetail(FormatUnixTime(time), outcome.reference, outcome.machines, record);
   if (!StoreCheck(settings_.dataFolder, record, detail)) {
     log_.Write(kLogError, "Could not store the check in " + settings_.dataFolder);
     return false;
   }
-  lastTime_ = time;
-  log_.Status(CheckLine(record, outcome.machines.size()), record.status == kCheckAlert);
-  if (size_t removed = ApplyRetention(settings_, time)) log_.Write(kLogTrace, std::to_string(removed) + " old checks removed");
+  log_.Status(CheckLine(record, outcome), CheckRaisesAlert(record));
+  RetentionRules rules{settings_.retentionDays, settings_.retentionRecords, uint32_t(CheckPeriodMs() / 1000)};
+  if (size_t removed = ApplyRetention(settings_.dataFolder, rules, now))
+    log_.Write(kLogTrace, std::to_string(removed) + " old checks removed");
   *stored = record;
   *storedDetail = detail;
   return true;
 }
 
-void CMonitorService::RaiseAlert(const std::string& detail) {
+void CMonitorService::RaiseAlert(const SummaryRecord& record, const std::string& detail) {
   if (settings_.audioEnabled && ringing_) SetEvent(ringing_);
-  if (settings_.mailEnabled) MailAlert(detail);
+  if (settings_.mailEnabled) MailAlert(record, detail);
 }
 
-void CMonitorService::MailAlert(const std::string& detail) {
+void CMonitorService::MailAlert(const SummaryRecord& record, const std::string& detail) {
   CSMTPMessage message;
   message.format = settings_.mailFormat;
   message.priority = settings_.mailHighPriority ? 1 : 3;
@@ -134,7 +161,7 @@ void CMonitorService::MailAlert(const std::string& detail) {
   message.to = settings_.mailTo;
   message.cc = settings_.mailCc;
   message.bcc = settings_.mailBcc;
-  message.subject = "Orvane Monitor alert: a variance test failed";
+  message.subject = "Orvane Monitor alert: " + CheckHeadline(record);
   message.AddHtmlElement("pre", EscapeHtml(detail), "");
   std::string report = DeliverMail(&message, settings_.mailServer, settings_.mailPort, settings_.mailSecurity,
                                    settings_.mailUserName, settings_.mailPassword);

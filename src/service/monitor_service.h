@@ -1,10 +1,12 @@
 // The Monitor service's work: it owns the three events the applet opens, re-reads the settings
 // when "ovmon-cpl-event" is set, and runs a check at start, every "Check Frequency (minutes)"
-// and whenever "ovmon-trigger-event" is set, signalling "ovmon-working-signal" meanwhile.
+// and whenever "ovmon-trigger-event" is set (a burst merged, see check_schedule.h), signalling
+// "ovmon-working-signal" meanwhile.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,12 +34,15 @@ class CMonitorService {
   bool CheckNow();
   // An event set after every stored check (for whoever waits on checks).
   void NotifyChecks(HANDLE event) { checked_ = event; }
+  // The clock that keys the checks (seconds since 1970); tests move it.
+  void UseClock(std::function<uint32_t()> clock) { clock_ = std::move(clock); }
 
  private:
+  uint32_t KeyForCheck(uint32_t now, bool* afterJump);
   bool CheckAndStore(SummaryRecord* stored, std::string* storedDetail);
-  uint32_t NextCheckTime(uint32_t now) const;
-  void RaiseAlert(const std::string& detail);
-  void MailAlert(const std::string& detail);
+  uint64_t CheckPeriodMs() const;
+  void RaiseAlert(const SummaryRecord& record, const std::string& detail);
+  void MailAlert(const SummaryRecord& record, const std::string& detail);
 
   HANDLE settingsEvent_ = nullptr;
   HANDLE triggerEvent_ = nullptr;
@@ -47,6 +52,5 @@ class CMonitorService {
   CMonitorSettings settings_;
   std::vector<std::string> machines_;
   CServiceLog log_;
-  uint32_t lastTime_ = 0;     // the key of the last stored check
-  uint32_t lastAttempt_ = 0;  // when the last check began
+  std::function<uint32_t()> clock_;
 };

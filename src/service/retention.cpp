@@ -1,14 +1,61 @@
+// Choosing a new check's key and the checks retention removes, whatever the clock did.
 #include "service/retention.h"
 
 #include <algorithm>
 
-std::vector<uint32_t> RecordsToRemove(std::vector<uint32_t> stored, uint32_t now, uint32_t retentionDays,
-                                      uint32_t retentionRecords) {
-  std::sort(stored.begin(), stored.end());
-  uint64_t age = uint64_t(retentionDays) * 86400;
-  uint32_t oldestKept = age >= now ? 0 : uint32_t(now - age);
-  size_t expired = size_t(std::lower_bound(stored.begin(), stored.end(), oldestKept) - stored.begin());
-  size_t surplus = stored.size() > retentionRecords ? stored.size() - retentionRecords : 0;
-  stored.resize(std::max(expired, surplus));
-  return stored;
+namespace {
+
+void SortByTime(std::vector<StoredCheckKey>* keys) {
+  std::sort(keys->begin(), keys->end(),
+            [](const StoredCheckKey& a, const StoredCheckKey& b) { return a.time < b.time; });
+}
+
+// Where, in keys sorted by time, the checks stranded ahead of the clock begin (keys.size() when
+// there are none): the keys more than an hour ahead of now, when the key before them agrees with
+// the clock and a jump gap separates them from it. When every key is ahead, the clock itself went
+// back and nothing is stranded.
+size_t StrandedFrom(const std::vector<StoredCheckKey>& keys, uint32_t now, uint32_t jump) {
+  uint64_t ahead = uint64_t(now) + kClockAheadSeconds;
+  size_t first = size_t(std::upper_bound(keys.begin(), keys.end(), ahead,
+                                         [](uint64_t value, const StoredCheckKey& key) { return value < key.time; }) -
+                        keys.begin());
+  if (first == 0 || first == keys.size()) return keys.size();
+  return keys[first].time - keys[first - 1].time > jump ? first : keys.size();
+}
+
+}  // namespace
+
+uint32_t ClockJumpSeconds(uint32_t checkPeriodSeconds) {
+  return uint32_t(std::max<uint64_t>(kClockAheadSeconds, uint64_t(checkPeriodSeconds) * 2));
+}
+
+CheckKey ChooseCheckKey(std::vector<StoredCheckKey> stored, uint32_t now, uint32_t checkPeriodSeconds) {
+  SortByTime(&stored);
+  uint32_t jump = ClockJumpSeconds(checkPeriodSeconds);
+  stored.resize(StrandedFrom(stored, now, jump));
+  if (stored.empty()) return {now, false};
+  uint32_t newest = stored.back().time;
+  if (now > newest) return {now, now - newest > jump};
+  return {newest == 0xFFFFFFFF ? 0 : newest + 1, false};
+}
+
+std::vector<uint32_t> RecordsToRemove(std::vector<StoredCheckKey> stored, uint32_t now, const RetentionRules& rules) {
+  SortByTime(&stored);
+  size_t stranded = StrandedFrom(stored, now, ClockJumpSeconds(rules.checkPeriodSeconds));
+  std::vector<bool> doomed(stored.size(), false);
+  // By count: the stranded checks first, then the others oldest first.
+  size_t surplus = stored.size() > rules.records ? stored.size() - rules.records : 0;
+  for (size_t i = stranded; i < stored.size() && surplus > 0; ++i, --surplus) doomed[i] = true;
+  for (size_t i = 0; i < stranded && surplus > 0; ++i, --surplus) doomed[i] = true;
+  // By age, walking back from the newest check that agrees with the clock.
+  uint64_t maxAge = uint64_t(rules.days) * 86400, unexplained = 0;
+  for (size_t i = stranded; i-- > 0;) {
+    if (i + 1 < stranded && stored[i + 1].afterJump) unexplained += stored[i + 1].time - stored[i].time;
+    uint64_t age = now > stored[i].time ? uint64_t(now - stored[i].time) : 0;
+    if (age > unexplained && age - unexplained > maxAge) doomed[i] = true;
+  }
+  std::vector<uint32_t> removed;
+  for (size_t i = 0; i < stored.size(); ++i)
+    if (doomed[i]) removed.push_back(stored[i].time);
+  return removed;
 }

@@ -36,6 +36,10 @@ TEST(ConsoleArgs, CommandsAndTheirOptions) {
   EXPECT_EQ(check.critMs, 500u);
   EXPECT_TRUE(check.last);
   EXPECT_EQ(check.waitSeconds, 30u);
+  ConsoleCommand now = Parse({"check", "--now", "--max-age", "900"});
+  EXPECT_TRUE(now.now);
+  EXPECT_FALSE(now.last);
+  EXPECT_EQ(now.maxAgeSeconds, 900u);
 
   ConsoleCommand mail = Parse({"mail", "test", "--to", "a@example.com", "--port", "587", "--security", "2",
                                "--password-stdin"});
@@ -84,6 +88,8 @@ TEST(ConsoleArgs, MistakesGiveOneLineReasons) {
       {{"status", "--alerts"}, "unexpected '--alerts'; see 'ovmonctl status --help'"},
       {{"check", "--warn-ms", "500", "--crit-ms", "100"}, "--warn-ms must not be above --crit-ms"},
       {{"check", "--warn-ms", "99999999999"}, "--warn-ms takes a whole number from 0 to 4294967295"},
+      {{"check", "--now", "--last"}, "--now and --last exclude each other"},
+      {{"check", "--max-age", "0"}, "--max-age takes a whole number from 1 to 4294967295"},
       {{"mail"}, "'mail' needs 'test'; see 'ovmonctl mail --help'"},
       {{"mail", "send"}, "'mail' needs 'test'; see 'ovmonctl mail --help'"},
       {{"mail", "test", "--security", "4"}, "--security takes a whole number from 0 to 3"},
@@ -96,6 +102,8 @@ TEST(ConsoleArgs, MistakesGiveOneLineReasons) {
     std::string reason;
     EXPECT_FALSE(ParseConsoleArgs(c.args, &command, &reason)) << c.reason;
     EXPECT_EQ(reason, c.reason);
+    // Monitoring plug-ins answer bad usage with UNKNOWN; the other commands with 2.
+    EXPECT_EQ(UsageExitCode(command), !c.args.empty() && c.args[0] == "check" ? 3 : kExitUsage) << c.reason;
   }
 }
 

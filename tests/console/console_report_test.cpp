@@ -69,16 +69,69 @@ TEST(ConsoleReport, PluginVerdictsAtEachBoundary) {
   };
   for (const auto& c : cases) {
     SummaryRecord record = Check(c.status, {0, c.worst, 0, 0});
-    EXPECT_EQ(JudgeCheck(&record, true, c.warn, c.crit).exitCode, c.code) << c.worst << " status " << c.status;
+    EXPECT_EQ(JudgeCheck(&record, true, {c.warn, c.crit}).exitCode, c.code) << c.worst << " status " << c.status;
   }
   SummaryRecord record = Check(3, {-7, 12, 0, 3});
-  EXPECT_EQ(JudgeCheck(&record, true, 100, 500).line,
+  EXPECT_EQ(JudgeCheck(&record, true, {100, 500}).line,
             "OVMON OK - check at 2023-11-14T22:13:20Z passed, 24 machines, worst variance 12 ms | "
-            "worst=12ms;100;500;0 total_average=3ms machines=24");
-  EXPECT_EQ(JudgeCheck(&record, false, 100, 500).exitCode, kPluginUnknown);
-  EXPECT_EQ(JudgeCheck(nullptr, true, 100, 500).line, "OVMON UNKNOWN - no check has been stored");
+            "worst=12ms;100;500;0 total_average=3ms machines=24 unanswered=0");
+  EXPECT_EQ(JudgeCheck(&record, false, {100, 500}).exitCode, kPluginUnknown);
+  EXPECT_EQ(JudgeCheck(nullptr, true, {100, 500}).line, "OVMON UNKNOWN - no check has been stored");
   SummaryRecord none;
-  EXPECT_EQ(JudgeCheck(&none, true, {}, {}).exitCode, kPluginUnknown);
+  EXPECT_EQ(JudgeCheck(&none, true, {}).exitCode, kPluginUnknown);
+}
+
+// A check that could not measure everything never answers OK: none answering is CRITICAL, some
+// silent machines or a silent reference at least WARNING, whatever the thresholds say.
+TEST(ConsoleReport, UnansweredMachinesNeverPass) {
+  const struct {
+    const char* what;
+    uint32_t answered, unanswered;
+    bool referenceAnswered;
+    int64_t worst;
+    std::optional<uint32_t> warn, crit;
+    int code;
+  } cases[] = {
+      {"none answered", 0, 7, true, 0, std::nullopt, std::nullopt, kPluginCritical},
+      {"none answered, thresholds", 0, 7, true, 0, 100, 500, kPluginCritical},
+      {"no machine listed", 0, 0, true, 0, std::nullopt, std::nullopt, kPluginCritical},
+      {"some did not answer", 5, 2, true, 10, std::nullopt, std::nullopt, kPluginWarning},
+      {"some did not answer, within thresholds", 5, 2, true, 10, 100, 500, kPluginWarning},
+      {"some did not answer, beyond the critical limit", 5, 2, true, 900, 100, 500, kPluginCritical},
+      {"the reference did not answer", 7, 0, false, 10, 100, 500, kPluginWarning},
+  };
+  for (const auto& c : cases) {
+    SummaryRecord record = Check(kCheckUnknown, {0, c.worst, 0, 0});
+    record.counts = {c.answered, c.answered, 0, 0, 0};
+    record.unansweredMachines = c.unanswered;
+    record.checkFlags = c.referenceAnswered ? 0 : kCheckReferenceUnanswered;
+    PluginAnswer answer = JudgeCheck(&record, true, {c.warn, c.crit});
+    EXPECT_EQ(answer.exitCode, c.code) << c.what;
+    EXPECT_NE(answer.line.find(" unanswered=" + std::to_string(c.unanswered)), std::string::npos) << answer.line;
+  }
+  SummaryRecord record = Check(kCheckUnknown, {0, 10, 0, 0});
+  record.counts = {5, 5, 0, 0, 0};
+  record.unansweredMachines = 2;
+  EXPECT_EQ(JudgeCheck(&record, true, {}).line,
+            "OVMON WARNING - check at 2023-11-14T22:13:20Z unknown (2 of 7 machines did not answer), 5 machines, "
+            "worst variance 10 ms | worst=10ms;;;0 total_average=3ms machines=5 unanswered=2");
+  EXPECT_NE(SummaryText("Last check", record).find("  Not measured: 2 of 7 machines did not answer\n"), std::string::npos);
+  EXPECT_NE(HistoryLine(record).find("(2 of 7 machines did not answer)"), std::string::npos);
+}
+
+TEST(ConsoleReport, ALastCheckOlderThanTheMaximumAgeIsUnknown) {
+  SummaryRecord record = Check(kCheckQuiet, {0, 10, 0, 0});
+  const struct {
+    uint32_t now, maxAge;
+    int code;
+  } cases[] = {{1700000000 + 1440 * 60, 1440 * 60, kPluginOk}, {1700000000 + 1440 * 60 + 1, 1440 * 60, kPluginUnknown},
+               {1700000000 - 60, 60, kPluginOk}, {0xFFFFFFFF, 0xFFFFFFFF, kPluginOk}};
+  for (const auto& c : cases) {
+    PluginAnswer answer = JudgeCheck(&record, true, {std::nullopt, std::nullopt, c.now, c.maxAge});
+    EXPECT_EQ(answer.exitCode, c.code) << c.now;
+  }
+  EXPECT_EQ(JudgeCheck(&record, true, {std::nullopt, std::nullopt, 1700000100, 60}).line,
+            "OVMON UNKNOWN - the last check, at 2023-11-14T22:13:20Z, is 100 seconds old");
 }
 
 TEST(ConsoleReport, WorstVarianceNeverOverflows) {

@@ -100,6 +100,25 @@ TEST_F(StatusDisplayTest, ACheckShowsScanningCyclesTheIconsAndEndsWithTheNewResu
   EXPECT_TRUE(View().rescanEnabled);
 }
 
+// An unknown check shows the unknown icon with a note saying what it could not measure; the note
+// goes while a check runs and never stands under a passed check.
+TEST_F(StatusDisplayTest, AnUnknownCheckSaysWhatItCouldNotMeasure) {
+  check = Record(1700000600, kCheckUnknown);
+  check.counts[0] = 5;
+  check.unansweredMachines = 2;
+  alert = check;
+  display.Show(check, alert);
+  EXPECT_EQ(Icons(), (std::vector<uint32_t>{0, 0}));
+  EXPECT_EQ(View().check.note, "2 of 7 machines did not answer");
+  EXPECT_EQ(View().alert.note, "2 of 7 machines did not answer");
+  Poll(ServiceState::kScanning);
+  EXPECT_EQ(View().check.note, "");
+  check = Record(1700000900, kCheckQuiet);
+  Poll(ServiceState::kIdle);
+  EXPECT_EQ(View().check.note, "");
+  EXPECT_EQ(View().alert.note, "2 of 7 machines did not answer");
+}
+
 // A check that stored nothing new (or a record whose time is the "nothing shown" mark) must
 // still replace the scanning text with the stored results.
 TEST_F(StatusDisplayTest, UnchangedOrExtremeTimesAreShownAgainAfterACheck) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "monitor/check_verdicts.h"
 #include "service/check_detail_text.h"
 #include "service/check_reference.h"
 
@@ -32,21 +33,33 @@ MachineResult Machine(const char* name, MachineClass role, int64_t varianceMs, u
   return machine;
 }
 
-// Two masters, two slaves, an independent server, a client far off and a client that never answered.
-std::vector<MachineResult> Fleet() {
+// Two masters, two slaves, an independent server and a client far off, all answering.
+std::vector<MachineResult> Answering() {
   return {Machine("m1", kClassMaster, 100, 1),      Machine("m2", kClassMaster, 120, 2),
           Machine("s1", kClassSlave, -200, 3),      Machine("s2", kClassSlave, 300, 4),
-          Machine("i1", kClassIndependent, 50, 5),  Machine("c1", kClassClient, 1500, 6),
-          Machine("c2", kClassClient, 0, 7, 10060)};
+          Machine("i1", kClassIndependent, 50, 5),  Machine("c1", kClassClient, 1500, 6)};
+}
+
+// The same with a client that never answered.
+std::vector<MachineResult> Fleet() {
+  std::vector<MachineResult> machines = Answering();
+  machines.push_back(Machine("c2", kClassClient, 0, 7, 10060));
+  return machines;
+}
+
+SummaryRecord Summary(const std::vector<MachineResult>& machines, const CheckPolicy& policy = CheckPolicy(),
+                      bool referenceAnswered = true) {
+  return ComputeSummary(machines, policy, kTime, kReference, referenceAnswered);
 }
 
 uint32_t Ipv4(uint8_t lastByte) { return 127u | uint32_t(lastByte) << 24; }
 
 TEST(CheckSummary, GathersTheMachinesThatAnsweredPerClass) {
-  SummaryRecord record = ComputeSummary(Fleet(), CheckPolicy(), kTime, kReference);
+  SummaryRecord record = Summary(Fleet());
   EXPECT_EQ(record.time, kTime);
   EXPECT_EQ(record.referenceTime, kReference);
   EXPECT_EQ(record.counts, (std::array<uint32_t, 5>{6, 2, 2, 1, 1}));
+  EXPECT_EQ(record.unansweredMachines, 1u);
   // Masters 110, slaves 50, independents 50, clients 1500, total 1870 / 6.
   EXPECT_EQ(record.averages, (std::array<int64_t, 5>{110, 50, 50, 1500, 312}));
   EXPECT_EQ(record.worst, (std::array<int64_t, 4>{120, 300, 50, 1500}));
@@ -62,13 +75,71 @@ TEST(CheckSummary, GathersTheMachinesThatAnsweredPerClass) {
   EXPECT_EQ(EncodeSummary(record).size(), 328u);
 }
 
-TEST(CheckSummary, NoAnswerAtAllLeavesEmptyClassesAndSlots) {
-  SummaryRecord record = ComputeSummary({Machine("c2", kClassClient, 0, 7, 10060)}, CheckPolicy(), kTime, kReference);
+TEST(CheckSummary, NoAnswerAtAllLeavesEmptyClassesAndSlotsAndPassesNothing) {
+  SummaryRecord record = Summary({Machine("c2", kClassClient, 0, 7, 10060)});
   EXPECT_EQ(record.counts, (std::array<uint32_t, 5>{}));
   EXPECT_EQ(record.averages, (std::array<int64_t, 5>{}));
   EXPECT_EQ(record.slowestClock, 0);
   for (const SummaryAddress& slot : record.addresses) EXPECT_EQ(slot.family, 0);
-  EXPECT_EQ(record.status, kCheckQuiet);
+  EXPECT_EQ(record.status, kCheckUnknown);
+}
+
+// A check that could not measure something is never stored as passed: a failed test still makes
+// it an alert, anything else unmeasured makes it unknown, and the stored bytes say what.
+TEST(CheckSummary, WhatCouldNotBeMeasuredMakesTheCheckUnknownUnlessATestFails) {
+  CheckPolicy lenient{true, 5000, true, 5000, true, 5000};
+  std::vector<MachineResult> allDown = {Machine("a", kClassMaster, 0, 1, 10060), Machine("b", kClassClient, 0, 2, 11001)};
+  struct Case {
+    const char* what;
+    std::vector<MachineResult> machines;
+    CheckPolicy policy;
+    bool referenceAnswered;
+    uint32_t status, unanswered;
+    const char* unmeasured;
+  } cases[] = {
+      {"everything measured", Answering(), lenient, true, kCheckQuiet, 0, ""},
+      {"one of seven did not answer", Fleet(), lenient, true, kCheckUnknown, 1, "1 of 7 machines did not answer"},
+      {"one did not answer and a test fails", Fleet(), CheckPolicy(), true, kCheckAlert, 1, "1 of 7 machines did not answer"},
+      {"none answered", allDown, lenient, true, kCheckUnknown, 2, "none of the 2 machines answered"},
+      {"the only machine did not answer", {allDown[0]}, lenient, true, kCheckUnknown, 1, "the machine did not answer"},
+      {"no machine listed", {}, lenient, true, kCheckUnknown, 0, "no machine was checked"},
+      {"the reference did not answer", Answering(), lenient, false, kCheckUnknown, 0,
+       "the reference clock did not answer"},
+      {"neither", allDown, lenient, false, kCheckUnknown, 2,
+       "none of the 2 machines answered; the reference clock did not answer"},
+  };
+  for (const Case& c : cases) {
+    SummaryRecord record = Summary(c.machines, c.policy, c.referenceAnswered);
+    EXPECT_EQ(record.status, c.status) << c.what;
+    EXPECT_EQ(record.unansweredMachines, c.unanswered) << c.what;
+    EXPECT_EQ(UnmeasuredText(record), c.unmeasured) << c.what;
+    SummaryRecord stored = DecodeSummary(EncodeSummary(record).data());
+    EXPECT_EQ(stored.unansweredMachines, c.unanswered) << c.what;
+    EXPECT_EQ(stored.checkFlags, c.referenceAnswered ? 0 : kCheckReferenceUnanswered) << c.what;
+    EXPECT_EQ(JudgeCheckStatus(stored), c.status) << c.what;
+    EXPECT_EQ(CheckRaisesAlert(record), c.status != kCheckQuiet) << c.what;
+  }
+}
+
+// Variances are judged by their size: machines running behind fail the tests as those running ahead do.
+TEST(CheckSummary, MachinesBehindFailTheTestsAsThoseAhead) {
+  CheckPolicy policy{true, 1000, true, 750, true, 500};
+  struct Case {
+    const char* what;
+    std::vector<MachineResult> machines;
+    uint32_t status;
+  } cases[] = {
+      {"a slave 600 ms behind", {Machine("m", kClassMaster, 0, 1), Machine("s", kClassSlave, -600, 2)}, kCheckAlert},
+      {"a slave 400 ms behind", {Machine("m", kClassMaster, 0, 1), Machine("s", kClassSlave, -400, 2)}, kCheckQuiet},
+      {"a master 1500 ms behind", {Machine("m", kClassMaster, 0, 1), Machine("n", kClassMaster, -1500, 2)}, kCheckAlert},
+      {"a client 1000 ms behind", {Machine("m", kClassMaster, 0, 1), Machine("c", kClassClient, -1000, 2)}, kCheckAlert},
+      {"everything 800 ms behind", {Machine("i", kClassIndependent, -800, 1)}, kCheckAlert},
+  };
+  for (const Case& c : cases) {
+    SummaryRecord record = Summary(c.machines, policy);
+    EXPECT_EQ(record.status, c.status) << c.what;
+    EXPECT_EQ(record.status == kCheckAlert, CheckFailsATest(record)) << c.what;
+  }
 }
 
 TEST(CheckSummary, StatusIsAnAlertExactlyWhenAnEnabledTestFails) {
@@ -89,7 +160,7 @@ TEST(CheckSummary, StatusIsAnAlertExactlyWhenAnEnabledTestFails) {
       {"the defaults: the client is 1500 ms off", CheckPolicy(), kCheckAlert},
   };
   for (const Case& c : cases) {
-    SummaryRecord record = ComputeSummary(Fleet(), c.policy, kTime, kReference);
+    SummaryRecord record = Summary(Answering(), c.policy);
     EXPECT_EQ(record.status, c.status) << c.what;
     EXPECT_EQ(record.limitUnit, 0u) << c.what;
     EXPECT_EQ(record.singleLimit, c.policy.singleLimit) << c.what;
@@ -101,7 +172,7 @@ TEST(CheckSummary, ExtremeVariancesNeitherOverflowNorWrap) {
   std::vector<MachineResult> machines = {Machine("a", kClassMaster, 0, 1), Machine("b", kClassMaster, 0, 2)};
   machines[0].variance = INT64_MAX;
   machines[1].variance = INT64_MIN;
-  SummaryRecord record = ComputeSummary(machines, CheckPolicy(), kTime, kReference);
+  SummaryRecord record = Summary(machines);
   EXPECT_EQ(record.fastestClock, INT64_MAX);
   EXPECT_EQ(record.slowestClock, kReference + INT64_MIN);
   EXPECT_EQ(record.status, kCheckAlert);
@@ -161,10 +232,11 @@ TEST(CheckReference, MeansOfGoodSamplesAndOfSources) {
 
 TEST(CheckDetail, OneLinePerMachineWithItsVarianceOrItsFailure) {
   std::vector<MachineResult> machines = Fleet();
-  SummaryRecord record = ComputeSummary(machines, CheckPolicy(), kTime, kReference);
+  SummaryRecord record = Summary(machines);
   std::string text = FormatCheckDetail("Thu Dec 10 2026 17:01:07", "this machine's clock", machines, record);
   EXPECT_EQ(text.rfind("Orvane Monitor check of Thu Dec 10 2026 17:01:07\r\nReference: this machine's clock\r\n"
-                       "ALERT: a variance test failed\r\n", 0), 0u);
+                       "ALERT: a variance test failed; 1 of 7 machines did not answer\r\n", 0), 0u);
+  EXPECT_EQ(UnansweredReasons(machines), "c2: timed out");
   struct Case {
     const char* name;
     const char* role;

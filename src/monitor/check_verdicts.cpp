@@ -1,8 +1,9 @@
-#include "pages/history_verdicts.h"
+// Judging a stored check: the verdicts of its three tests and what it could not measure.
+#include "monitor/check_verdicts.h"
 
 #include <cstdio>
 
-#include "pages/variance.h"
+#include "monitor/variance.h"
 
 namespace {
 
@@ -60,4 +61,34 @@ CheckVerdict TotalVarianceVerdict(const SummaryRecord& r) {
   bool passed = VarianceMagnitude(r.averages[4]) <= LimitThreshold(r.totalLimit, r.limitUnit);
   return Verdict(r.totalTest, passed, "Total system variance test disabled.", "Total system variance is within %s",
                  "Total system variance exceeds %s", r.totalLimit, r.limitUnit);
+}
+
+bool CheckFailsATest(const SummaryRecord& r) {
+  for (const CheckVerdict& verdict : {MasterSlaveVerdict(r), SingleMachineVerdict(r), TotalVarianceVerdict(r)})
+    if (verdict.state == kVerdictFailed) return true;
+  return false;
+}
+
+bool CheckMeasuredEverything(const SummaryRecord& r) {
+  return r.counts[0] > 0 && r.unansweredMachines == 0 && !(r.checkFlags & kCheckReferenceUnanswered);
+}
+
+uint32_t JudgeCheckStatus(const SummaryRecord& r) {
+  if (CheckFailsATest(r)) return kCheckAlert;
+  return CheckMeasuredEverything(r) ? kCheckQuiet : kCheckUnknown;
+}
+
+std::string UnmeasuredText(const SummaryRecord& r) {
+  std::string text;
+  if (r.status == kCheckQuiet || r.status == kCheckInProgress) return text;
+  uint64_t listed = uint64_t(r.counts[0]) + r.unansweredMachines;
+  if (listed == 0)
+    text = "no machine was checked";
+  else if (r.counts[0] == 0)
+    text = listed == 1 ? "the machine did not answer" : "none of the " + std::to_string(listed) + " machines answered";
+  else if (r.unansweredMachines)
+    text = std::to_string(r.unansweredMachines) + " of " + std::to_string(listed) + " machines did not answer";
+  if (r.checkFlags & kCheckReferenceUnanswered)
+    text += std::string(text.empty() ? "" : "; ") + "the reference clock did not answer";
+  return text;
 }

@@ -1,5 +1,5 @@
 // The three test verdicts the History page shows for a check summary.
-#include "pages/history_verdicts.h"
+#include "monitor/check_verdicts.h"
 
 #include <gtest/gtest.h>
 
