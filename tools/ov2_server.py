@@ -52,6 +52,8 @@ HTTP_MODES = [
     "no-digest",
     "wrong-auth-key",
     "closed",            # accepts and closes without a word
+    "auth-error-1237",   # an auth-error that is the client's own "handled, no sample"
+    "auth-error-10060",  # ... and its "timed out"
 ]
 
 FILETIME_1970 = 116444736000000000
@@ -261,8 +263,8 @@ def time_headers(mode, number, received, clock):
     headers = [("Serial", number + 1 if mode == "wrong-serial" else number), ("Received", received),
                ("Server-Serial", hex(SERVER_SERIAL)), ("Server-Role", 1), ("Leap-Status", 0),
                ("Server-Stratum", 1), ("Time-Source", "10.1.2.3")]
-    if mode == "auth-error":
-        headers.append(("Auth-Error", AUTH_ERROR))
+    if mode.startswith("auth-error"):
+        headers.append(("Auth-Error", mode[len("auth-error-"):] or AUTH_ERROR))
     if mode != "no-filetime":
         headers.insert(0, ("FileTime", clock.now()))
     return headers
