@@ -12,6 +12,11 @@ constexpr uint32_t kLocalSerial = 0;
 // Product roles below this one are servers.
 constexpr uint32_t kFirstClientRole = 4;
 
+// Where in its send call a request is taken to leave when nothing better was measured: a
+// datagram after the whole call, stream data at its start.
+constexpr double kDatagramSendShare = 1.0;
+constexpr double kStreamSendShare = 0.0;
+
 // Records the exchange's code in the sample and returns it.
 uint32_t Finish(TimeSample* sample, uint32_t code) {
   sample->errorCode = code;
@@ -22,6 +27,11 @@ uint32_t Exchange(CClientSocket& socket, const void* request, size_t length, voi
                   ExchangeResult* result) {
   return socket.IsStream() ? socket.ExchangeStream(request, uint32_t(length), reply, uint32_t(capacity), result)
                            : socket.ExchangeDatagram(request, uint32_t(length), reply, uint32_t(capacity), result);
+}
+
+// T1 of an exchange over socket.
+uint64_t SendTime(const CClientSocket& socket, const ExchangeResult& exchange) {
+  return RequestDeparture(exchange, socket.IsStream() ? kStreamSendShare : kDatagramSendShare);
 }
 
 void StoreTimes(const ExchangeResult& exchange, TimeSample* sample) {
@@ -48,7 +58,7 @@ uint32_t COV2TimeSampler::SampleOnce(CClientSocket& socket, const TimeSourceSpec
   MarkActivity(kActivityOv2Reply);
   code = ValidateOv2Reply(reply, exchange.length, request, &sample->replyAuth, &sample->digestType);
   if (code != 0) return Finish(sample, code);
-  StoreOv2Reply(reply, exchange.length, exchange.sendTime, exchange.receiveTime, sample);
+  StoreOv2Reply(reply, exchange.length, SendTime(socket, exchange), exchange.receiveTime, sample);
   StoreTimes(exchange, sample);
   return Finish(sample, 0);
 }
@@ -66,7 +76,7 @@ uint32_t COV2HTTPClient::SampleOnce(CClientSocket& socket, const TimeSourceSpec&
   HttpReply parsed = ParseHttpReply(reply, exchange.length);
   code = DecideHttpResult(parsed, number, spec, sample);
   if (code != 0) return Finish(sample, code);
-  StoreHttpReply(parsed, exchange.sendTime, exchange.receiveTime, spec, sample);
+  StoreHttpReply(parsed, SendTime(socket, exchange), exchange.receiveTime, spec, sample);
   StoreTimes(exchange, sample);
   return Finish(sample, 0);
 }
