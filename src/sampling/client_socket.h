@@ -39,10 +39,10 @@ struct ExchangeResult {
 // (MeasuredSendShare), else share (the sampler's own rule).
 uint64_t RequestDeparture(const ExchangeResult& result, double share);
 
-// Receives one datagram within timeoutMs: bytes or SOCKET_ERROR (10060 when nothing came),
-// its source address (length 16 or 28), T4 and the correction taken off it. With the stack's
-// receive timestamps T4 is the arrival they give; without them the receive polls while a
-// reply is due, and T4 is the arrival its reads bracket.
+// Receives one datagram on a non-blocking socket within timeoutMs: bytes or SOCKET_ERROR (10060
+// when nothing came), its source address (length 16 or 28), T4 and the correction taken off it.
+// With the stack's receive timestamps T4 is the arrival they give; without them the receive
+// polls while a reply is due, and T4 is the arrival its reads bracket.
 int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
                          int* sourceLength, uint64_t* receiveTime, uint64_t* correction);
 
@@ -106,7 +106,7 @@ class CClientSocket {
   uint32_t CreateFor(const ResolvedAddress& address);
   uint32_t AwaitConnection(const CDeadline& deadline);
   CDeadline TakeDeadline();
-  uint32_t SendRequest(const char* request, uint32_t length, ExchangeResult* result);
+  uint32_t SendRequest(const char* request, uint32_t length, const CDeadline& deadline, ExchangeResult* result);
   uint32_t ReceiveReply(char* reply, uint32_t capacity, const CDeadline& deadline, ExchangeResult* result);
   uint32_t ReceiveStream(char* reply, uint32_t capacity, const CDeadline& deadline, ExchangeResult* result);
 

@@ -103,19 +103,14 @@ FoundReply PollForReply(SOCKET socket, uint32_t timeoutMs, const Read& read) {
   return FoundReply();
 }
 
-// One datagram within the timeout on a socket without the stack's timestamps; the socket is
-// blocking again afterwards.
+// One datagram within the timeout, on a non-blocking socket without the stack's timestamps.
 int ReceiveWithoutTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
                             int* sourceLength, uint64_t* receiveTime, uint64_t* correction) {
-  if (!SetNonBlocking(socket, true)) return SOCKET_ERROR;
   int length = *sourceLength;
   FoundReply found = PollForReply(socket, timeoutMs, [&] {
     *sourceLength = length;
     return recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
   });
-  int error = WSAGetLastError();
-  SetNonBlocking(socket, false);
-  WSASetLastError(error);
   *receiveTime = found.received == SOCKET_ERROR ? 0 : found.arrival;
   *correction = found.received == SOCKET_ERROR ? 0 : found.readTime - found.arrival;
   return found.received;
@@ -149,6 +144,20 @@ int ReceiveWithStackTimestamp(SOCKET socket, char* buffer, int capacity, uint32_
   }
   return received;
 }
+
+// The socket non-blocking for as long as this lives, blocking again after.
+class CNonBlocking {
+ public:
+  explicit CNonBlocking(SOCKET socket) : socket_(socket), on_(SetNonBlocking(socket, true)) {}
+  ~CNonBlocking() { SetNonBlocking(socket_, false); }
+  CNonBlocking(const CNonBlocking&) = delete;
+  CNonBlocking& operator=(const CNonBlocking&) = delete;
+  bool On() const { return on_; }
+
+ private:
+  SOCKET socket_;
+  bool on_;
+};
 
 // Connection events of one socket on an event object, the socket non-blocking while they are
 // selected; blocking again, with nothing selected, when it goes.
@@ -310,26 +319,30 @@ uint32_t CClientSocket::SetRecvTimeout(uint32_t ms) {
   return 0;
 }
 
-// Sends all of a request (a datagram, or on a stream until every byte went), timing the
-// first send call.
-uint32_t CClientSocket::SendRequest(const char* request, uint32_t length, ExchangeResult* result) {
+// Sends all of a request on the non-blocking socket (a datagram, or on a stream every byte,
+// waiting for room within the deadline), timing the first send call.
+uint32_t CClientSocket::SendRequest(const char* request, uint32_t length, const CDeadline& deadline,
+                                    ExchangeResult* result) {
   CSystemClock& clock = SystemClock();
   result->sendTime = clock.Now();
-  for (uint32_t sent = 0; sent < length || sent == 0;) {
+  for (uint32_t sent = 0;;) {
     int64_t before = clock.ReadCounter();
     int n = isStream_ ? send(socket_, request + sent, int(length - sent), 0)
                       : sendto(socket_, request, int(length), 0, reinterpret_cast<const sockaddr*>(&remoteAddress_),
                                remoteLength_);
     int64_t after = clock.ReadCounter();
+    if (result->sendCall == 0) result->sendCall = SendDuration(clock, before, after);
+    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
+      if (WaitWritable(socket_, deadline.Left()) && deadline.Left() > 0) continue;
+      return WSAETIMEDOUT;
+    }
     if (n == SOCKET_ERROR) {
       uint32_t code = SocketError(isStream_ ? WSAENOTCONN : WSAENOTSOCK);
       return code == WSAEINVAL && isIPv6_ && !isStream_ ? WSAENETUNREACH : code;
     }
-    if (sent == 0) result->sendCall = SendDuration(clock, before, after);
     sent += uint32_t(n);
-    if (!isStream_ || n == 0) break;
+    if (!isStream_ || sent >= length) return 0;
   }
-  return 0;
 }
 
 uint32_t CClientSocket::ExchangeDatagram(const void* request, uint32_t length, void* reply, uint32_t capacity,
@@ -337,9 +350,11 @@ uint32_t CClientSocket::ExchangeDatagram(const void* request, uint32_t length, v
   *result = ExchangeResult();
   if (socket_ == INVALID_SOCKET) return WSAENOTSOCK;
   CDeadline deadline = TakeDeadline();
-  if (uint32_t code = SendRequest(static_cast<const char*>(request), length, result)) return code;
-  uint32_t code = ReceiveReply(static_cast<char*>(reply), capacity, deadline, result);
-  if (result->receiveTime == 0) result->receiveTime = SystemClock().Now();
+  CNonBlocking nonBlocking(socket_);
+  if (!nonBlocking.On()) return SocketError(WSAEINVAL);
+  uint32_t code = SendRequest(static_cast<const char*>(request), length, deadline, result);
+  if (code == 0) code = ReceiveReply(static_cast<char*>(reply), capacity, deadline, result);
+  if (code == 0 && result->receiveTime == 0) result->receiveTime = SystemClock().Now();
   KeepArrivalAfterSend(result->sendTime, &result->receiveTime, &result->correction);
   return code;
 }
@@ -373,11 +388,11 @@ uint32_t CClientSocket::ExchangeStream(const void* request, uint32_t length, voi
   if (socket_ == INVALID_SOCKET) return WSAENOTSOCK;
   if (!reply || capacity == 0) return WSAEFAULT;
   CDeadline deadline = TakeDeadline();
-  if (uint32_t code = SendRequest(static_cast<const char*>(request), length, result)) return code;
-  if (!SetNonBlocking(socket_, true)) return SocketError(WSAEINVAL);
-  uint32_t code = ReceiveStream(static_cast<char*>(reply), capacity, deadline, result);
-  SetNonBlocking(socket_, false);
-  if (result->receiveTime == 0) result->receiveTime = SystemClock().Now();
+  CNonBlocking nonBlocking(socket_);
+  if (!nonBlocking.On()) return SocketError(WSAEINVAL);
+  uint32_t code = SendRequest(static_cast<const char*>(request), length, deadline, result);
+  if (code == 0) code = ReceiveStream(static_cast<char*>(reply), capacity, deadline, result);
+  if (code == 0 && result->receiveTime == 0) result->receiveTime = SystemClock().Now();
   return code;
 }
 
