@@ -51,8 +51,8 @@ bool PlainExchange(const std::string& label, uint16_t port) {
   }
   closesocket(s);
   if (received < 48) return false;
-  DeltaLatency result =
-      ComputeDeltaLatency(FileTimeToNtp(t1), LoadNtpTimestamp(reply + 32), LoadNtpTimestamp(reply + 40), FileTimeToNtp(t4));
+  DeltaLatency result = ComputeDeltaLatency(FileTimeToNtp(t1), LoadNtpTimestamp(reply + 32),
+                                            LoadNtpTimestamp(reply + 40), FileTimeToNtp(t4));
   Print(label, result.delta, result.latency, 0);
   return true;
 }
@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string argument = argv[i];
     size_t equals = argument.find('=');
-    std::string label = argument.substr(0, equals), line = equals == std::string::npos ? "" : argument.substr(equals + 1);
+    std::string label = argument.substr(0, equals);
+    std::string line = equals == std::string::npos ? "" : argument.substr(equals + 1);
     if (line.compare(0, 6, "plain ") == 0) {
       status |= RunPlain(label, line);
       continue;

@@ -69,6 +69,8 @@ const uint32_t kPollWindowMs = 20;
 // The receive timeout of a socket whose own was never set (the network settings' default).
 const uint32_t kDefaultReceiveTimeoutMs = 55;
 
+uint32_t ReceiveTimeoutOrDefault(uint32_t ms) { return ms ? ms : kDefaultReceiveTimeoutMs; }
+
 // What a receive that looked for a reply found: bytes or SOCKET_ERROR (the socket's error
 // set), where its reads bracket the reply's arrival, and when the read that took it returned.
 struct FoundReply {
@@ -289,7 +291,7 @@ uint32_t CClientSocket::Bind(const std::string& localAddress, uint16_t localPort
 
 uint32_t CClientSocket::Connect() {
   if (socket_ == INVALID_SOCKET) return WSAENOTSOCK;
-  deadline_.emplace(recvTimeoutMs_ ? recvTimeoutMs_ : kDefaultReceiveTimeoutMs);
+  deadline_.emplace(ReceiveTimeoutOrDefault(recvTimeoutMs_));
   if (!isStream_) return 0;
   CConnectionEvents events(socket_);
   if (!events.Selected()) return SocketError(WSAEINVAL);
@@ -300,7 +302,7 @@ uint32_t CClientSocket::Connect() {
 
 // The time Connect started for this exchange, or a fresh one.
 CDeadline CClientSocket::TakeDeadline() {
-  CDeadline deadline = deadline_ ? *deadline_ : CDeadline(recvTimeoutMs_ ? recvTimeoutMs_ : kDefaultReceiveTimeoutMs);
+  CDeadline deadline = deadline_ ? *deadline_ : CDeadline(ReceiveTimeoutOrDefault(recvTimeoutMs_));
   deadline_.reset();
   return deadline;
 }
@@ -315,7 +317,7 @@ uint32_t CClientSocket::SetRecvTimeout(uint32_t ms) {
   uint32_t code = SetTimeout(socket_, SO_RCVTIMEO, ms);
   if (code != 0) return code;
   recvTimeoutMs_ = ms;
-  if (deadline_) deadline_.emplace(ms);  // set after the connection: the exchange's own
+  if (deadline_) deadline_.emplace(ReceiveTimeoutOrDefault(ms));  // set after the connection: the exchange's own
   return 0;
 }
 
