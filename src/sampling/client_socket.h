@@ -32,19 +32,30 @@ struct ExchangeResult {
   uint64_t sendCall = 0;    // how long that call took, a counter read included (0 without the counter)
   uint64_t receiveTime = 0; // T4, when the reply arrived as well as the receive tells
   uint64_t correction = 0;  // how long the reply waited before it was read; 0 when unknown
+  bool waiting = false;     // the first read after the send found the reply: it may have waited
 };
 
-// T1 of an exchange, when its request left: the send call's start plus the share of the call
-// that passes before the datagram leaves, as measured for this platform where it was
-// (MeasuredSendShare), else share (the sampler's own rule).
-uint64_t RequestDeparture(const ExchangeResult& result, double share);
+// T1 and T4 of an exchange, and how long its reply waited before it was read.
+struct ExchangeMoments {
+  uint64_t sent = 0;
+  uint64_t received = 0;
+  uint64_t correction = 0;
+};
+
+// The moments of an exchange: T1 the send call's start plus the share of the call that passes
+// before the datagram leaves, as measured for this platform where it was (MeasuredSendShare),
+// else share (the sampler's own rule); T4 as the receive found it, a reply that was already
+// waiting at the first read moved to the middle of the time it can have waited, given that the
+// server held the request for hold (100 ns; 0 when the server does not say).
+ExchangeMoments Moments(const ExchangeResult& result, double share, uint64_t hold);
 
 // Receives one datagram on a non-blocking socket within timeoutMs: bytes or SOCKET_ERROR (10060
-// when nothing came), its source address (length 16 or 28), T4 and the correction taken off it.
-// With the stack's receive timestamps T4 is the arrival they give; without them the receive
-// polls while a reply is due, and T4 is the arrival its reads bracket.
+// when nothing came), its source address (length 16 or 28), and in times T4, the correction
+// taken off it and whether the first read found it. With the stack's receive timestamps T4 is
+// the arrival they give; without them the receive polls while a reply is due, and T4 is the
+// arrival its reads bracket.
 int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
-                         int* sourceLength, uint64_t* receiveTime, uint64_t* correction);
+                         int* sourceLength, ExchangeResult* times);
 
 class CClientSocket {
  public:

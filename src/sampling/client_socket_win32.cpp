@@ -77,6 +77,7 @@ struct FoundReply {
   int received = SOCKET_ERROR;
   uint64_t arrival = 0;
   uint64_t readTime = 0;
+  bool first = false;  // the first read found it
 };
 
 // Calls read (a receive on the non-blocking socket) while the reply is due, each read's start
@@ -93,7 +94,7 @@ FoundReply PollForReply(SOCKET socket, uint32_t timeoutMs, const Read& read) {
     uint64_t begun = clock.Now();
     int received = read();
     if (received != SOCKET_ERROR || WSAGetLastError() != WSAEWOULDBLOCK)
-      return {received, BracketedArrival(begun, polling ? empty : 0), clock.Now()};
+      return {received, BracketedArrival(begun, polling ? empty : 0), clock.Now(), empty == 0};
     empty = begun;
     uint32_t left = deadline.Left();
     if (left == 0) break;
@@ -105,22 +106,29 @@ FoundReply PollForReply(SOCKET socket, uint32_t timeoutMs, const Read& read) {
   return FoundReply();
 }
 
+// The times a receive found into an exchange's result (none when it failed).
+void StoreFound(const FoundReply& found, ExchangeResult* times) {
+  bool good = found.received != SOCKET_ERROR;
+  times->receiveTime = good ? found.arrival : 0;
+  times->correction = good ? found.readTime - found.arrival : 0;
+  times->waiting = good && found.first;
+}
+
 // One datagram within the timeout, on a non-blocking socket without the stack's timestamps.
 int ReceiveWithoutTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
-                            int* sourceLength, uint64_t* receiveTime, uint64_t* correction) {
+                            int* sourceLength, ExchangeResult* times) {
   int length = *sourceLength;
   FoundReply found = PollForReply(socket, timeoutMs, [&] {
     *sourceLength = length;
     return recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
   });
-  *receiveTime = found.received == SOCKET_ERROR ? 0 : found.arrival;
-  *correction = found.received == SOCKET_ERROR ? 0 : found.readTime - found.arrival;
+  StoreFound(found, times);
   return found.received;
 }
 
 // One datagram within the timeout with the stack's arrival counter taken off the time of reading.
 int ReceiveWithStackTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
-                              int* sourceLength, uint64_t* receiveTime, uint64_t* correction) {
+                              int* sourceLength, ExchangeResult* times) {
   if (!WaitReadable(socket, timeoutMs)) {
     WSASetLastError(WSAETIMEDOUT);
     return SOCKET_ERROR;
@@ -137,12 +145,12 @@ int ReceiveWithStackTimestamp(SOCKET socket, char* buffer, int capacity, uint32_
   DWORD bytes = 0;
   int received = ReceiveMessageFunction()(socket, &message, &bytes, nullptr, nullptr) == 0 ? int(bytes) : SOCKET_ERROR;
   int64_t now = clock.ReadCounter();
-  *receiveTime = clock.Now();
+  times->receiveTime = clock.Now();
   int64_t arrival = 0;
   if (received != SOCKET_ERROR && FindArrivalCounter(control, message.Control.len, &arrival)) {
-    *correction =
+    times->correction =
         ArrivalCorrection(arrival, now, clock.CounterFrequency(), clock.CounterOverhead(), clock.CounterUsable());
-    *receiveTime -= *correction;
+    times->receiveTime -= times->correction;
   }
   return received;
 }
@@ -203,19 +211,24 @@ class CConnectionEvents {
 
 void SetAddressResolver(AddressResolver resolver) { g_resolver = resolver; }
 
-uint64_t RequestDeparture(const ExchangeResult& result, double share) {
+ExchangeMoments Moments(const ExchangeResult& result, double share, uint64_t hold) {
   double measured = MeasuredSendShare();
-  return DepartureTime(result.sendTime, result.sendCall, measured > 0 ? measured : share);
+  ExchangeMoments moments;
+  moments.sent = DepartureTime(result.sendTime, result.sendCall, measured > 0 ? measured : share);
+  moments.received = result.waiting ? WaitingReplyArrival(moments.sent, hold, result.receiveTime) : result.receiveTime;
+  moments.correction = result.correction + (result.receiveTime - moments.received);
+  return moments;
 }
 
 int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
-                         int* sourceLength, uint64_t* receiveTime, uint64_t* correction) {
-  *receiveTime = *correction = 0;
+                         int* sourceLength, ExchangeResult* times) {
+  times->receiveTime = times->correction = 0;
+  times->waiting = false;
   *source = sockaddr_storage();
   *sourceLength = int(sizeof(sockaddr_storage));
   bool stamped = ReceiveTimestampCapabilities() != 0 && ReceiveMessageFunction();
-  int received = (stamped ? ReceiveWithStackTimestamp : ReceiveWithoutTimestamp)(
-      socket, buffer, capacity, timeoutMs, source, sourceLength, receiveTime, correction);
+  int received = (stamped ? ReceiveWithStackTimestamp : ReceiveWithoutTimestamp)(socket, buffer, capacity, timeoutMs,
+                                                                                  source, sourceLength, times);
   *sourceLength = source->ss_family == AF_INET ? int(sizeof(sockaddr_in)) : int(sizeof(sockaddr_in6));
   return received;
 }
@@ -369,7 +382,7 @@ uint32_t CClientSocket::ReceiveReply(char* reply, uint32_t capacity, const CDead
   IpLiteral remote = FromSocketAddress(reinterpret_cast<const sockaddr*>(&remoteAddress_), &port);
   for (;;) {
     int received = ReceiveWithTimestamp(socket_, reply, int(capacity), deadline.Left(), &peerAddress_, &peerLength_,
-                                        &result->receiveTime, &result->correction);
+                                        result);
     uint32_t error = received == SOCKET_ERROR ? SocketError(WSAETIMEDOUT) : 0;
     IpLiteral source = FromSocketAddress(reinterpret_cast<const sockaddr*>(&peerAddress_), &port);
     bool fromRemote = SameEndpoint(source, remote);
@@ -380,6 +393,7 @@ uint32_t CClientSocket::ReceiveReply(char* reply, uint32_t capacity, const CDead
     }
     if (error != 0 && (error != WSAEMSGSIZE || fromRemote)) return error;
     result->receiveTime = result->correction = 0;
+    result->waiting = false;
     if (deadline.Left() == 0) return WSAETIMEDOUT;
   }
 }
@@ -411,8 +425,7 @@ uint32_t CClientSocket::ReceiveStream(char* reply, uint32_t capacity, const CDea
     if (total == 0) {
       FoundReply found = PollForReply(socket_, deadline.Left(), read);
       n = found.received;
-      result->receiveTime = found.arrival;
-      result->correction = found.readTime - found.arrival;
+      StoreFound(found, result);
     } else {
       n = WaitReadable(socket_, deadline.Left()) ? read() : (WSASetLastError(WSAETIMEDOUT), SOCKET_ERROR);
     }
@@ -432,10 +445,7 @@ uint32_t CClientSocket::ReceiveStream(char* reply, uint32_t capacity, const CDea
     }
     if (StopRequested() || deadline.Left() == 0) break;
   }
-  if (total == 0) {
-    result->receiveTime = result->correction = 0;
-    return lastError ? lastError : WSAECONNRESET;
-  }
+  if (total == 0) return lastError ? lastError : WSAECONNRESET;
   result->length = total > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(total);
   return 0;
 }

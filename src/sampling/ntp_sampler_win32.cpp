@@ -22,12 +22,13 @@ void StoreReply(const uint8_t* reply, const CClientSocket& socket, const Exchang
                 TimeSample* sample) {
   uint16_t port = 0;
   sample->address = FromSocketAddress(reinterpret_cast<const sockaddr*>(&socket.PeerAddress()), &port);
-  sample->receiveTime = exchange.receiveTime;
-  sample->receiveCorrection = exchange.correction;
   StoreNtpReplyFields(reply, sample);
-  uint64_t t1 = RequestDeparture(exchange, kSendShare);
-  uint64_t originate = FileTimeToNtp(t1 ? t1 : SystemClock().Now()), localReceive = FileTimeToNtp(exchange.receiveTime);
   uint64_t serverReceive = LoadNtpTimestamp(reply + 32), serverTransmit = LoadNtpTimestamp(reply + 40);
+  ExchangeMoments moments = Moments(exchange, kSendShare, ServerHold(serverReceive, serverTransmit));
+  sample->receiveTime = moments.received;
+  sample->receiveCorrection = moments.correction;
+  uint64_t originate = FileTimeToNtp(moments.sent ? moments.sent : SystemClock().Now());
+  uint64_t localReceive = FileTimeToNtp(moments.received);
   sample->originateTs = NtpTimestampToWire(originate);
   sample->localReceiveTs = NtpTimestampToWire(localReceive);
   sample->serverReceiveTs = NtpTimestampToWire(serverReceive);

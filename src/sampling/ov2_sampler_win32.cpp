@@ -29,14 +29,14 @@ uint32_t Exchange(CClientSocket& socket, const void* request, size_t length, voi
                            : socket.ExchangeDatagram(request, uint32_t(length), reply, uint32_t(capacity), result);
 }
 
-// T1 of an exchange over socket.
-uint64_t SendTime(const CClientSocket& socket, const ExchangeResult& exchange) {
-  return RequestDeparture(exchange, socket.IsStream() ? kStreamSendShare : kDatagramSendShare);
-}
-
-void StoreTimes(const ExchangeResult& exchange, TimeSample* sample) {
-  sample->receiveTime = exchange.receiveTime;
-  sample->receiveCorrection = exchange.correction;
+// T1 and T4 of an exchange over socket with a server that held the request for hold; T4 and
+// the time the reply waited go into the sample.
+ExchangeMoments StoreMoments(const CClientSocket& socket, const ExchangeResult& exchange, uint64_t hold,
+                             TimeSample* sample) {
+  ExchangeMoments moments = Moments(exchange, socket.IsStream() ? kStreamSendShare : kDatagramSendShare, hold);
+  sample->receiveTime = moments.received;
+  sample->receiveCorrection = moments.correction;
+  return moments;
 }
 
 }  // namespace
@@ -58,8 +58,8 @@ uint32_t COV2TimeSampler::SampleOnce(CClientSocket& socket, const TimeSourceSpec
   MarkActivity(kActivityOv2Reply);
   code = ValidateOv2Reply(reply, exchange.length, request, &sample->replyAuth, &sample->digestType);
   if (code != 0) return Finish(sample, code);
-  StoreOv2Reply(reply, exchange.length, SendTime(socket, exchange), exchange.receiveTime, sample);
-  StoreTimes(exchange, sample);
+  ExchangeMoments moments = StoreMoments(socket, exchange, Ov2ReplyHold(reply, exchange.length), sample);
+  StoreOv2Reply(reply, exchange.length, moments.sent, moments.received, sample);
   return Finish(sample, 0);
 }
 
@@ -76,7 +76,7 @@ uint32_t COV2HTTPClient::SampleOnce(CClientSocket& socket, const TimeSourceSpec&
   HttpReply parsed = ParseHttpReply(reply, exchange.length);
   code = DecideHttpResult(parsed, number, spec, sample);
   if (code != 0) return Finish(sample, code);
-  StoreHttpReply(parsed, SendTime(socket, exchange), exchange.receiveTime, spec, sample);
-  StoreTimes(exchange, sample);
+  ExchangeMoments moments = StoreMoments(socket, exchange, ServerHoldTime(parsed.filetime, parsed.received), sample);
+  StoreHttpReply(parsed, moments.sent, moments.received, spec, sample);
   return Finish(sample, 0);
 }

@@ -53,6 +53,11 @@ uint64_t BracketedArrival(uint64_t foundAt, uint64_t emptyAt) {
   return emptyAt == 0 || emptyAt >= foundAt ? foundAt : emptyAt + (foundAt - emptyAt) / 2;
 }
 
+uint64_t WaitingReplyArrival(uint64_t departure, uint64_t hold, uint64_t foundAt) {
+  uint64_t earliest = departure + hold;
+  return earliest >= foundAt ? foundAt : BracketedArrival(foundAt, earliest);
+}
+
 bool SameEndpoint(const IpLiteral& source, const IpLiteral& remote) {
   size_t length = remote.family == 4 ? 4 : 16;
   return remote.family != 0 && source.family == remote.family && source.port == remote.port &&

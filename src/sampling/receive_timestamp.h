@@ -30,5 +30,10 @@ uint64_t DepartureTime(uint64_t callStart, uint64_t callDuration, double share);
 // began at emptyAt just before it, in the middle between the two starts (emptyAt 0: none).
 uint64_t BracketedArrival(uint64_t foundAt, uint64_t emptyAt);
 
+// T4 of a reply that the first read after the send already found at foundAt: it came no earlier
+// than the request's departure plus the time the server held it, so the middle between that
+// moment and foundAt (foundAt itself when that moment is not before it).
+uint64_t WaitingReplyArrival(uint64_t departure, uint64_t hold, uint64_t foundAt);
+
 // Whether a datagram's source is the address and port its request went to (IPv6 scope aside).
 bool SameEndpoint(const IpLiteral& source, const IpLiteral& remote);

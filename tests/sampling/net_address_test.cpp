@@ -161,6 +161,12 @@ TEST(ReceiveTimestamp, WhatTheCallsBracket) {
     uint64_t found, empty, arrival;
   } const cases[] = {{9000, 0, 9000}, {9000, 8400, 8700}, {9000, 8999, 8999}, {9000, 9000, 9000}, {9000, 9500, 9000}};
   for (const Case& c : cases) EXPECT_EQ(BracketedArrival(c.found, c.empty), c.arrival) << c.empty;
+  // A reply the first read found can have waited there since the request left and the server
+  // held it: the middle of that span.
+  struct Waiting {
+    uint64_t hold, arrival;
+  } const waiting[] = {{300, 1650}, {0, 1500}, {1000, 2000}, {1500, 2000}};
+  for (const Waiting& c : waiting) EXPECT_EQ(WaitingReplyArrival(1000, c.hold, 2000), c.arrival) << c.hold;
 }
 
 TEST(ReceiveTimestamp, OnlyTheRequestsAddressAndPortAnswer) {

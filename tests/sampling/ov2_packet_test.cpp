@@ -261,6 +261,13 @@ TEST(ServerTimeDeltaLatency, WithAndWithoutServerReceiveTime) {
     EXPECT_EQ(result.delta, c.delta) << c.name;
     EXPECT_EQ(result.latency, c.latency) << c.name;
   }
+  // How long the server held the request: only when it reports S2, and S1 is after it.
+  EXPECT_EQ(ServerHoldTime(1555, 1545), 10u);
+  EXPECT_EQ(ServerHoldTime(1550, 0), 0u);
+  EXPECT_EQ(ServerHoldTime(1550, 1560), 0u);
+  std::vector<uint8_t> reply = Reply();
+  EXPECT_EQ(Ov2ReplyHold(reply.data(), reply.size()), 20u);
+  EXPECT_EQ(Ov2ReplyHold(reply.data(), 48), 0u) << "cut before S2";
 }
 
 }  // namespace
