@@ -1,6 +1,8 @@
 // OV2 HTTP replies come off the network: any text must be read, judged and, when it is a
 // redirect, turned into a target without fault; a reply judged good must have said 200 with a
-// time and the request's serial, and a keyed one must have passed the body's digest.
+// time and the request's serial, and a keyed one must have passed the body's digest; no reply
+// may hand the run one of its own codes (a success without a sample, a stop, a time-out, a
+// socket's failure).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -30,6 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sample.requestAuth = SendsAuthQuery(spec) ? uint8_t(spec.authType) : 0;
   uint32_t code = DecideHttpResult(reply, number, spec, &sample);
   if (code == kRedirectNeeded && (sample.server.empty() || !spec.allowRedirect)) std::abort();
+  bool runCode = code == kRedirectHandled || code == kRunStopped || code == kConnectTimedOut || code == kTimedOut;
+  if (runCode || (code >= 10000 && code <= 11999)) std::abort();
   if (code != 0) return 0;
   if (reply.status != 200 || reply.filetime == 0 || reply.serial != number) std::abort();
   if (spec.authType != kAuthNone && sample.replyAuth != kAuthKey) std::abort();

@@ -16,7 +16,7 @@ export OVMON_SMTP_PLAIN_PORT=${OVMON_SMTP_PLAIN_PORT:-$((10525 + _off))}
 export OVMON_TLS_LOOP_PORT=${OVMON_TLS_LOOP_PORT:-$((10467 + _off))}
 export OVMON_NTP_MD5_KEY="1 MD5 testMD5key" OVMON_NTP_SHA1_KEY="2 SHA1 HEX:00112233445566778899AABBCCDDEEFF01234567"
 # The OV2 server's base ports: the base is a well-behaved server, base + n the n-th behaviour
-# of tools/ov2_server.py (12 on UDP and TCP, 18 on HTTP). nginx: 302 to the good HTTP server
+# of tools/ov2_server.py (12 on UDP and TCP, 20 on HTTP). nginx: 302 to the good HTTP server
 # on OVMON_NGINX_PORT, 301 on the next port, a proxy to it on the one after.
 export OVMON_OV2_UDP_PORT=${OVMON_OV2_UDP_PORT:-$((10910 + _off))} OVMON_OV2_TCP_PORT=${OVMON_OV2_TCP_PORT:-$((10910 + _off))}
 export OVMON_OV2_HTTP_PORT=${OVMON_OV2_HTTP_PORT:-$((10950 + _off))} OVMON_NGINX_PORT=${OVMON_NGINX_PORT:-$((10990 + _off))}

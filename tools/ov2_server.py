@@ -52,6 +52,8 @@ HTTP_MODES = [
     "no-digest",
     "wrong-auth-key",
     "closed",            # accepts and closes without a word
+    "auth-error-1237",   # an auth-error that is the client's own "handled, no sample"
+    "auth-error-10060",  # ... and its "timed out"
 ]
 
 FILETIME_1970 = 116444736000000000
@@ -139,6 +141,14 @@ def ov2_reply(mode, request, received, clock, keys):
     return bytes(reply)
 
 
+def stamped(reply, clock):
+    """The reply with its transmit time S1 taken now, as late before sending as can be (the
+    digests cover bytes 0 to 7 only); a reply without S1 or too short for one is left alone."""
+    if len(reply) < 16 or reply[8:16] == bytes(8):
+        return reply
+    return reply[:8] + struct.pack("<Q", clock.now()) + reply[16:]
+
+
 def request_signed_well(request, key_number, keys):
     found = keys.digest(key_number, request[:8])
     if not found:
@@ -175,7 +185,7 @@ def serve_udp(sock, mode, clock, keys):
         try:
             reply = ov2_reply(mode, data, received, clock, keys)
             if reply:
-                sock.sendto(reply, peer)
+                sock.sendto(stamped(reply, clock), peer)
         except (OSError, ValueError, struct.error) as e:
             print(f"udp {mode}: {e}", file=sys.stderr, flush=True)
 
@@ -218,6 +228,7 @@ def ov2_tcp_answer(mode, clock, keys):
         if reply is None:
             time.sleep(2)
             return
+        reply = stamped(reply, clock)
         if mode == "two-segments":
             conn.sendall(reply[:20])
             time.sleep(0.2)
@@ -261,8 +272,8 @@ def time_headers(mode, number, received, clock):
     headers = [("Serial", number + 1 if mode == "wrong-serial" else number), ("Received", received),
                ("Server-Serial", hex(SERVER_SERIAL)), ("Server-Role", 1), ("Leap-Status", 0),
                ("Server-Stratum", 1), ("Time-Source", "10.1.2.3")]
-    if mode == "auth-error":
-        headers.append(("Auth-Error", AUTH_ERROR))
+    if mode.startswith("auth-error"):
+        headers.append(("Auth-Error", mode[len("auth-error-"):] or AUTH_ERROR))
     if mode != "no-filetime":
         headers.insert(0, ("FileTime", clock.now()))
     return headers

@@ -7,8 +7,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/socket_wait.h"
 
 // One address the resolver gave.
 struct ResolvedAddress {
@@ -25,16 +28,34 @@ void SetAddressResolver(AddressResolver resolver);
 // The times of one exchange, in 100 ns since 1601.
 struct ExchangeResult {
   uint32_t length = 0;      // reply bytes received
-  uint64_t sendTime = 0;    // T1
-  uint64_t receiveTime = 0; // T4, the arrival correction already taken off
-  uint64_t correction = 0;  // how long the reply waited in the stack; 0 when unknown
+  uint64_t sendTime = 0;    // the local time just before the request's send call
+  uint64_t sendCall = 0;    // how long that call took, a counter read included (0 without the counter)
+  uint64_t receiveTime = 0; // T4, when the reply arrived as well as the receive tells
+  uint64_t correction = 0;  // how long the reply waited before it was read; 0 when unknown
+  bool waiting = false;     // the first read after the send found the reply: it may have waited
 };
 
-// Receives one datagram: bytes or SOCKET_ERROR, the source address (length 16 or 28), T4 and
-// the correction taken off it. Without the stack's receive timestamps it polls while the reply
-// is due and takes the calibrated cost of the receive that found it off T4.
-int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, sockaddr_storage* source, int* sourceLength,
-                         uint64_t* receiveTime, uint64_t* correction);
+// T1 and T4 of an exchange, and how long its reply waited before it was read.
+struct ExchangeMoments {
+  uint64_t sent = 0;
+  uint64_t received = 0;
+  uint64_t correction = 0;
+};
+
+// The moments of an exchange: T1 the send call's start plus the share of the call that passes
+// before the datagram leaves, as measured for this platform where it was (MeasuredSendShare),
+// else share (the sampler's own rule); T4 as the receive found it, a reply that was already
+// waiting at the first read moved to the middle of the time it can have waited, given that the
+// server held the request for hold (100 ns; 0 when the server does not say).
+ExchangeMoments Moments(const ExchangeResult& result, double share, uint64_t hold);
+
+// Receives one datagram on a non-blocking socket within timeoutMs: bytes or SOCKET_ERROR (10060
+// when nothing came), its source address (length 16 or 28), and in times T4, the correction
+// taken off it and whether the first read found it. With the stack's receive timestamps T4 is
+// the arrival they give; without them the receive polls while a reply is due, and T4 is the
+// arrival its reads bracket.
+int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
+                         int* sourceLength, ExchangeResult* times);
 
 class CClientSocket {
  public:
@@ -48,13 +69,19 @@ class CClientSocket {
   uint32_t Open(const std::string& host, uint16_t port, bool stream, int family);
   // Binds to a local address text (empty: any) and port (0: any); reads the bound port back.
   uint32_t Bind(const std::string& localAddress, uint16_t localPort);
-  // Connects a stream socket; a datagram socket returns 0.
+  // Starts the time the receive timeout grants to the connection and the exchange after it
+  // together, and connects a stream socket within it (a datagram socket returns 0): 0, the
+  // connection's error, 12002 when the host did not answer in time, or 10004 at once when
+  // the stop event is set.
   uint32_t Connect();
   // Send timeout in ms; remembered when set.
   uint32_t SetSendTimeout(uint32_t ms);
-  // Receive timeout in ms; remembered when set.
+  // Receive timeout in ms, which bounds each exchange (with its connection; set after the
+  // connection, the exchange alone) whatever the socket option does; remembered when set
+  // (never set: 55 ms).
   uint32_t SetRecvTimeout(uint32_t ms);
-  // Sends request and receives one datagram into reply; T1 and T4 in result.
+  // Sends request and receives into reply the first datagram from the address and port it
+  // went to (others are dropped) within the receive timeout; its times in result.
   uint32_t ExchangeDatagram(const void* request, uint32_t length, void* reply, uint32_t capacity,
                             ExchangeResult* result);
   // Sends request and reads until the peer closes, reply is full, an error, the stop event, or
@@ -88,7 +115,11 @@ class CClientSocket {
  private:
   void ClearAddresses();
   uint32_t CreateFor(const ResolvedAddress& address);
-  uint32_t ReceiveStream(char* reply, uint32_t capacity, ExchangeResult* result);
+  uint32_t AwaitConnection(const CDeadline& deadline);
+  CDeadline TakeDeadline();
+  uint32_t SendRequest(const char* request, uint32_t length, const CDeadline& deadline, ExchangeResult* result);
+  uint32_t ReceiveReply(char* reply, uint32_t capacity, const CDeadline& deadline, ExchangeResult* result);
+  uint32_t ReceiveStream(char* reply, uint32_t capacity, const CDeadline& deadline, ExchangeResult* result);
 
   SOCKET socket_ = INVALID_SOCKET;
   HANDLE file_ = nullptr;
@@ -105,6 +136,7 @@ class CClientSocket {
   bool isStream_ = false;
   uint32_t sendTimeoutMs_ = 0;
   uint32_t recvTimeoutMs_ = 0;
+  std::optional<CDeadline> deadline_;  // started by Connect for the exchange after it
   std::string hostName_;
   std::string portText_;
 };

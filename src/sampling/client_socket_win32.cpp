@@ -8,6 +8,7 @@
 #include "sampling/clock_math.h"
 #include "sampling/network.h"
 #include "sampling/receive_timestamp.h"
+#include "sampling/sampler_rules.h"
 #include "sampling/system_clock.h"
 
 namespace {
@@ -62,107 +63,172 @@ uint32_t SetTimeout(SOCKET socket, int option, uint32_t ms) {
 }
 
 const int kControlBufferSize = 112;
-// How long a datagram receive without the stack's timestamps polls before it waits: replies of
-// near servers arrive within it.
-const uint64_t kPollWindowMs = 20;
-// How often a connection under way looks at the stop event.
-const uint32_t kStopCheckMs = 100;
+// How long a receive without the stack's timestamps polls before it waits: replies of near
+// servers arrive within it.
+const uint32_t kPollWindowMs = 20;
+// The receive timeout of a socket whose own was never set (the network settings' default).
+const uint32_t kDefaultReceiveTimeoutMs = 55;
 
-// Waits for a connection begun without blocking, looking at the stop event between waits
-// (a missing event stops nothing here); 0, its error, or 10004 when a stop came first.
-uint32_t AwaitConnection(SOCKET socket) {
-  HANDLE stop = StopEvent();
-  while (!WaitConnected(socket, kStopCheckMs)) {
-    if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return WSAEINTR;
-  }
-  return ConnectionError(socket);
-}
+uint32_t ReceiveTimeoutOrDefault(uint32_t ms) { return ms ? ms : kDefaultReceiveTimeoutMs; }
 
-// The socket's receive timeout in ms (0: it waits without end).
-DWORD ReceiveTimeoutMs(SOCKET socket) {
-  DWORD ms = 0;
-  int length = sizeof ms;
-  return getsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&ms), &length) == 0 ? ms : 0;
-}
+// What a receive that looked for a reply found: bytes or SOCKET_ERROR (the socket's error
+// set), where its reads bracket the reply's arrival, and when the read that took it returned.
+struct FoundReply {
+  int received = SOCKET_ERROR;
+  uint64_t arrival = 0;
+  uint64_t readTime = 0;
+  bool first = false;  // the first read found it
+};
 
-// One receive on a non-blocking socket: polls while the reply is due, so that T4 is read as
-// soon as the receive that finds the datagram returns, less that receive's calibrated cost;
-// after the poll window it waits for the rest of the timeout and takes T4 when it is read.
-int PolledReceive(SOCKET socket, char* buffer, int capacity, sockaddr_storage* source, int* sourceLength,
-                  uint64_t* receiveTime, uint64_t* correction) {
+// Calls read (a receive on the non-blocking socket) while the reply is due, each read's start
+// noted, so that the reply's arrival lies between the start of the read that found it and the
+// start of the empty one before; after the poll window it waits for the rest of the time and
+// takes the start of the read after the wait. 10060 when nothing came in time.
+template <typename Read>
+FoundReply PollForReply(SOCKET socket, uint32_t timeoutMs, const Read& read) {
   CSystemClock& clock = SystemClock();
-  DWORD timeoutMs = ReceiveTimeoutMs(socket);
-  uint64_t window = timeoutMs != 0 && timeoutMs < kPollWindowMs ? timeoutMs : kPollWindowMs;
-  uint64_t start = GetTickCount64(), elapsed = 0;
-  for (;;) {
-    int received = recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
-    *receiveTime = clock.Now();
-    if (received != SOCKET_ERROR || WSAGetLastError() != WSAEWOULDBLOCK) {
-      if (received != SOCKET_ERROR && clock.CounterUsable())
-        *correction = TicksTo100ns(ReceiveCallTicks(), clock.CounterFrequency());
-      *receiveTime -= *correction;
-      return received;
-    }
-    elapsed = GetTickCount64() - start;
-    if (elapsed >= window) break;
+  CDeadline deadline(timeoutMs);
+  uint32_t window = timeoutMs < kPollWindowMs ? timeoutMs : kPollWindowMs;
+  uint64_t empty = 0;
+  for (bool polling = true;;) {
+    uint64_t begun = clock.Now();
+    int received = read();
+    if (received != SOCKET_ERROR || WSAGetLastError() != WSAEWOULDBLOCK)
+      return {received, BracketedArrival(begun, polling ? empty : 0), clock.Now(), empty == 0};
+    empty = begun;
+    uint32_t left = deadline.Left();
+    if (left == 0) break;
+    if (timeoutMs - left < window) continue;
+    polling = false;
+    if (!WaitReadable(socket, left)) break;
   }
-  if (!WaitReadable(socket, timeoutMs == 0 ? INFINITE : timeoutMs > elapsed ? DWORD(timeoutMs - elapsed) : 0)) {
+  WSASetLastError(WSAETIMEDOUT);
+  return FoundReply();
+}
+
+// The times a receive found into an exchange's result (none when it failed).
+void StoreFound(const FoundReply& found, ExchangeResult* times) {
+  bool good = found.received != SOCKET_ERROR;
+  times->receiveTime = good ? found.arrival : 0;
+  times->correction = good ? found.readTime - found.arrival : 0;
+  times->waiting = good && found.first;
+}
+
+// One datagram within the timeout, on a non-blocking socket without the stack's timestamps.
+int ReceiveWithoutTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
+                            int* sourceLength, ExchangeResult* times) {
+  int length = *sourceLength;
+  FoundReply found = PollForReply(socket, timeoutMs, [&] {
+    *sourceLength = length;
+    return recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
+  });
+  StoreFound(found, times);
+  return found.received;
+}
+
+// One datagram within the timeout with the stack's arrival counter taken off the time of reading.
+int ReceiveWithStackTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
+                              int* sourceLength, ExchangeResult* times) {
+  if (!WaitReadable(socket, timeoutMs)) {
     WSASetLastError(WSAETIMEDOUT);
     return SOCKET_ERROR;
   }
-  int received = recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
-  *receiveTime = clock.Now();
+  CSystemClock& clock = SystemClock();
+  alignas(8) uint8_t control[kControlBufferSize] = {};
+  WSABUF data = {ULONG(capacity), buffer};
+  WSAMSG message = {};
+  message.name = reinterpret_cast<sockaddr*>(source);
+  message.namelen = *sourceLength;
+  message.lpBuffers = &data;
+  message.dwBufferCount = 1;
+  message.Control = {ULONG(sizeof control), reinterpret_cast<char*>(control)};
+  DWORD bytes = 0;
+  int received = ReceiveMessageFunction()(socket, &message, &bytes, nullptr, nullptr) == 0 ? int(bytes) : SOCKET_ERROR;
+  int64_t now = clock.ReadCounter();
+  times->receiveTime = clock.Now();
+  int64_t arrival = 0;
+  if (received != SOCKET_ERROR && FindArrivalCounter(control, message.Control.len, &arrival)) {
+    times->correction =
+        ArrivalCorrection(arrival, now, clock.CounterFrequency(), clock.CounterOverhead(), clock.CounterUsable());
+    times->receiveTime -= times->correction;
+  }
   return received;
 }
 
-// A receive without the stack's timestamps; the socket is blocking again afterwards.
-int ReceiveWithoutTimestamp(SOCKET socket, char* buffer, int capacity, sockaddr_storage* source, int* sourceLength,
-                            uint64_t* receiveTime, uint64_t* correction) {
-  if (!SetNonBlocking(socket, true)) {
-    int received = recvfrom(socket, buffer, capacity, 0, reinterpret_cast<sockaddr*>(source), sourceLength);
-    *receiveTime = SystemClock().Now();
-    return received;
+// The socket non-blocking for as long as this lives, blocking again after.
+class CNonBlocking {
+ public:
+  explicit CNonBlocking(SOCKET socket) : socket_(socket), on_(SetNonBlocking(socket, true)) {}
+  ~CNonBlocking() { SetNonBlocking(socket_, false); }
+  CNonBlocking(const CNonBlocking&) = delete;
+  CNonBlocking& operator=(const CNonBlocking&) = delete;
+  bool On() const { return on_; }
+
+ private:
+  SOCKET socket_;
+  bool on_;
+};
+
+// Connection events of one socket on an event object, the socket non-blocking while they are
+// selected; blocking again, with nothing selected, when it goes.
+class CConnectionEvents {
+ public:
+  explicit CConnectionEvents(SOCKET socket) : socket_(socket), event_(WSACreateEvent()) {
+    selected_ = event_ != WSA_INVALID_EVENT && WSAEventSelect(socket_, event_, FD_CONNECT) == 0;
   }
-  int received = PolledReceive(socket, buffer, capacity, source, sourceLength, receiveTime, correction);
-  int error = WSAGetLastError();
-  SetNonBlocking(socket, false);
-  WSASetLastError(error);
-  return received;
-}
+  ~CConnectionEvents() {
+    if (selected_) WSAEventSelect(socket_, nullptr, 0);
+    if (event_ != WSA_INVALID_EVENT) WSACloseEvent(event_);
+    SetNonBlocking(socket_, false);
+  }
+  CConnectionEvents(const CConnectionEvents&) = delete;
+  CConnectionEvents& operator=(const CConnectionEvents&) = delete;
+
+  bool Selected() const { return selected_; }
+  // Waits until the connection is made or refused, the stop event is set (a missing one stops
+  // nothing here), or the deadline passes: 0, its error, 10004, or 12002. At a stop, an outcome
+  // the socket already knows still counts.
+  uint32_t Wait(const CDeadline& deadline) {
+    HANDLE stop = StopEvent();
+    HANDLE handles[2] = {event_, stop};
+    for (;;) {
+      DWORD woken = WaitForMultipleObjects(stop ? 2 : 1, handles, FALSE, deadline.Left());
+      if (woken == WAIT_OBJECT_0 + 1) return WaitConnected(socket_, 0) ? ConnectionError(socket_) : WSAEINTR;
+      if (woken != WAIT_OBJECT_0) return woken == WAIT_TIMEOUT ? kConnectTimedOut : GetLastError();
+      WSANETWORKEVENTS events = {};
+      if (WSAEnumNetworkEvents(socket_, event_, &events) != 0) return SocketError(WSAEINVAL);
+      if (events.lNetworkEvents & FD_CONNECT) return uint32_t(events.iErrorCode[FD_CONNECT_BIT]);
+    }
+  }
+
+ private:
+  SOCKET socket_;
+  WSAEVENT event_;
+  bool selected_ = false;
+};
 
 }  // namespace
 
 void SetAddressResolver(AddressResolver resolver) { g_resolver = resolver; }
 
-int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, sockaddr_storage* source, int* sourceLength,
-                         uint64_t* receiveTime, uint64_t* correction) {
-  CSystemClock& clock = SystemClock();
-  *correction = 0;
+ExchangeMoments Moments(const ExchangeResult& result, double share, uint64_t hold) {
+  double measured = MeasuredSendShare();
+  ExchangeMoments moments;
+  moments.sent = DepartureTime(result.sendTime, result.sendCall, measured > 0 ? measured : share);
+  moments.received = result.waiting ? WaitingReplyArrival(moments.sent, hold, result.receiveTime) : result.receiveTime;
+  moments.correction = result.correction + (result.receiveTime - moments.received);
+  return moments;
+}
+
+int ReceiveWithTimestamp(SOCKET socket, char* buffer, int capacity, uint32_t timeoutMs, sockaddr_storage* source,
+                         int* sourceLength, ExchangeResult* times) {
+  times->receiveTime = times->correction = 0;
+  times->waiting = false;
+  *source = sockaddr_storage();
   *sourceLength = int(sizeof(sockaddr_storage));
-  LPFN_WSARECVMSG receiveMessage = ReceiveMessageFunction();
-  int received;
-  if (ReceiveTimestampCapabilities() == 0 || !receiveMessage) {
-    received = ReceiveWithoutTimestamp(socket, buffer, capacity, source, sourceLength, receiveTime, correction);
-  } else {
-    alignas(8) uint8_t control[kControlBufferSize] = {};
-    WSABUF data = {ULONG(capacity), buffer};
-    WSAMSG message = {};
-    message.name = reinterpret_cast<sockaddr*>(source);
-    message.namelen = *sourceLength;
-    message.lpBuffers = &data;
-    message.dwBufferCount = 1;
-    message.Control = {ULONG(sizeof control), reinterpret_cast<char*>(control)};
-    DWORD bytes = 0;
-    received = receiveMessage(socket, &message, &bytes, nullptr, nullptr) == 0 ? int(bytes) : SOCKET_ERROR;
-    int64_t now = clock.ReadCounter();
-    *receiveTime = clock.Now();
-    int64_t arrival = 0;
-    if (received != SOCKET_ERROR && FindArrivalCounter(control, message.Control.len, &arrival)) {
-      *correction = ArrivalCorrection(arrival, now, clock.CounterFrequency(), clock.CounterOverhead(),
-                                      clock.CounterUsable());
-      *receiveTime -= *correction;
-    }
-  }
+  bool stamped = ReceiveTimestampCapabilities() != 0 && ReceiveMessageFunction();
+  int received = (stamped ? ReceiveWithStackTimestamp : ReceiveWithoutTimestamp)(socket, buffer, capacity, timeoutMs,
+                                                                                  source, sourceLength, times);
   *sourceLength = source->ss_family == AF_INET ? int(sizeof(sockaddr_in)) : int(sizeof(sockaddr_in6));
   return received;
 }
@@ -236,18 +302,22 @@ uint32_t CClientSocket::Bind(const std::string& localAddress, uint16_t localPort
   return 0;
 }
 
-// The connection request waits as long as the system retries it, but no longer than the stop
-// event lets it: a host that never answers cannot hold the run past a stop.
 uint32_t CClientSocket::Connect() {
   if (socket_ == INVALID_SOCKET) return WSAENOTSOCK;
+  deadline_.emplace(ReceiveTimeoutOrDefault(recvTimeoutMs_));
   if (!isStream_) return 0;
-  if (!SetNonBlocking(socket_, true)) return SocketError(WSAEINVAL);
-  uint32_t code = connect(socket_, reinterpret_cast<const sockaddr*>(&remoteAddress_), remoteLength_) == 0
-                      ? 0
-                      : SocketError(WSAECONNREFUSED);
-  if (code == WSAEWOULDBLOCK) code = AwaitConnection(socket_);
-  SetNonBlocking(socket_, false);
-  return code;
+  CConnectionEvents events(socket_);
+  if (!events.Selected()) return SocketError(WSAEINVAL);
+  if (connect(socket_, reinterpret_cast<const sockaddr*>(&remoteAddress_), remoteLength_) == 0) return 0;
+  uint32_t code = SocketError(WSAECONNREFUSED);
+  return code == WSAEWOULDBLOCK ? events.Wait(*deadline_) : code;
+}
+
+// The time Connect started for this exchange, or a fresh one.
+CDeadline CClientSocket::TakeDeadline() {
+  CDeadline deadline = deadline_ ? *deadline_ : CDeadline(ReceiveTimeoutOrDefault(recvTimeoutMs_));
+  deadline_.reset();
+  return deadline;
 }
 
 uint32_t CClientSocket::SetSendTimeout(uint32_t ms) {
@@ -258,35 +328,74 @@ uint32_t CClientSocket::SetSendTimeout(uint32_t ms) {
 
 uint32_t CClientSocket::SetRecvTimeout(uint32_t ms) {
   uint32_t code = SetTimeout(socket_, SO_RCVTIMEO, ms);
-  if (code == 0) recvTimeoutMs_ = ms;
-  return code;
+  if (code != 0) return code;
+  recvTimeoutMs_ = ms;
+  if (deadline_) deadline_.emplace(ReceiveTimeoutOrDefault(ms));  // set after the connection: the exchange's own
+  return 0;
+}
+
+// Sends all of a request on the non-blocking socket (a datagram, or on a stream every byte,
+// waiting for room within the deadline), timing the first send call.
+uint32_t CClientSocket::SendRequest(const char* request, uint32_t length, const CDeadline& deadline,
+                                    ExchangeResult* result) {
+  CSystemClock& clock = SystemClock();
+  result->sendTime = clock.Now();
+  for (uint32_t sent = 0;;) {
+    int64_t before = clock.ReadCounter();
+    int n = isStream_ ? send(socket_, request + sent, int(length - sent), 0)
+                      : sendto(socket_, request, int(length), 0, reinterpret_cast<const sockaddr*>(&remoteAddress_),
+                               remoteLength_);
+    int64_t after = clock.ReadCounter();
+    if (result->sendCall == 0) result->sendCall = SendDuration(clock, before, after);
+    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
+      if (WaitWritable(socket_, deadline.Left()) && deadline.Left() > 0) continue;
+      return WSAETIMEDOUT;
+    }
+    if (n == SOCKET_ERROR) {
+      uint32_t code = SocketError(isStream_ ? WSAENOTCONN : WSAENOTSOCK);
+      return code == WSAEINVAL && isIPv6_ && !isStream_ ? WSAENETUNREACH : code;
+    }
+    sent += uint32_t(n);
+    if (!isStream_ || sent >= length) return 0;
+  }
 }
 
 uint32_t CClientSocket::ExchangeDatagram(const void* request, uint32_t length, void* reply, uint32_t capacity,
                                          ExchangeResult* result) {
   *result = ExchangeResult();
   if (socket_ == INVALID_SOCKET) return WSAENOTSOCK;
-  CSystemClock& clock = SystemClock();
-  result->sendTime = clock.Now();
-  int64_t before = clock.ReadCounter();
-  int sent = sendto(socket_, static_cast<const char*>(request), int(length), 0,
-                    reinterpret_cast<const sockaddr*>(&remoteAddress_), remoteLength_);
-  int64_t after = clock.ReadCounter();
-  if (sent == SOCKET_ERROR) {
-    uint32_t code = SocketError(WSAENOTSOCK);
-    return code == WSAEINVAL && isIPv6_ ? WSAENETUNREACH : code;
-  }
-  result->sendTime += SendDuration(clock, before, after);
-  int received = ReceiveWithTimestamp(socket_, static_cast<char*>(reply), int(capacity), &peerAddress_,
-                                      &peerLength_, &result->receiveTime, &result->correction);
-  uint32_t code = received == SOCKET_ERROR ? SocketError(WSAETIMEDOUT) : 0;
-  if (code == 0) {
-    result->length = uint32_t(received);
-    FromSocketAddress(reinterpret_cast<const sockaddr*>(&peerAddress_), &peerPort_);
-  }
-  if (result->receiveTime == 0) result->receiveTime = clock.Now();
+  CDeadline deadline = TakeDeadline();
+  CNonBlocking nonBlocking(socket_);
+  if (!nonBlocking.On()) return SocketError(WSAEINVAL);
+  uint32_t code = SendRequest(static_cast<const char*>(request), length, deadline, result);
+  if (code == 0) code = ReceiveReply(static_cast<char*>(reply), capacity, deadline, result);
+  if (code == 0 && result->receiveTime == 0) result->receiveTime = SystemClock().Now();
   KeepArrivalAfterSend(result->sendTime, &result->receiveTime, &result->correction);
   return code;
+}
+
+// The first datagram from the address and port the request went to; another sender's is
+// dropped and the wait goes on, within the same deadline.
+uint32_t CClientSocket::ReceiveReply(char* reply, uint32_t capacity, const CDeadline& deadline,
+                                     ExchangeResult* result) {
+  uint16_t port = 0;
+  IpLiteral remote = FromSocketAddress(reinterpret_cast<const sockaddr*>(&remoteAddress_), &port);
+  for (;;) {
+    int received = ReceiveWithTimestamp(socket_, reply, int(capacity), deadline.Left(), &peerAddress_, &peerLength_,
+                                        result);
+    uint32_t error = received == SOCKET_ERROR ? SocketError(WSAETIMEDOUT) : 0;
+    IpLiteral source = FromSocketAddress(reinterpret_cast<const sockaddr*>(&peerAddress_), &port);
+    bool fromRemote = SameEndpoint(source, remote);
+    if (fromRemote) peerPort_ = port;
+    if (error == 0 && fromRemote) {
+      result->length = uint32_t(received);
+      return 0;
+    }
+    if (error != 0 && (error != WSAEMSGSIZE || fromRemote)) return error;
+    result->receiveTime = result->correction = 0;
+    result->waiting = false;
+    if (deadline.Left() == 0) return WSAETIMEDOUT;
+  }
 }
 
 uint32_t CClientSocket::ExchangeStream(const void* request, uint32_t length, void* reply, uint32_t capacity,
@@ -294,37 +403,38 @@ uint32_t CClientSocket::ExchangeStream(const void* request, uint32_t length, voi
   *result = ExchangeResult();
   if (socket_ == INVALID_SOCKET) return WSAENOTSOCK;
   if (!reply || capacity == 0) return WSAEFAULT;
-  result->sendTime = SystemClock().Now();
-  const char* data = static_cast<const char*>(request);
-  for (uint32_t sent = 0; sent < length;) {
-    int n = send(socket_, data + sent, int(length - sent), 0);
-    if (n == SOCKET_ERROR) return SocketError(WSAENOTCONN);
-    sent += uint32_t(n);
-  }
-  uint32_t code = ReceiveStream(static_cast<char*>(reply), capacity, result);
-  if (result->receiveTime == 0) result->receiveTime = SystemClock().Now();
+  CDeadline deadline = TakeDeadline();
+  CNonBlocking nonBlocking(socket_);
+  if (!nonBlocking.On()) return SocketError(WSAEINVAL);
+  uint32_t code = SendRequest(static_cast<const char*>(request), length, deadline, result);
+  if (code == 0) code = ReceiveStream(static_cast<char*>(reply), capacity, deadline, result);
+  if (code == 0 && result->receiveTime == 0) result->receiveTime = SystemClock().Now();
   return code;
 }
 
-uint32_t CClientSocket::ReceiveStream(char* reply, uint32_t capacity, ExchangeResult* result) {
+// Reads on the non-blocking socket. The deadline bounds the whole reply, not each read: a
+// peer that trickles bytes cannot hold the run. The first bytes are polled for, as a datagram
+// reply is, for their arrival time.
+uint32_t CClientSocket::ReceiveStream(char* reply, uint32_t capacity, const CDeadline& deadline,
+                                      ExchangeResult* result) {
   uint32_t fill = 0, lastError = 0;
   uint64_t total = 0;
-  // The receive timeout bounds the whole reply, not each read: a peer that trickles bytes
-  // cannot hold the run, and every wait is bounded whatever the socket option does.
-  CDeadline deadline(recvTimeoutMs_);
-  auto timeLeft = [&] { return recvTimeoutMs_ == 0 ? INFINITE : deadline.Left(); };
   while (fill < capacity) {
-    if (!WaitReadable(socket_, timeLeft())) {
-      lastError = WSAETIMEDOUT;
-      break;
+    auto read = [&] { return recv(socket_, reply + fill, int(capacity - fill), 0); };
+    int n;
+    if (total == 0) {
+      FoundReply found = PollForReply(socket_, deadline.Left(), read);
+      n = found.received;
+      StoreFound(found, result);
+    } else {
+      n = WaitReadable(socket_, deadline.Left()) ? read() : (WSASetLastError(WSAETIMEDOUT), SOCKET_ERROR);
     }
-    int n = recv(socket_, reply + fill, int(capacity - fill), 0);
+    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK && deadline.Left() > 0) continue;
     if (n == SOCKET_ERROR) {
       lastError = SocketError(WSAECONNRESET);
       break;
     }
     if (n == 0) break;
-    if (total == 0) result->receiveTime = SystemClock().Now();
     total += uint32_t(n);
     if (file_) {
       DWORD written = 0;
@@ -333,7 +443,7 @@ uint32_t CClientSocket::ReceiveStream(char* reply, uint32_t capacity, ExchangeRe
     } else {
       fill += uint32_t(n);
     }
-    if (StopRequested() || timeLeft() == 0) break;
+    if (StopRequested() || deadline.Left() == 0) break;
   }
   if (total == 0) return lastError ? lastError : WSAECONNRESET;
   result->length = total > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(total);

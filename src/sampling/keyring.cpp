@@ -172,6 +172,19 @@ std::map<uint32_t, uint32_t> ParseConfTypes(const std::string& text) {
   return types;
 }
 
+std::vector<std::pair<std::string, std::string>> ReadKeyValues(uint32_t count, const KeyValueReader& read) {
+  const uint32_t kValueTooLong = 234;  // ERROR_MORE_DATA
+  std::vector<std::pair<std::string, std::string>> values;
+  for (uint32_t index = 0; index < count; ++index) {
+    std::string name, data;
+    uint32_t code = read(index, &name, &data);
+    if (code == kValueTooLong) continue;
+    if (code != 0) break;
+    values.emplace_back(name, data);
+  }
+  return values;
+}
+
 Keyring BuildKeyring(const KeyringSource& source) {
   Keyring keyring;
   std::map<uint32_t, uint32_t> confTypes = ParseConfTypes(source.confTypes);

@@ -8,6 +8,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -69,6 +70,13 @@ bool ParseKeyValue(const std::string& name, const std::string& data, uint32_t co
 std::map<uint32_t, uint32_t> ParseConfTypes(const std::string& text);
 // Builds a keyring (including the built-in key) from the registry's raw contents.
 Keyring BuildKeyring(const KeyringSource& source);
+
+// One step of a registry value enumeration: the value at index as the registry gives it
+// (names up to 32 characters, data up to 256 bytes); 0, 234 for a value too long, or a code.
+typedef std::function<uint32_t(uint32_t index, std::string* name, std::string* data)> KeyValueReader;
+// The values of a key, read by index up to count (the number the key reported): a value too
+// long is skipped, any other failure (no more values, the key deleted meanwhile) ends the reading.
+std::vector<std::pair<std::string, std::string>> ReadKeyValues(uint32_t count, const KeyValueReader& read);
 
 // Replaces the process-wide keyring under its lock.
 void InstallKeyring(Keyring keyring);

@@ -9,22 +9,27 @@
 
 namespace {
 
-// Every value of a key in enumeration order; names up to 32 characters and data up to 256
-// bytes (longer ones are skipped).
+// Every value of a key in enumeration order, up to as many as the key held when it was
+// opened; names up to 32 characters and data up to 256 bytes (longer ones are skipped).
 std::vector<std::pair<std::string, std::string>> EnumerateValues(const std::string& subkey) {
-  std::vector<std::pair<std::string, std::string>> values;
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BuildSettingsKeyPath(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return values;
-  for (DWORD index = 0;; ++index) {
-    char name[33];
-    BYTE data[256];
-    DWORD nameLength = sizeof name, size = sizeof data, type = 0;
-    LONG result = RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &size);
-    if (result == ERROR_NO_MORE_ITEMS) break;
-    if (result != ERROR_SUCCESS) continue;
-    values.emplace_back(std::string(name, nameLength), std::string(reinterpret_cast<char*>(data), size));
-  }
+    return {};
+  DWORD count = 0;
+  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                       nullptr) != ERROR_SUCCESS)
+    count = 0;
+  auto values = ReadKeyValues(count, [key](uint32_t index, std::string* name, std::string* data) {
+    char nameText[33];
+    BYTE bytes[256];
+    DWORD nameLength = sizeof nameText, size = sizeof bytes, type = 0;
+    LONG result = RegEnumValueA(key, index, nameText, &nameLength, nullptr, &type, bytes, &size);
+    if (result == ERROR_SUCCESS) {
+      name->assign(nameText, nameLength);
+      data->assign(reinterpret_cast<char*>(bytes), size);
+    }
+    return uint32_t(result);
+  });
   RegCloseKey(key);
   return values;
 }

@@ -35,9 +35,12 @@ bool Ipv6Usable();
 std::string LocalHostName();
 // The capability bits of the receive-timestamp probe.
 uint32_t ReceiveTimestampCapabilities();
-// Counter ticks a non-blocking receive of a datagram that is already waiting costs, measured
-// at start-up when the stack gives no receive timestamps (0 when it does, or before start-up).
-uint64_t ReceiveCallTicks();
+// The share of a send call that passes before its datagram leaves, where it was measured for
+// this platform and the stack gives no timestamps: under Wine 2/3, as the kernel's arrival time
+// at a loopback chronyd shows (the call's first request to the Wine server comes before the
+// datagram leaves, a shorter one after it; 0.64 to 0.75 on a quiet machine, lower when a reply
+// lands before the call has returned). 0 where nothing was measured.
+double MeasuredSendShare();
 // The receive-message extension function, or nullptr.
 LPFN_WSARECVMSG ReceiveMessageFunction();
 // Turns receive timestamps on new datagram sockets on (the default) or off.

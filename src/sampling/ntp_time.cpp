@@ -50,6 +50,11 @@ uint64_t NtpTimestampValue(uint64_t wire) {
 
 int64_t NtpDifference(uint64_t later, uint64_t earlier) { return int64_t(later - earlier); }
 
+uint64_t ServerHold(uint64_t t2, uint64_t t3) {
+  int64_t hold = NtpDifference(t3, t2);
+  return hold > 0 ? uint64_t(FixedTo100ns(hold, 32)) : 0;
+}
+
 DeltaLatency ComputeDeltaLatency(uint64_t t1, uint64_t t2, uint64_t t3, uint64_t t4) {
   __int128 outward = NtpDifference(t2, t1), back = NtpDifference(t3, t4);
   __int128 roundTrip = NtpDifference(t4, t1), hold = NtpDifference(t3, t2);

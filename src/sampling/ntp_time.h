@@ -18,6 +18,9 @@ uint64_t NtpTimestampValue(uint64_t wire);
 // stamps may lie on either side of an era rollover (exact while under 2^31 seconds apart).
 int64_t NtpDifference(uint64_t later, uint64_t earlier);
 
+// How long a server held a request, T3 - T2 in 100 ns; 0 when T3 is not after T2.
+uint64_t ServerHold(uint64_t t2, uint64_t t3);
+
 // Delta ((T2 - T1) + (T3 - T4)) / 2 and latency |(T4 - T1) - (T3 - T2)| in 100 ns, truncated
 // toward zero. T1 local send, T2 server receive, T3 server transmit, T4 local receive.
 struct DeltaLatency {

@@ -14,6 +14,10 @@
 
 namespace {
 
+// Codes of this machine's own sockets (Winsock and its resolver).
+constexpr uint32_t kFirstSocketCode = 10000;
+constexpr uint32_t kLastSocketCode = 11999;
+
 std::mutex g_redirectLock;
 std::string g_lastRedirectMessage;
 
@@ -99,12 +103,20 @@ uint32_t RefuseRedirect(uint32_t code, const std::string& text, TimeSample* samp
   return code;
 }
 
-// "host[:port][/path]" after the scheme: the host (brackets of an IPv6 literal removed)
-// and the port written after the host's last colon (0 when none).
+// Where the scheme of a location ends: at a "://" that comes before any path, query or
+// fragment ("ftp://host"); npos for a location without one ("host/x?u=ftp://y").
+size_t SchemeEnd(const std::string& location) {
+  size_t separator = location.find("://");
+  return separator != std::string::npos && separator <= location.find_first_of("/\\?#") ? separator
+                                                                                         : std::string::npos;
+}
+
+// "host[:port][/path][?query]" after the scheme: the host (brackets of an IPv6 literal
+// removed) and the port written after the host's last colon (0 when none).
 void SplitAuthority(const std::string& target, std::string* host, uint32_t* port) {
   size_t start = target.find_first_not_of("/\\");
   std::string rest = start == std::string::npos ? "" : target.substr(start);
-  std::string authority = rest.substr(0, rest.find_first_of("/\\"));
+  std::string authority = rest.substr(0, rest.find_first_of("/\\?#"));
   size_t colon = authority.rfind(':');
   size_t bracket = authority.rfind(']');
   if (!authority.empty() && authority[0] == '[' && bracket != std::string::npos) {
@@ -170,21 +182,28 @@ uint32_t DecideRedirect(const HttpReply& reply, const TimeSourceSpec& spec, Time
   if (!spec.allowRedirect) return RefuseRedirect(kRedirectFailed, "Redirect disabled by admin", sample);
   if (StartsNoCase(location, "https://"))
     return RefuseRedirect(kHttpInvalidUrl, "Redirect to https unsupported", sample);
-  std::string target = StartsNoCase(location, "http://") ? location.substr(7) : location;
-  size_t scheme = target.find("://");
+  bool http = StartsNoCase(location, "http://");
+  size_t scheme = http ? std::string::npos : SchemeEnd(location);
   if (scheme != std::string::npos) {
-    std::string name = scheme == 0 ? "{missing protocol}" : target.substr(0, scheme);
+    std::string name = scheme == 0 ? "{missing protocol}" : location.substr(0, scheme);
     return RefuseRedirect(kHttpProtocolUnknown, "Redirect to " + name + " unsupported", sample);
   }
   std::string host;
-  SplitAuthority(target, &host, &sample->serial);
+  SplitAuthority(http ? location.substr(7) : location, &host, &sample->serial);
   sample->server = host.empty() ? spec.server : host;
   return kRedirectNeeded;
 }
 
+uint32_t PeerAuthError(uint32_t value) {
+  bool socketCode = value >= kFirstSocketCode && value <= kLastSocketCode;
+  bool runCode = value == kRunStopped || value == kRedirectHandled || value == kNoSamplerForProtocol ||
+                 value == kConnectTimedOut || value == kRedirectNeeded || value == kExceptionInRun;
+  return socketCode || runCode ? kHttpInvalidHeader : value;
+}
+
 uint32_t DecideHttpResult(const HttpReply& reply, uint32_t number, const TimeSourceSpec& spec, TimeSample* sample) {
   if (reply.status >= 300 && reply.status <= 307) return DecideRedirect(reply, spec, sample);
-  if (reply.authError != 0) return reply.authError;
+  if (reply.authError != 0) return PeerAuthError(reply.authError);
   if (reply.status == 403) return kHttpForbidden;
   if (reply.status == 405) return kHttpInvalidQuery;
   if (reply.status == 404) return kHttpNotFound;

@@ -52,6 +52,11 @@ bool SendsAuthQuery(const TimeSourceSpec& spec);
 // Reads a reply of length bytes (at most 4095 are looked at).
 HttpReply ParseHttpReply(const char* text, size_t length);
 
+// The result a server's nonzero "auth-error" gives: its own verdict, except for the codes
+// this machine gives its own meaning (success without a sample, a stop, a time-out, a
+// redirect, a socket's failure), which become 12153: a header the client does not accept.
+uint32_t PeerAuthError(uint32_t value);
+
 // The result of an exchange whose request carried number, in the order the server's answer
 // is judged: redirect, auth-error, 403/405/404, server error or no time, other status,
 // serial, authentication. Sets role, server, serial and errorText for a redirect and

@@ -85,6 +85,13 @@ DeltaLatency ServerTimeDeltaLatency(uint64_t t1, uint64_t t4, uint64_t s1, uint6
   return result;
 }
 
+uint64_t ServerHoldTime(uint64_t s1, uint64_t s2) { return s2 != 0 && s1 > s2 ? s1 - s2 : 0; }
+
+uint64_t Ov2ReplyHold(const uint8_t* reply, size_t length) {
+  PaddedReply padded(reply, length);
+  return ServerHoldTime(LoadLe64(padded.bytes + 8), LoadLe64(padded.bytes + 48));
+}
+
 void StoreOv2Reply(const uint8_t* reply, size_t length, uint64_t t1, uint64_t t4, TimeSample* sample) {
   size_t kept = length < sizeof sample->reply ? length : sizeof sample->reply;
   std::memset(sample->reply, 0, sizeof sample->reply);

@@ -52,6 +52,12 @@ uint32_t ValidateOv2Reply(const uint8_t* reply, size_t length, const Ov2Request&
 // be anything, the result saturates instead of overflowing.
 DeltaLatency ServerTimeDeltaLatency(uint64_t t1, uint64_t t4, uint64_t s1, uint64_t s2);
 
+// How long a server held a request, S1 - S2 in 100 ns; 0 when it reports no S2 (0) or S1 is
+// not after it.
+uint64_t ServerHoldTime(uint64_t s1, uint64_t s2);
+// The same for a reply of length bytes (S1 at 8, S2 at 48; zero past its end).
+uint64_t Ov2ReplyHold(const uint8_t* reply, size_t length);
+
 // Fills sample from a validated reply and the local times: the raw reply, the server's
 // times as NTP timestamps, serial, source block, role, extra word, stratum, reference ("OV2 "
 // for 0 and 0xFFFF), leap (from version 5220110501 on, else 4), delta and latency.

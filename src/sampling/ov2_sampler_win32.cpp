@@ -12,6 +12,11 @@ constexpr uint32_t kLocalSerial = 0;
 // Product roles below this one are servers.
 constexpr uint32_t kFirstClientRole = 4;
 
+// Where in its send call a request is taken to leave when nothing better was measured: a
+// datagram after the whole call, stream data at its start.
+constexpr double kDatagramSendShare = 1.0;
+constexpr double kStreamSendShare = 0.0;
+
 // Records the exchange's code in the sample and returns it.
 uint32_t Finish(TimeSample* sample, uint32_t code) {
   sample->errorCode = code;
@@ -24,9 +29,14 @@ uint32_t Exchange(CClientSocket& socket, const void* request, size_t length, voi
                            : socket.ExchangeDatagram(request, uint32_t(length), reply, uint32_t(capacity), result);
 }
 
-void StoreTimes(const ExchangeResult& exchange, TimeSample* sample) {
-  sample->receiveTime = exchange.receiveTime;
-  sample->receiveCorrection = exchange.correction;
+// T1 and T4 of an exchange over socket with a server that held the request for hold; T4 and
+// the time the reply waited go into the sample.
+ExchangeMoments StoreMoments(const CClientSocket& socket, const ExchangeResult& exchange, uint64_t hold,
+                             TimeSample* sample) {
+  ExchangeMoments moments = Moments(exchange, socket.IsStream() ? kStreamSendShare : kDatagramSendShare, hold);
+  sample->receiveTime = moments.received;
+  sample->receiveCorrection = moments.correction;
+  return moments;
 }
 
 }  // namespace
@@ -48,8 +58,8 @@ uint32_t COV2TimeSampler::SampleOnce(CClientSocket& socket, const TimeSourceSpec
   MarkActivity(kActivityOv2Reply);
   code = ValidateOv2Reply(reply, exchange.length, request, &sample->replyAuth, &sample->digestType);
   if (code != 0) return Finish(sample, code);
-  StoreOv2Reply(reply, exchange.length, exchange.sendTime, exchange.receiveTime, sample);
-  StoreTimes(exchange, sample);
+  ExchangeMoments moments = StoreMoments(socket, exchange, Ov2ReplyHold(reply, exchange.length), sample);
+  StoreOv2Reply(reply, exchange.length, moments.sent, moments.received, sample);
   return Finish(sample, 0);
 }
 
@@ -66,7 +76,7 @@ uint32_t COV2HTTPClient::SampleOnce(CClientSocket& socket, const TimeSourceSpec&
   HttpReply parsed = ParseHttpReply(reply, exchange.length);
   code = DecideHttpResult(parsed, number, spec, sample);
   if (code != 0) return Finish(sample, code);
-  StoreHttpReply(parsed, exchange.sendTime, exchange.receiveTime, spec, sample);
-  StoreTimes(exchange, sample);
+  ExchangeMoments moments = StoreMoments(socket, exchange, ServerHoldTime(parsed.filetime, parsed.received), sample);
+  StoreHttpReply(parsed, moments.sent, moments.received, spec, sample);
   return Finish(sample, 0);
 }

@@ -1,6 +1,7 @@
 #include "sampling/receive_timestamp.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "sampling/clock_math.h"
@@ -37,16 +38,28 @@ uint64_t ArrivalCorrection(int64_t arrival, int64_t now, uint64_t frequency, uin
   return TicksTo100ns(overheadTicks, frequency) + TicksTo100ns(uint64_t(now) - uint64_t(arrival), frequency);
 }
 
-uint64_t MedianTicks(std::vector<int64_t> ticks) {
-  if (ticks.empty()) return 0;
-  std::nth_element(ticks.begin(), ticks.begin() + (ticks.size() - 1) / 2, ticks.end());
-  int64_t middle = ticks[(ticks.size() - 1) / 2];
-  return middle > 0 ? uint64_t(middle) : 0;
-}
-
 void KeepArrivalAfterSend(uint64_t sendTime, uint64_t* receiveTime, uint64_t* correction) {
   if (*receiveTime >= sendTime) return;
   uint64_t back = std::min(sendTime - *receiveTime, *correction);
   *receiveTime += back;
   *correction -= back;
+}
+
+uint64_t DepartureTime(uint64_t callStart, uint64_t callDuration, double share) {
+  return callStart + uint64_t(double(callDuration) * share);
+}
+
+uint64_t BracketedArrival(uint64_t foundAt, uint64_t emptyAt) {
+  return emptyAt == 0 || emptyAt >= foundAt ? foundAt : emptyAt + (foundAt - emptyAt) / 2;
+}
+
+uint64_t WaitingReplyArrival(uint64_t departure, uint64_t hold, uint64_t foundAt) {
+  uint64_t earliest = departure + hold;
+  return earliest >= foundAt ? foundAt : BracketedArrival(foundAt, earliest);
+}
+
+bool SameEndpoint(const IpLiteral& source, const IpLiteral& remote) {
+  size_t length = remote.family == 4 ? 4 : 16;
+  return remote.family != 0 && source.family == remote.family && source.port == remote.port &&
+         std::memcmp(source.bytes, remote.bytes, length) == 0;
 }

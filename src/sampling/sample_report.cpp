@@ -51,10 +51,13 @@ std::string ReferenceIdText(const TimeSample& sample, bool printableOnly) {
   if (sample.stratum >= 2 && sample.stratum <= 15)
     return StringPrintf("%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
   std::string text;
-  for (int i = 0; i < 4 && bytes[i] != 0; ++i) {
-    bool control = bytes[i] < 32 || bytes[i] == 127;
-    if (printableOnly && (control || bytes[i] == 32)) continue;
-    text += control ? '?' : char(bytes[i]);
+  for (int i = 0; i < 4; ++i) {
+    if (printableOnly) {
+      if (bytes[i] > 32) text += char(bytes[i]);
+    } else {
+      if (bytes[i] == 0) break;
+      text += bytes[i] < 32 || bytes[i] == 127 ? '?' : char(bytes[i]);
+    }
   }
   return text;
 }

@@ -23,8 +23,8 @@ std::string SerialText(uint32_t serial);
 // An OV2 server's role as the reports show it; 0 is a server of the 4.x family.
 std::string ServerRoleText(uint32_t role);
 // A sample's reference identifier: a dotted address for strata 2 to 15, else its characters up
-// to the first zero byte. A control character from the wire shows as '?' so that it cannot break
-// or forge a line; printableOnly drops control characters and blanks instead.
+// to the first zero byte, a control character from the wire shown as '?' so that it cannot break
+// or forge a line; printableOnly keeps every one of the four characters above code 32 instead.
 std::string ReferenceIdText(const TimeSample& sample, bool printableOnly);
 // The window title of a test: "<server>, port <n>", or "Missing server name, port <n>".
 std::string SampleTestTitle(const TimeSourceSpec& spec);

@@ -31,8 +31,10 @@ std::string SampleTraceLine(const TimeSample& sample, const std::string& auth, u
 }
 
 std::string FailedSampleTraceLine(const TimeSourceSpec& spec, const TimeSample& sample, const std::string& auth) {
-  const std::string& server = sample.server.empty() ? spec.server : sample.server;
-  if (!sample.errorText.empty()) return "Could not obtain time sample from " + server + ": " + sample.errorText;
-  return "Could not obtain time sample from " + server + " (" + FormatIpAddress(sample.address) + ") using " +
+  if (!sample.errorText.empty()) {
+    const std::string& server = sample.server.empty() ? spec.server : sample.server;
+    return "Could not obtain time sample from " + server + ": " + sample.errorText;
+  }
+  return "Could not obtain time sample from " + spec.server + " (" + FormatIpAddress(sample.address) + ") using " +
          ProtocolName(spec.protocol) + " (" + auth + ")";
 }

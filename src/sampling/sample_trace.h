@@ -11,5 +11,6 @@
 // The line of a good sample; auth is the run's authentication description, ntpVersion the
 // configured NTP version.
 std::string SampleTraceLine(const TimeSample& sample, const std::string& auth, uint8_t ntpVersion);
-// The line of a failed attempt at spec's server (the sample's own server after a redirect).
+// The line of a failed attempt: the server asked and the address that answered (or was
+// tried); a refused redirect's text names the sample's own server when it has one.
 std::string FailedSampleTraceLine(const TimeSourceSpec& spec, const TimeSample& sample, const std::string& auth);

@@ -29,6 +29,7 @@ uint32_t LoopAttempts(uint32_t count, const PauseFunction& pause, const AttemptF
     if (!quiet && !pause()) return kRunStopped;
     TimeSample sample;
     uint32_t code = attempt(&sample);
+    if (code == kRunStopped) return kRunStopped;
     if (code == 0) results->push_back(sample);
     if (code == kRedirectHandled) code = 0;
     if (code == 0) state->anySuccess = true;
@@ -46,6 +47,11 @@ std::string AuthDescription(uint32_t authType, uint32_t keyId, uint32_t digestTy
   char text[80];
   std::snprintf(text, sizeof text, "%s key %u", name.c_str(), keyId);
   return text;
+}
+
+std::string AttemptAuthDescription(const TimeSourceSpec& spec, const TimeSample& sample) {
+  bool keyed = sample.requestAuth == kAuthKey && sample.digestType != 0;
+  return AuthDescription(spec.authType, spec.keyId, keyed ? sample.digestType : spec.digestType);
 }
 
 uint32_t SampleCount(const TimeSourceSpec& spec) { return std::clamp<uint32_t>(spec.samples, 1, 32); }

@@ -13,7 +13,8 @@
 constexpr uint32_t kNoSamplerForProtocol = 8225;
 constexpr uint32_t kRunStopped = 1115;            // ERROR_SHUTDOWN_IN_PROGRESS
 constexpr uint32_t kRedirectHandled = 1237;       // success without a sample of its own
-constexpr uint32_t kTimedOut = 10060;             // WSAETIMEDOUT
+constexpr uint32_t kTimedOut = 10060;             // WSAETIMEDOUT: a datagram lost, tried again at once
+constexpr uint32_t kConnectTimedOut = 12002;      // no answer to a stream connection request in time
 constexpr uint32_t kExceptionInRun = 0x80040205;
 constexpr uint32_t kRedirectNeeded = 12160;       // an HTTP source names another host
 constexpr uint32_t kRedirectFailed = 12156;
@@ -28,6 +29,9 @@ struct SourcePorts {
 // "%s key %u" with the type's name for a nonzero type and key, else the type's name alone
 // ("unauthenticated" for types 0 and 2).
 std::string AuthDescription(uint32_t authType, uint32_t keyId, uint32_t digestType);
+// The description of one attempt: a request signed with a key names the key's digest type,
+// any other the time source's.
+std::string AttemptAuthDescription(const TimeSourceSpec& spec, const TimeSample& sample);
 // Exchanges per run: the time source's samples, 0 counting as 1, at most 32.
 uint32_t SampleCount(const TimeSourceSpec& spec);
 // Pause between samples in ms: the time source's delay, 0 counting as 256, clamped to 16..1024.
@@ -55,6 +59,7 @@ typedef std::function<uint32_t(TimeSample* sample)> AttemptFunction;
 typedef std::function<bool()> PauseFunction;
 // Makes up to count attempts, going on after a success or a timeout, pausing before each
 // except while nothing has succeeded and the previous attempt timed out (or there was none).
-// 0 when anything succeeded, 1115 when stopped, else the last failure's code. An exception
-// ends the attempts with 0x80040205 (0 when samples were already taken).
+// 0 when anything succeeded, 1115 when stopped (in a pause or by an attempt that was), else the
+// last failure's code. An exception ends the attempts with 0x80040205 (0 when samples were
+// already taken).
 uint32_t RunAttempts(uint32_t count, const PauseFunction& pause, const AttemptFunction& attempt, SampleSet* results);

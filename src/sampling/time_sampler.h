@@ -37,7 +37,8 @@ class CTimeSampler {
 
   // The run: the time source's samples appended to results (an HTTP redirect is followed once, its
   // samples joining the list); 0 when any was obtained, 1115 when stopped, else the last
-  // failure's code.
+  // failure's code. Each attempt, with its connection and a redirect it follows, ends within the
+  // receive timeout, so a run takes at most its samples times (timeout + delay).
   virtual uint32_t Sample(const TimeSourceSpec& spec, SampleSet* results);
   // One exchange over an open socket into a reset sample; sets and returns its errorCode.
   virtual uint32_t SampleOnce(CClientSocket& socket, const TimeSourceSpec& spec, TimeSample* sample) = 0;
@@ -47,8 +48,11 @@ class CTimeSampler {
   const SamplerSettings& Settings() const { return settings_; }
 
  private:
-  uint32_t Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample, SampleSet* results);
-  void Trace(const TimeSourceSpec& spec, const TimeSample& sample, uint32_t code, std::string* auth) const;
+  uint32_t SampleWithin(const TimeSourceSpec& spec, uint32_t budgetMs, SampleSet* results);
+  uint32_t Attempt(const TimeSourceSpec& spec, int family, uint32_t budgetMs, TimeSample* sample,
+                   SampleSet* results);
+  static void RecordPeer(const CClientSocket& socket, TimeSample* sample);
+  void Trace(const TimeSourceSpec& spec, const TimeSample& sample, uint32_t code) const;
 
   SamplerSettings settings_;
 };

@@ -39,33 +39,34 @@ SamplerSettings LoadSamplerSettings() {
 }
 
 uint32_t CTimeSampler::Sample(const TimeSourceSpec& spec, SampleSet* results) {
+  return SampleWithin(spec, settings_.recvTimeoutMs, results);
+}
+
+// The run with each attempt, connection and redirect included, bounded by budgetMs.
+uint32_t CTimeSampler::SampleWithin(const TimeSourceSpec& spec, uint32_t budgetMs, SampleSet* results) {
   if (uint32_t code = NetStartup()) return code;
   int family = SocketFamily(ForcedFamily(spec));
   uint32_t delayMs = SampleDelayMs(spec);
-  std::string auth = AuthDescription(spec.authType, spec.keyId, spec.digestType);
   return RunAttempts(
       SampleCount(spec), [delayMs] { return PauseUnlessStopped(delayMs); },
       [&](TimeSample* sample) {
-        uint32_t code = Attempt(spec, family, sample, results);
-        Trace(spec, *sample, code, &auth);
+        uint32_t code = Attempt(spec, family, budgetMs, sample, results);
+        Trace(spec, *sample, code);
         return code;
       },
       results);
 }
 
-// One line per attempt; a followed redirect has traced its own. A keyed reply names the
-// digest its key really has.
-void CTimeSampler::Trace(const TimeSourceSpec& spec, const TimeSample& sample, uint32_t code,
-                         std::string* auth) const {
-  if (code == kRedirectHandled) return;
-  if (code == 0 && sample.requestAuth == kAuthKey && sample.replyAuth == kAuthKey)
-    *auth = AuthDescription(spec.authType, spec.keyId, sample.digestType);
-  if (!settings_.trace) return;
-  settings_.trace(code == 0 ? SampleTraceLine(sample, *auth, settings_.ntpVersion)
-                            : FailedSampleTraceLine(spec, sample, *auth));
+// One line per attempt; a followed redirect has traced its own.
+void CTimeSampler::Trace(const TimeSourceSpec& spec, const TimeSample& sample, uint32_t code) const {
+  if (code == kRedirectHandled || !settings_.trace) return;
+  std::string auth = AttemptAuthDescription(spec, sample);
+  settings_.trace(code == 0 ? SampleTraceLine(sample, auth, settings_.ntpVersion)
+                            : FailedSampleTraceLine(spec, sample, auth));
 }
 
-uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, TimeSample* sample, SampleSet* results) {
+uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, uint32_t budgetMs, TimeSample* sample,
+                               SampleSet* results) {
   CClientSocket socket;
   bool stream = IsStreamProtocol(spec.protocol);
   if (uint32_t code = socket.Open(spec.server, spec.port, stream, family)) return Finish(sample, code);
@@ -73,24 +74,34 @@ uint32_t CTimeSampler::Attempt(const TimeSourceSpec& spec, int family, TimeSampl
   if (uint32_t code = socket.Bind(local, SourcePort(spec.protocol, settings_.sourcePorts)))
     return Finish(sample, code);
   if (uint32_t code = socket.SetSendTimeout(settings_.sendTimeoutMs)) return Finish(sample, code);
-  if (uint32_t code = socket.SetRecvTimeout(settings_.recvTimeoutMs)) return Finish(sample, code);
-  if (uint32_t code = socket.Connect()) return Finish(sample, code);
+  if (uint32_t code = socket.SetRecvTimeout(budgetMs)) return Finish(sample, code);
+  CDeadline deadline(budgetMs);
+  if (uint32_t code = socket.Connect()) {
+    RecordPeer(socket, sample);
+    return Finish(sample, code == WSAEINTR ? kRunStopped : code);
+  }
   uint32_t code;
   {
     CCriticalTimingScope timing;
     code = SampleOnce(socket, spec, sample);
   }
-  if (FollowsRedirect(spec, *sample, code)) return RedirectOutcome(Sample(RedirectSpec(spec, *sample), results));
-  // The peer's address, for the sample and for the trace of a failed exchange alike.
-  if (sample->address.family == 0) {
-    const sockaddr_storage& peer = socket.PeerAddress().ss_family ? socket.PeerAddress() : socket.RemoteAddress();
-    uint16_t port = 0;
-    sample->address = FromSocketAddress(reinterpret_cast<const sockaddr*>(&peer), &port);
+  RecordPeer(socket, sample);
+  if (FollowsRedirect(spec, *sample, code)) {
+    uint32_t left = deadline.Left();
+    return RedirectOutcome(SampleWithin(RedirectSpec(spec, *sample), left ? left : 1, results));
   }
   if (code != 0) return code;
   sample->server = spec.server;
   sample->protocol = spec.protocol;
   return 0;
+}
+
+// The peer's address, for the sample and for the trace of a failed exchange alike.
+void CTimeSampler::RecordPeer(const CClientSocket& socket, TimeSample* sample) {
+  if (sample->address.family != 0) return;
+  const sockaddr_storage& peer = socket.PeerAddress().ss_family ? socket.PeerAddress() : socket.RemoteAddress();
+  uint16_t port = 0;
+  sample->address = FromSocketAddress(reinterpret_cast<const sockaddr*>(&peer), &port);
 }
 
 uint32_t CPTPTimeSampler::Sample(const TimeSourceSpec&, SampleSet*) { return kNoSamplerForProtocol; }

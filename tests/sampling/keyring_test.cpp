@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "sampling/digest.h"
 #include "sampling/fake_domain.h"
@@ -116,6 +119,40 @@ TEST(ConfTypes, WellFormedPairsOnly) {
   EXPECT_EQ(types[3], 4u);
   EXPECT_EQ(types[5], 1u);
   EXPECT_EQ(types[9], 3u);
+}
+
+// The registry's answers by index ("ok", "long" for a value too long, else a code) and the
+// reading that ends: a key deleted during a reload, or one that fails at every index, ends it.
+TEST(KeyValues, ReadingEndsAtTheFirstFailureOrTheCount) {
+  const uint32_t kNoMoreItems = 259, kKeyDeleted = 1018, kTooLong = 234;
+  const struct {
+    const char* name;
+    uint32_t count;
+    std::vector<uint32_t> answers;  // the last one repeats for every later index
+    size_t calls;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"every value, then no more", 3, {0, 0, 0, kNoMoreItems}, 3, {"v0", "v1", "v2"}},
+      {"fewer values than the count said", 5, {0, 0, kNoMoreItems}, 3, {"v0", "v1"}},
+      {"a value too long is skipped", 3, {0, kTooLong, 0}, 3, {"v0", "v2"}},
+      {"key deleted during the reload", 0xFFFFFFFF, {0, kKeyDeleted}, 2, {"v0"}},
+      {"every index fails", 0xFFFFFFFF, {5}, 1, {}},
+      {"every value too long", 4, {kTooLong}, 4, {}},
+  };
+  for (const auto& c : cases) {
+    size_t calls = 0;
+    auto values = ReadKeyValues(c.count, [&](uint32_t index, std::string* name, std::string* data) {
+      ++calls;
+      uint32_t answer = c.answers[std::min<size_t>(index, c.answers.size() - 1)];
+      *name = "v" + std::to_string(index);
+      *data = "key text";
+      return answer;
+    });
+    EXPECT_EQ(calls, c.calls) << c.name;
+    std::vector<std::string> names;
+    for (const auto& value : values) names.push_back(value.first);
+    EXPECT_EQ(names, c.names) << c.name;
+  }
 }
 
 TEST(BuildKeyring, TrustBroadcastPtpAndBuiltInKey) {

@@ -1,17 +1,20 @@
 #include "loopback_server.h"
 
+#include <string>
+
 CLoopbackServer::CLoopbackServer(Kind kind, const char* address, Behaviour behaviour) {
   if (!Listen(address, kind == kTcp ? SOCK_STREAM : SOCK_DGRAM)) return;
   if (kind == kTcp)
     thread_ = std::thread([this, behaviour] { ServeTcp(behaviour); });
   else
-    thread_ = std::thread([this, kind] { ServeUdp(kind == kUdpEcho); });
+    thread_ = std::thread([this, kind] { ServeUdp(kind); });
 }
 
 CLoopbackServer::~CLoopbackServer() {
   stopping_ = true;
   if (thread_.joinable()) thread_.join();
   if (socket_ != INVALID_SOCKET) closesocket(socket_);
+  if (intruder_ != INVALID_SOCKET) closesocket(intruder_);
 }
 
 bool CLoopbackServer::Listen(const char* address, int type) {
@@ -46,13 +49,26 @@ bool CLoopbackServer::WaitReadable() {
   return false;
 }
 
-void CLoopbackServer::ServeUdp(bool echo) {
+void CLoopbackServer::ServeUdp(Kind kind) {
   char buffer[2048];
+  sockaddr_storage own = {};
+  int ownLength = sizeof own;
+  if (kind == kUdpEchoAfterIntruder && getsockname(socket_, reinterpret_cast<sockaddr*>(&own), &ownLength) == 0) {
+    reinterpret_cast<sockaddr_in*>(&own)->sin_port = 0;  // same offset in both families
+    intruder_ = socket(own.ss_family, SOCK_DGRAM, IPPROTO_UDP);
+    bind(intruder_, reinterpret_cast<sockaddr*>(&own), ownLength);
+  }
   while (WaitReadable()) {
     sockaddr_storage from;
     int length = sizeof from;
     int n = recvfrom(socket_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
-    if (n >= 0 && echo) sendto(socket_, buffer, n, 0, reinterpret_cast<sockaddr*>(&from), length);
+    if (n < 0 || kind == kUdpSilent) continue;
+    if (kind == kUdpEchoAfterIntruder) {
+      const std::string tooLong(200, 'j');
+      sendto(intruder_, "forged", 6, 0, reinterpret_cast<sockaddr*>(&from), length);
+      sendto(intruder_, tooLong.data(), int(tooLong.size()), 0, reinterpret_cast<sockaddr*>(&from), length);
+    }
+    sendto(socket_, buffer, n, 0, reinterpret_cast<sockaddr*>(&from), length);
   }
 }
 

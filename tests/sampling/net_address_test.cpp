@@ -133,12 +133,7 @@ TEST(ReceiveTimestamp, CorrectionForAnAgedReply) {
   EXPECT_EQ(ArrivalCorrection(1000000, 1030000, 10000000, 2, false), 0u);
 }
 
-TEST(ReceiveTimestamp, PolledReceiveCalibrationAndItsLimit) {
-  struct Case {
-    std::vector<int64_t> ticks;
-    uint64_t median;
-  } const medians[] = {{{}, 0}, {{7}, 7}, {{9, 1, 5}, 5}, {{4, 8, 2, 6}, 4}, {{-3, -1, -2}, 0}};
-  for (const Case& c : medians) EXPECT_EQ(MedianTicks(c.ticks), c.median) << c.ticks.size();
+TEST(ReceiveTimestamp, ArrivalNeverBeforeTheSend) {
   struct Limit {
     uint64_t send, receive, correction, receiveAfter, correctionAfter;
   } const limits[] = {
@@ -152,6 +147,48 @@ TEST(ReceiveTimestamp, PolledReceiveCalibrationAndItsLimit) {
     EXPECT_EQ(receive, c.receiveAfter) << c.receive;
     EXPECT_EQ(correction, c.correctionAfter) << c.receive;
   }
+}
+
+// Without the stack's timestamps: a request leaves at a share of its send call, a reply arrived
+// at the start of the read that found it, or between that and the empty read before.
+TEST(ReceiveTimestamp, WhatTheCallsBracket) {
+  EXPECT_EQ(DepartureTime(5000, 300, 0.5), 5150u);
+  EXPECT_EQ(DepartureTime(5000, 300, 2.0 / 3.0), 5200u);
+  EXPECT_EQ(DepartureTime(5000, 300, 1.0), 5300u);
+  EXPECT_EQ(DepartureTime(5000, 300, 0.0), 5000u);
+  EXPECT_EQ(DepartureTime(5000, 0, 0.5), 5000u) << "no counter: the time before the call";
+  struct Case {
+    uint64_t found, empty, arrival;
+  } const cases[] = {{9000, 0, 9000}, {9000, 8400, 8700}, {9000, 8999, 8999}, {9000, 9000, 9000}, {9000, 9500, 9000}};
+  for (const Case& c : cases) EXPECT_EQ(BracketedArrival(c.found, c.empty), c.arrival) << c.empty;
+  // A reply the first read found can have waited there since the request left and the server
+  // held it: the middle of that span.
+  struct Waiting {
+    uint64_t hold, arrival;
+  } const waiting[] = {{300, 1650}, {0, 1500}, {1000, 2000}, {1500, 2000}};
+  for (const Waiting& c : waiting) EXPECT_EQ(WaitingReplyArrival(1000, c.hold, 2000), c.arrival) << c.hold;
+}
+
+TEST(ReceiveTimestamp, OnlyTheRequestsAddressAndPortAnswer) {
+  IpLiteral server;
+  ASSERT_TRUE(ParseIpLiteral("192.0.2.7:123", &server));
+  IpLiteral server6;
+  ASSERT_TRUE(ParseIpLiteral("[fe80::7]:123", &server6));
+  struct Case {
+    const char* source;
+    bool fromServer;
+  } const cases[] = {
+      {"192.0.2.7:123", true}, {"192.0.2.7:124", false}, {"192.0.2.8:123", false}, {"[::ffff:192.0.2.7]:123", false},
+  };
+  for (const Case& c : cases) {
+    IpLiteral source;
+    ASSERT_TRUE(ParseIpLiteral(c.source, &source)) << c.source;
+    EXPECT_EQ(SameEndpoint(source, server), c.fromServer) << c.source;
+  }
+  IpLiteral scoped;
+  ASSERT_TRUE(ParseIpLiteral("[fe80::7%4]:123", &scoped));
+  EXPECT_TRUE(SameEndpoint(scoped, server6)) << "the scope a reply comes with is not compared";
+  EXPECT_FALSE(SameEndpoint(IpLiteral(), IpLiteral())) << "no address answers for nobody";
 }
 
 }  // namespace

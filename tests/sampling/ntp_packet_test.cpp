@@ -22,8 +22,9 @@ class NtpPacketTest : public ::testing::Test {
     KeyringSource source;
     source.keyValues = {{"1", "testMD5key"},
                         {"2", "00112233445566778899AABBCCDDEEFF01234567"},
-                        {"5", "untrustedkey"}};
-    source.trustedKeys = "1 2";
+                        {"5", "untrustedkey"},
+                        {"6", ""}};
+    source.trustedKeys = "1 2 6";
     InstallKeyring(BuildKeyring(source));
   }
   void TearDown() override { InstallKeyring(Keyring()); }
@@ -93,21 +94,29 @@ TEST_F(NtpPacketTest, PlainRequest) {
   EXPECT_EQ(request.transmit, kT1);
 }
 
+// A trusted key without text yields no digest: its request goes out as a plain 48-byte one,
+// and a plain reply answers it.
 TEST_F(NtpPacketTest, KeyedRequests) {
   const struct {
     uint32_t key;
     size_t length;
-    uint32_t type;
+    uint32_t auth, type;
     std::string bytes;
-  } cases[] = {{1, 68, kDigestMd5, "testMD5key"},
-               {2, 72, kDigestSha1,
-                std::string("\x00\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA\xBB\xCC\xDD\xEE\xFF\x01\x23\x45\x67", 20)}};
+    uint32_t plainReply;  // what a 48-byte reply to the request gives
+  } cases[] = {{1, 68, kAuthKey, kDigestMd5, "testMD5key", kDigestMismatch},
+               {2, 72, kAuthKey, kDigestSha1,
+                std::string("\x00\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA\xBB\xCC\xDD\xEE\xFF\x01\x23\x45\x67", 20),
+                kDigestMismatch},
+               {6, 48, kAuthNone, 0, "", 0}};
   for (const auto& c : cases) {
     NtpRequest request = Request(kAuthKey, c.key);
     ASSERT_EQ(request.length, c.length) << c.key;
-    EXPECT_EQ(request.auth, kAuthKey);
+    EXPECT_EQ(request.auth, c.auth) << c.key;
+    EXPECT_EQ(IsAuthenticated(request), c.auth != kAuthNone) << c.key;
     EXPECT_EQ(request.digestType, c.type);
     EXPECT_EQ(request.role, c.key);
+    EXPECT_EQ(Validate(Reply(request), kNtpHeaderLength, request), c.plainReply) << c.key;
+    if (c.length == kNtpHeaderLength) continue;
     const uint8_t number[4] = {0, 0, 0, uint8_t(c.key)};
     EXPECT_EQ(std::memcmp(request.packet + 48, number, 4), 0);
     uint8_t digest[kMaxDigestLength];

@@ -64,11 +64,13 @@ class CHeldPort {
 };
 
 // A UDP peer on 127.0.0.1 that answers the n-th request (counting from 0) with what its
-// script returns for it; an empty answer sends nothing.
+// script returns for it; an empty answer sends nothing. An intruder's script, when given,
+// answers first from another port of the same host.
 class CScriptedPeer {
  public:
   typedef std::function<std::vector<uint8_t>(int n, const uint8_t* request, int length)> Script;
-  explicit CScriptedPeer(Script script, int family = AF_INET) : held_(family), script_(std::move(script)) {
+  explicit CScriptedPeer(Script script, int family = AF_INET, Script intruder = nullptr)
+      : held_(family), intruderPort_(family), script_(std::move(script)), intruder_(std::move(intruder)) {
     thread_ = std::thread([this] { Serve(); });
   }
   ~CScriptedPeer() {
@@ -107,15 +109,20 @@ class CScriptedPeer {
       int got = recvfrom(s, reinterpret_cast<char*>(request), sizeof request, 0, reinterpret_cast<sockaddr*>(&from),
                          &fromLength);
       if (got < 48) continue;
-      std::vector<uint8_t> answer = script_(n++, request, got);
-      if (!answer.empty())
-        sendto(s, reinterpret_cast<const char*>(answer.data()), int(answer.size()), 0,
-               reinterpret_cast<sockaddr*>(&from), fromLength);
+      if (intruder_) Answer(intruderPort_.Handle(), intruder_(n, request, got), from, fromLength);
+      Answer(s, script_(n++, request, got), from, fromLength);
     }
+  }
+  static void Answer(SOCKET s, const std::vector<uint8_t>& answer, const sockaddr_storage& to, int toLength) {
+    if (!answer.empty())
+      sendto(s, reinterpret_cast<const char*>(answer.data()), int(answer.size()), 0,
+             reinterpret_cast<const sockaddr*>(&to), toLength);
   }
 
   CHeldPort held_;
+  CHeldPort intruderPort_;
   Script script_;
+  Script intruder_;
   std::atomic<bool> stopping_{false};
   std::thread thread_;
 };
@@ -323,6 +330,31 @@ TEST_F(NtpSamplerRunTest, RepliesChronydNeverSends) {
   }
 }
 
+// Request numbers are no secret: a host that sees our port can answer first, here with a reply
+// that echoes the request and says the clock is 100 s off. Only the server's own port counts.
+TEST_F(NtpSamplerRunTest, AReplyFromAnotherPortIsDroppedAndTheServersTaken) {
+  auto forged = [](int, const uint8_t* request, int) { return CScriptedPeer::Reply(request, 100 * kOneSecond); };
+  auto server = [](int, const uint8_t* request, int) { return CScriptedPeer::Reply(request, 0); };
+  CScriptedPeer peer(server, AF_INET, forged);
+  SampleSet results;
+  ASSERT_EQ(RunTimeSource(Spec("server 127.0.0.1 protocol ntp samples 3 delay 16 port " + std::to_string(peer.Port())),
+                          settings_, &results),
+            0u);
+  ASSERT_EQ(results.size(), 3u);
+  for (const TimeSample& sample : results) {
+    EXPECT_LT(std::llabs(sample.delta), kOneSecond / 2) << "the forged reply's 100 s";
+    EXPECT_EQ(sample.address.port, peer.Port());
+  }
+  CScriptedPeer silent([](int, const uint8_t*, int) { return std::vector<uint8_t>(); }, AF_INET, forged);
+  settings_.recvTimeoutMs = 300;
+  results.clear();
+  EXPECT_EQ(RunTimeSource(Spec("server 127.0.0.1 protocol ntp port " + std::to_string(silent.Port())), settings_,
+                          &results),
+            10060u)
+      << "only the intruder answered";
+  EXPECT_TRUE(results.empty());
+}
+
 TEST_F(NtpSamplerRunTest, ASilentAttemptInTheMiddle) {
   CScriptedPeer peer([](int n, const uint8_t* request, int) {
     return n == 1 ? std::vector<uint8_t>() : CScriptedPeer::Reply(request, 0);
@@ -358,6 +390,15 @@ TEST_F(NtpSamplerRunTest, EachAttemptTracesOneLine) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("using NTPv3 (SHA1 key 2): delta "), std::string::npos) << lines[0];
   EXPECT_NE(lines[0].find(", leap None, NTPv3 stratum 8, ref 127.127.1.1"), std::string::npos) << lines[0];
+
+  // A keyed attempt that fails (chronyd does not answer a key it lacks) names the digest of the
+  // key it was signed with, though the line was parsed without the keyring and knows none.
+  lines.clear();
+  TimeSourceSpec unchecked;
+  ASSERT_TRUE(ParseTimeSource(unchecked, Server() + "samples 1 key 3", true));
+  EXPECT_EQ(RunTimeSource(unchecked, settings_, &results), 10060u);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "Could not obtain time sample from 127.0.0.1 (127.0.0.1) using NTP (MD5 key 3)");
 }
 
 TEST_F(NtpSamplerRunTest, Ipv6Server) {

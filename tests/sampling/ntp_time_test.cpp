@@ -73,6 +73,9 @@ TEST(NtpTime, DeltaAndLatency) {
     EXPECT_EQ(result.delta, c.delta) << c.name;
     EXPECT_EQ(result.latency, c.latency) << c.name;
   }
+  EXPECT_EQ(ServerHold(Stamp(base, kQuarter), Stamp(base, kHalf)), 2500000u);
+  EXPECT_EQ(ServerHold(Stamp(0xFFFFFFFFu, kHalf), Stamp(0, 0)), 5000000u) << "across the era rollover";
+  EXPECT_EQ(ServerHold(Stamp(base, kHalf), Stamp(base, kQuarter)), 0u) << "transmitted before received";
 }
 
 }  // namespace

@@ -186,20 +186,26 @@ TEST_F(Ov2PacketTest, ReplyRulesInTheirOrder) {
   }
 }
 
+// T1 1000 before the server's S1, T4 1000 after it; the server received 20 before S1, so the
+// network took the round trip less that hold (a sample with T1 and T4 swapped would show the
+// round trip plus the hold, with the same delta).
 TEST_F(Ov2PacketTest, SampleFieldsOfAReply) {
   struct Case {
     const char* name;
     std::function<void(std::vector<uint8_t>*)> change;
     uint8_t leap;
     std::string reference;
+    int64_t delta, latency;
   } const cases[] = {
-      {"leap status from version 5220110501 on", [](std::vector<uint8_t>*) {}, 1, std::string("GPS\0", 4)},
+      {"leap status from version 5220110501 on", [](std::vector<uint8_t>*) {}, 1, std::string("GPS\0", 4), -10,
+       1980},
       {"older servers give no leap status", [](auto* r) { PutLe(r, 81, kOv2LeapStatusVersion - 1, 8); }, 4,
-       std::string("GPS\0", 4)},
-      {"reference 0", [](auto* r) { PutLe(r, 90, 0, 4); }, 1, "OV2 "},
-      {"reference 0xFFFF", [](auto* r) { PutLe(r, 90, 0xFFFF, 4); }, 1, "OV2 "},
+       std::string("GPS\0", 4), -10, 1980},
+      {"reference 0", [](auto* r) { PutLe(r, 90, 0, 4); }, 1, "OV2 ", -10, 1980},
+      {"reference 0xFFFF", [](auto* r) { PutLe(r, 90, 0xFFFF, 4); }, 1, "OV2 ", -10, 1980},
       {"reference 0xFFFF0000 is kept", [](auto* r) { PutLe(r, 90, 0xFFFF0000, 4); }, 1,
-       std::string("\0\0\xFF\xFF", 4)},
+       std::string("\0\0\xFF\xFF", 4), -10, 1980},
+      {"no receive time: no hold", [](auto* r) { PutLe(r, 48, 0, 8); }, 1, std::string("GPS\0", 4), 0, 2000},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> reply = Reply();
@@ -208,6 +214,10 @@ TEST_F(Ov2PacketTest, SampleFieldsOfAReply) {
     StoreOv2Reply(reply.data(), reply.size(), kServerTime - 1000, kServerTime + 1000, &sample);
     EXPECT_EQ(sample.leap, c.leap) << c.name;
     EXPECT_EQ(Bytes(reinterpret_cast<const uint8_t*>(&sample.referenceId), 4), c.reference) << c.name;
+    EXPECT_EQ(sample.delta, c.delta) << c.name;
+    EXPECT_EQ(sample.latency, c.latency) << c.name;
+    EXPECT_EQ(NtpTimestampValue(sample.originateTs), FileTimeToNtp(kServerTime - 1000)) << c.name;
+    EXPECT_EQ(NtpTimestampValue(sample.localReceiveTs), FileTimeToNtp(kServerTime + 1000)) << c.name;
   }
   std::vector<uint8_t> reply = Reply();
   TimeSample sample;
@@ -251,6 +261,13 @@ TEST(ServerTimeDeltaLatency, WithAndWithoutServerReceiveTime) {
     EXPECT_EQ(result.delta, c.delta) << c.name;
     EXPECT_EQ(result.latency, c.latency) << c.name;
   }
+  // How long the server held the request: only when it reports S2, and S1 is after it.
+  EXPECT_EQ(ServerHoldTime(1555, 1545), 10u);
+  EXPECT_EQ(ServerHoldTime(1550, 0), 0u);
+  EXPECT_EQ(ServerHoldTime(1550, 1560), 0u);
+  std::vector<uint8_t> reply = Reply();
+  EXPECT_EQ(Ov2ReplyHold(reply.data(), reply.size()), 20u);
+  EXPECT_EQ(Ov2ReplyHold(reply.data(), 48), 0u) << "cut before S2";
 }
 
 }  // namespace

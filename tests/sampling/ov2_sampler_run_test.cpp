@@ -13,11 +13,13 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/stop_event.h"
 #include "sampling/fake_domain.h"
 #include "sampling/keyring.h"
 #include "sampling/network.h"
+#include "sampling/ntp_time.h"
 #include "sampling/ov2_http.h"
 #include "sampling/time_sampler.h"
 #include "support/registry_sandbox.h"
@@ -37,7 +39,7 @@ enum Ov2Mode {
 enum HttpMode {
   kHttpGood, kNoFiletime, kWrongSerial, kAuthError, kStatus403, kStatus404, kStatus405, kStatus500, kStatus418,
   kRedirect, kRedirectHttps, kRedirectFtp, kRedirectNoLocation, kRedirectAgain, kHttpBadDigest, kNoDigest,
-  kWrongAuthKey, kClosed,
+  kWrongAuthKey, kClosed, kAuthError1237, kAuthError10060,
 };
 
 std::string Env(const char* name) {
@@ -84,12 +86,17 @@ class Ov2SamplerRunTest : public ::testing::Test {
   uint32_t Run(const TimeSourceSpec& spec, SampleSet* results) { return RunTimeSource(spec, settings_, results); }
 
   // The served offset, within what the path's delay leaves open (half the round trip) and the
-  // little that the send call and the server's own timestamps add.
+  // little that the send call and the server's own timestamps add; the latency is the round
+  // trip T1 to T4 less the time the server held the request, never more.
   void ExpectOffset(const TimeSample& sample) {
     EXPECT_LE(std::llabs(sample.delta - offset_), sample.latency / 2 + 2 * kMillisecond)
         << "delta " << sample.delta << " latency " << sample.latency;
     EXPECT_GE(sample.latency, 0);
     EXPECT_LT(sample.latency, 1000 * kMillisecond);
+    uint64_t t1 = NtpTimestampValue(sample.originateTs), t4 = NtpTimestampValue(sample.localReceiveTs);
+    ASSERT_LE(t1, t4);
+    int64_t roundTrip = int64_t(((t4 - t1) * 10000000) >> 32);  // at most one 100 ns unit short
+    EXPECT_LE(sample.latency, roundTrip + 1) << "round trip " << roundTrip;
   }
   // One good sample of the server: its clock ahead by the served offset, its fields as served.
   void ExpectServed(const TimeSample& sample, TimeProtocol protocol) {
@@ -235,6 +242,8 @@ TEST_F(Ov2SamplerRunTest, HttpMisbehaviours) {
       {kNoDigest, "key 1", 1746, nullptr},
       {kWrongAuthKey, "key 1", kDigestMismatch, nullptr},
       {kClosed, "", 10054, nullptr},
+      {kAuthError1237, "", 12153, nullptr},
+      {kAuthError10060, "", 12153, nullptr},
   };
   for (const auto& c : cases) {
     SampleSet results;
@@ -243,6 +252,31 @@ TEST_F(Ov2SamplerRunTest, HttpMisbehaviours) {
     if (c.text) {
       EXPECT_EQ(LastRedirectMessage(), c.text) << "mode " << c.mode;
     }
+  }
+}
+
+// A server's auth-error that is one of the run's own codes fails the attempt, which is traced
+// and not tried again at once; a redirect that fails at its target traces the server asked
+// with the address that answered.
+TEST_F(Ov2SamplerRunTest, PeerCodesAndFailedRedirectsAreTraced) {
+  std::vector<std::string> lines;
+  settings_.trace = [&](const std::string& line) { lines.push_back(line); };
+  const std::string failed = "Could not obtain time sample from 127.0.0.1 (127.0.0.1) using OV2-HTTP (unauthenticated)";
+  const struct {
+    HttpMode mode;
+    uint32_t code;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {kAuthError1237, 12153, {failed}},
+      {kAuthError10060, 12153, {failed}},
+      {kRedirectAgain, kRedirectFailed, {failed, failed}},  // the target's line, then the attempt's
+  };
+  for (const auto& c : cases) {
+    lines.clear();
+    SampleSet results;
+    EXPECT_EQ(Run(Spec("http", c.mode, "samples 3"), &results), c.code) << "mode " << c.mode;
+    EXPECT_TRUE(results.empty());
+    EXPECT_EQ(lines, c.lines) << "mode " << c.mode;
   }
 }
 

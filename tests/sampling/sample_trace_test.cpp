@@ -28,6 +28,9 @@ TEST(SampleTrace, GoodSamples) {
   TimeSample gps = Good(kProtocolNtp);
   gps.stratum = 1;
   std::memcpy(&gps.referenceId, "G\x01S ", 4);  // control bytes and blanks are not printed
+  TimeSample zeroInside = Good(kProtocolNtp);
+  zeroInside.stratum = 1;
+  std::memcpy(&zeroInside.referenceId, "\0G\x7F\xC4", 4);  // every character above 32 is kept
   TimeSample ov2 = Good(kProtocolOv2Udp);
   ov2.stratum = 2;
   ov2.serial = 0x00C0FFEE;
@@ -44,6 +47,9 @@ TEST(SampleTrace, GoodSamples) {
       {gps, "unauthenticated",
        "Time sample from ntp.example.com (192.0.2.7) using NTPv3 (unauthenticated): delta -0.0015000 seconds, "
        "latency 0.2500000, leap None, NTPv4 stratum 1, ref GS"},
+      {zeroInside, "unauthenticated",
+       "Time sample from ntp.example.com (192.0.2.7) using NTPv3 (unauthenticated): delta -0.0015000 seconds, "
+       "latency 0.2500000, leap None, NTPv4 stratum 1, ref G\x7F\xC4"},
       {ov2, "Windows auth",
        "Time sample from ntp.example.com (192.0.2.7) using OV2-UDP (Windows auth): delta -0.0015000 seconds, "
        "latency 0.2500000, leap Not provided, stratum 2, serial 00C0-FFEE"},
@@ -67,6 +73,12 @@ TEST(SampleTrace, FailedAttempts) {
   spec.protocol = kProtocolOv2Http;
   EXPECT_EQ(FailedSampleTraceLine(spec, redirected, "unauthenticated"),
             "Could not obtain time sample from other.example.com: Redirect disabled by admin");
+  // A redirect that was followed and failed, or that named another target again: the line pairs
+  // the server asked with the address that answered it, not with the target's name.
+  TimeSample followed = Good(kProtocolOv2Http);
+  followed.server = "other.example.com";
+  EXPECT_EQ(FailedSampleTraceLine(spec, followed, "unauthenticated"),
+            "Could not obtain time sample from ntp.example.com (192.0.2.7) using OV2-HTTP (unauthenticated)");
 }
 
 }  // namespace

@@ -36,6 +36,36 @@ TEST(SamplerRules, AuthDescription) {
     EXPECT_EQ(AuthDescription(c.authType, c.keyId, c.digestType), c.text) << c.authType << " " << c.keyId;
 }
 
+// A keyed attempt names the digest its key has, whether the exchange worked or not; the time
+// source's digest type (0 when it was parsed without the keyring) stands only where no key signed.
+TEST(SamplerRules, AttemptAuthDescription) {
+  const struct {
+    const char* name;
+    uint32_t specAuth, specDigest;
+    uint8_t requestAuth, replyAuth;
+    uint32_t sampleDigest;
+    const char* text;
+  } cases[] = {
+      {"keyed and answered", kAuthKey, 1, kAuthKey, kAuthKey, 2, "SHA1 key 7"},
+      {"keyed, digest mismatch", kAuthKey, 0, kAuthKey, kAuthKey, 2, "SHA1 key 7"},
+      {"keyed, no answer", kAuthKey, 0, kAuthKey, 0, 2, "SHA1 key 7"},
+      {"keyring refused before signing", kAuthKey, 1, kAuthKey, 0, 0, "MD5 key 7"},
+      {"Windows authentication", kAuthWindows, 1, kAuthWindows, 0, 1, "Windows auth key 7"},
+      {"unauthenticated", kAuthNone, 0, kAuthNone, 0, 0, "unauthenticated"},
+  };
+  for (const auto& c : cases) {
+    TimeSourceSpec spec;
+    spec.authType = c.specAuth;
+    spec.keyId = 7;
+    spec.digestType = c.specDigest;
+    TimeSample sample;
+    sample.requestAuth = c.requestAuth;
+    sample.replyAuth = c.replyAuth;
+    sample.digestType = c.sampleDigest;
+    EXPECT_EQ(AttemptAuthDescription(spec, sample), c.text) << c.name;
+  }
+}
+
 TEST(SamplerRules, CountsAndDelays) {
   const struct {
     uint8_t samples;
@@ -126,6 +156,8 @@ TEST(SamplerRules, AttemptLoop) {
       {"a failure after a success", 3, {0, 13, 0}, "0 P 13 ", 0, {1}},
       {"last failure's code", 3, {10060, 10060, 5}, "10060 10060 5 ", 5, {}},
       {"handled redirect counts as success", 2, {1237, 0}, "1237 P 0 ", 0, {2}},
+      {"a connection that timed out is not tried again", 3, {12002, 0, 0}, "12002 ", 12002, {}},
+      {"a stopped attempt stops the run, samples or not", 3, {0, 1115, 0}, "0 P 1115 ", 1115, {1}},
   };
   for (const auto& c : cases) {
     Script script(c.codes);

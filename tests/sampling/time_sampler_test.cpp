@@ -1,5 +1,6 @@
-// The run around a sampler: socket per attempt (a stream connection for HTTP), and an
-// HTTP redirect followed once into the same result list, with a stand-in HTTP sampler.
+// The run around a sampler: socket per attempt (a stream connection for HTTP), an HTTP
+// redirect followed once into the same result list, with a stand-in HTTP sampler; and stream
+// sources whose host never answers the connection request.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -9,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/stop_event.h"
 #include "sampling/loopback_server.h"
 #include "sampling/time_sampler.h"
+#include "support/late_listener.h"
 
 namespace {
 
@@ -93,6 +96,48 @@ TEST_F(TimeSamplerTest, RedirectOutcomes) {
     EXPECT_TRUE(results.empty());
     EXPECT_EQ(sampler.seen.size(), 2u) << "a failed redirect ends the run";
   }
+}
+
+// A host that never answers the connection request (its queue of connections is full): each
+// stream protocol's run ends at the receive timeout with the code of its own, after one
+// attempt, not retried as a lost datagram is.
+TEST(BlackHoledSource, ConnectionTimesOutOnce) {
+  CLateListener blackHole(INFINITE);
+  SamplerSettings settings;
+  settings.recvTimeoutMs = 300;
+  std::vector<std::string> lines;
+  settings.trace = [&](const std::string& line) { lines.push_back(line); };
+  for (const char* protocol : {"ov2-tcp", "http"}) {
+    TimeSourceSpec spec;
+    ASSERT_TRUE(ParseTimeSource(spec, "server 127.0.0.1 port " + std::to_string(blackHole.Port()) + " protocol " +
+                                          protocol + " samples 3",
+                                true));
+    lines.clear();
+    SampleSet results;
+    EXPECT_EQ(RunTimeSource(spec, settings, &results), kConnectTimedOut) << protocol;
+    EXPECT_TRUE(results.empty());
+    ASSERT_EQ(lines.size(), 1u) << protocol;
+    EXPECT_EQ(lines[0].rfind("Could not obtain time sample from 127.0.0.1 (127.0.0.1) using ", 0), 0u) << lines[0];
+  }
+}
+
+// The stop event ends the wait for the connection at once, with the run's stop code; only the
+// stop can end it in a test's time, the receive timeout being the longest there is.
+TEST(BlackHoledSource, StopEndsTheConnectionAtOnce) {
+  CLateListener blackHole(INFINITE);
+  HANDLE previous = StopEvent(), stop = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+  InstallStopEvent(stop);
+  SamplerSettings settings;
+  settings.recvTimeoutMs = 15000;
+  TimeSourceSpec spec;
+  ASSERT_TRUE(ParseTimeSource(spec, "server 127.0.0.1 port " + std::to_string(blackHole.Port()) +
+                                        " protocol ov2-tcp samples 32",
+                              true));
+  SampleSet results;
+  EXPECT_EQ(RunTimeSource(spec, settings, &results), kRunStopped);
+  EXPECT_TRUE(results.empty());
+  InstallStopEvent(previous);
+  CloseHandle(stop);
 }
 
 }  // namespace

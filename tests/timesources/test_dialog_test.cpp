@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "monitor/settings.h"
-#include "support/registry_sandbox.h"
 #include "support/dialog_steps.h"
+#include "support/late_listener.h"
+#include "support/registry_sandbox.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/reference_editor.h"
 #include "ui/dialog_fonts.h"
@@ -161,6 +162,26 @@ TEST_F(TestDialogTest, EscapeDuringARunStopsItBeforeTheDialogEndsRunAfterRun) {
   Finished seen = RunTest(Server() + " samples 2 delay 16");
   EXPECT_EQ(seen.status, "Success");
   EXPECT_NE(seen.report.find("Test Successful. 2 time samples obtained"), std::string::npos) << seen.report;
+}
+
+// A stream source whose host never answers the connection request, with the longest receive
+// timeout there is: Escape ends the waiting connection and the dialog with it, the worker first.
+TEST_F(TestDialogTest, EscapeEndsTheConnectionToABlackHoledSource) {
+  CLateListener blackHole(INFINITE);
+  SetDwordValue(kParameters, "UDP Recv Timeout (milliseconds)", 15000);
+  bool ranWhenEscaped = false;
+  CStepDriver driver({[&] {
+    HWND dialog = FindThreadDialog(nullptr);
+    if (!dialog) return false;
+    ranWhenEscaped = TimeSourceTestDialog().Sampling();
+    PostMessageA(GetDlgItem(dialog, IDC_TEST_REPORT), WM_KEYDOWN, VK_ESCAPE, 0);
+    return true;
+  }});
+  std::string line = "server 127.0.0.1 port " + std::to_string(blackHole.Port()) + " protocol ov2-tcp samples 32";
+  EXPECT_EQ(RunTimeSourceTest(nullptr, line), IDCANCEL);
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_TRUE(ranWhenEscaped);
+  EXPECT_FALSE(TimeSourceTestDialog().Sampling()) << "the worker ended before the dialog";
 }
 
 TEST_F(TestDialogTest, EditorAndReferenceEditorTestTheirSource) {
