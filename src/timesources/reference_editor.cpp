@@ -101,7 +101,10 @@ void CReferenceEditor::Refresh() {
   ShowWindow(GetDlgItem(window_, IDC_REFERENCE_NOTE), state.note ? SW_SHOW : SW_HIDE);
 }
 
+// The list view notifies the insert of a row with its check box unticked: that is the dialog's
+// own change, never the user's, or the line would take the "disabled " prefix.
 int CReferenceEditor::AppendRow(const std::string& line, const TimeSourceSpec& spec) {
+  CFlagScope updating(&updating_);
   LPARAM id = ++nextId_;
   rows_[id].line = line;
   LVITEMA item = {};
@@ -149,9 +152,9 @@ std::vector<bool> CReferenceEditor::Selection() const {
   return selected;
 }
 
-void CReferenceEditor::SelectOnly(int row) {
+// The other selected rows stay selected; the focus moves to row.
+void CReferenceEditor::SelectAndFocus(int row) {
   CFlagScope updating(&updating_);
-  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
   ListView_SetItemState(list_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_EnsureVisible(list_, row, FALSE);
 }
@@ -182,7 +185,7 @@ void CReferenceEditor::Move(bool up) {
 void CReferenceEditor::AddSource() {
   std::string line;
   if (RunTimeSourceEditor(window_, &line) != IDOK) return;
-  SelectOnly(AppendRow(line, TimeSourceEditor().Record()));
+  SelectAndFocus(AppendRow(line, TimeSourceEditor().Record()));
   Refresh();
 }
 
@@ -193,7 +196,7 @@ void CReferenceEditor::EditFocused() {
   if (RunTimeSourceEditor(window_, &line) != IDOK) return;
   RowLine(row) = line;
   ShowRow(row, TimeSourceEditor().Record());
-  SelectOnly(row);
+  SelectAndFocus(row);
   Refresh();
 }
 
