@@ -143,6 +143,7 @@ std::vector<int> CRecipientList::SelectedRows() const {
 }
 
 void CRecipientList::SortBy(int column) {
+  EndCellEdit(true);  // the header takes no focus: the editor would stay on its row index
   descending_ = column == sortColumn_ ? !descending_ : false;
   sortColumn_ = column;
   Sort();
@@ -185,3 +186,5 @@ void CRecipientList::EditCell(int row, int column) {
 }
 
 HWND CRecipientList::CellEditor() { return g_edit.editor; }
+
+void CRecipientList::EndCellEditor(bool store) { EndCellEdit(store); }
