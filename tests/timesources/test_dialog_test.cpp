@@ -163,6 +163,48 @@ TEST_F(TestDialogTest, EscapeDuringARunStopsItBeforeTheDialogEndsRunAfterRun) {
   EXPECT_NE(seen.report.find("Test Successful. 2 time samples obtained"), std::string::npos) << seen.report;
 }
 
+// The report's caret calls that took effect (the window owned the caret), in order: +1 for a
+// hide, -1 for a show. Wine's thread information calls a hidden caret blinking, so the calls
+// themselves are watched.
+std::vector<int> g_caretCalls;
+BOOL WINAPI WatchHide(HWND window) {
+  BOOL done = HideCaret(window);
+  if (done) g_caretCalls.push_back(+1);
+  return done;
+}
+BOOL WINAPI WatchShow(HWND window) {
+  BOOL done = ShowCaret(window);
+  if (done) g_caretCalls.push_back(-1);
+  return done;
+}
+
+// The report takes the focus when the dialog opens; its caret is hidden while the run goes on
+// and shown again once the report is in.
+TEST_F(TestDialogTest, TheReportShowsItsCaretOnlyOnceTheRunHasEnded) {
+  g_caretCalls.clear();
+  TimeSourceTestDialog().UseCaretCalls(WatchHide, WatchShow);
+  std::vector<int> whileSampling;
+  bool reportFocused = false;
+  CStepDriver driver({[&] {
+                        HWND dialog = FindThreadDialog(nullptr);
+                        if (!dialog || !TimeSourceTestDialog().Sampling()) return false;
+                        reportFocused = GetFocus() == GetDlgItem(dialog, IDC_TEST_REPORT);
+                        whileSampling = g_caretCalls;
+                        return true;
+                      },
+                      [&] {
+                        if (TimeSourceTestDialog().Sampling()) return false;
+                        PostClick(FindThreadDialog(nullptr), IDOK);
+                        return true;
+                      }});
+  EXPECT_EQ(RunTimeSourceTest(nullptr, Server() + " samples 3 delay 16"), IDOK);
+  TimeSourceTestDialog().UseCaretCalls(nullptr, nullptr);
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_TRUE(reportFocused);
+  EXPECT_EQ(whileSampling, std::vector<int>{+1});
+  EXPECT_EQ(g_caretCalls, (std::vector<int>{+1, -1}));
+}
+
 TEST_F(TestDialogTest, EditorAndReferenceEditorTestTheirSource) {
   // The editor tests what its controls hold and leaves the caller's line alone.
   std::string line = Server() + " samples 2 delay 16";
