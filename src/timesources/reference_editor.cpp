@@ -14,6 +14,7 @@
 #include "timesources/source_rules.h"
 #include "timesources/test_time_source.h"
 #include "ui/control_utils.h"
+#include "ui/dpi.h"
 #include "ui/msg_box.h"
 #include "ui/resource.h"
 #include "ui/wait_cursor.h"
@@ -65,13 +66,15 @@ INT_PTR CReferenceEditor::OnInitDialog(HWND, LPARAM initParam) {
   return 1;
 }
 
-// The last column fills what the others and a vertical scroll bar leave.
+// The widths are pixels at 96 DPI; the last column fills what the others and a vertical scroll
+// bar leave.
 void CReferenceEditor::PrepareList() {
   ListView_SetExtendedListViewStyle(list_,
                                     LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
   RECT client = {};
   GetClientRect(list_, &client);
   std::array<int, 5> widths = columns_.widths;
+  for (int i = 0; i < 4; ++i) widths[i] = ScaleForWindow(list_, widths[i]);
   int others = std::accumulate(widths.begin(), widths.end() - 1, 0);
   widths[4] = std::max(0, int(client.right - client.left) - GetSystemMetrics(SM_CXVSCROLL) - others);
   for (int i = 0; i < 5; ++i) {
