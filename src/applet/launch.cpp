@@ -123,7 +123,7 @@ void RunAppletSheet() {
 }
 
 LONG LaunchApplet(CSystemAccess& system) {
-  EnterSystemDpiAwareness();  // before the first window: the sheet, the viewer, any message box
+  EnterSystemDpiAwareness();  // before this thread's first window: the sheet, its dialogs, any message box
   if (AdministratorGatePasses(system)) {
     RunAppletSheet();
     return 0;

@@ -2,10 +2,9 @@
 
 namespace {
 
-// DPI_AWARENESS_CONTEXT_SYSTEM_AWARE; the functions that take it exist from Windows 10 1607
-// (the process one from 1703) and are looked up by name.
+// DPI_AWARENESS_CONTEXT_SYSTEM_AWARE, and the functions that take or give DPI per thread and
+// per window: Windows 10 1607 and later, looked up by name.
 const HANDLE kSystemAware = reinterpret_cast<HANDLE>(-2);
-using SetProcessContextFn = BOOL(WINAPI*)(HANDLE context);
 using SetThreadContextFn = HANDLE(WINAPI*)(HANDLE context);
 using WindowDpiFn = UINT(WINAPI*)(HWND window);
 
@@ -24,14 +23,7 @@ int ScreenDpi() {
 }  // namespace
 
 void EnterSystemDpiAwareness() {
-  auto setProcess = User32Function<SetProcessContextFn>("SetProcessDpiAwarenessContext");
-  if (setProcess && setProcess(kSystemAware)) return;
-  // The host's manifest or an earlier call chose for the process: this thread chooses for itself.
-  if (auto setThread = User32Function<SetThreadContextFn>("SetThreadDpiAwarenessContext")) {
-    setThread(kSystemAware);
-    return;
-  }
-  if (!setProcess) SetProcessDPIAware();  // before Windows 10: system-aware is all there is
+  if (auto setThread = User32Function<SetThreadContextFn>("SetThreadDpiAwarenessContext")) setThread(kSystemAware);
 }
 
 int WindowDpi(HWND window) {
