@@ -74,7 +74,8 @@ endfunction()
 # ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RESOURCES] [LIBS ...] [LOCK name]): a GoogleTest
 # program linked with the module its folder tests (tests/mail/setup tests ovmon_mailsetup);
 # portable tests run in both trees. Tests sharing a LOCK never run at the same time (those that
-# make the service's machine-wide events take "service-objects").
+# make the service's machine-wide events take "service-objects"); LOCK "all" runs each test of
+# the program alone (it changes what every Wine process of the prefix sees).
 function(ovmon_test)
   cmake_parse_arguments(ARG "WIN32_ONLY;RESOURCES" "NAME;LOCK" "SOURCES;LIBS" ${ARGN})
   if(ARG_WIN32_ONLY AND NOT WIN32)

@@ -4,7 +4,8 @@
 # test. A program that cannot be listed becomes one failing test, so the rest still run.
 
 # ovmon_wine_tests(NAME program EXE path EMULATOR wine SOURCE_DIR dir WORKING_DIRECTORY dir
-# [LOCK name]): adds the program's tests, those with a LOCK never running together.
+# [LOCK name]): adds the program's tests, those with a LOCK never running together (LOCK "all":
+# each alone).
 function(ovmon_wine_tests)
   cmake_parse_arguments(ARG "" "NAME;EXE;EMULATOR;SOURCE_DIR;WORKING_DIRECTORY;LOCK" "" ${ARGN})
   set(listing "${ARG_EXE}.tests")
@@ -31,7 +32,9 @@ function(ovmon_wine_tests)
       add_test("${test}" "${ARG_EMULATOR}" "${ARG_EXE}" "--gtest_filter=${test}")
       set_tests_properties("${test}" PROPERTIES ENVIRONMENT "OVMON_SOURCE_DIR=${ARG_SOURCE_DIR}"
         WORKING_DIRECTORY "${ARG_WORKING_DIRECTORY}")
-      if(ARG_LOCK)
+      if(ARG_LOCK STREQUAL "all")
+        set_tests_properties("${test}" PROPERTIES RUN_SERIAL TRUE)
+      elseif(ARG_LOCK)
         set_tests_properties("${test}" PROPERTIES RESOURCE_LOCK "${ARG_LOCK}")
       endif()
     endif()

@@ -21,6 +21,7 @@
 #include "ui/applet_resources.h"
 #include "ui/basic_prop_sheet.h"
 #include "ui/dialog_fonts.h"
+#include "ui/dpi.h"
 #include "ui/msg_box.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
@@ -122,6 +123,7 @@ void RunAppletSheet() {
 }
 
 LONG LaunchApplet(CSystemAccess& system) {
+  EnterSystemDpiAwareness();  // before this thread's first window: the sheet, its dialogs, any message box
   if (AdministratorGatePasses(system)) {
     RunAppletSheet();
     return 0;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "mail/tls_error.h"
 #include "platform/describe_error.h"
 
 namespace {
@@ -26,7 +27,7 @@ const char* EngineCodeText(uint32_t code) {
 std::string DescribeMailError(uint32_t code) {
   char description[512];
   const char* own = EngineCodeText(code);
-  std::string text = own ? own : DescribeError(code, description, sizeof description);
+  std::string text = own ? own : PreferredErrorText(code, DescribeError(code, description, sizeof description));
   char prefix[32];
   std::snprintf(prefix, sizeof prefix,
                 static_cast<int32_t>(code) > 0 ? "error %u: " : "error 0x%08X: ", code);

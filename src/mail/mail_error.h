@@ -13,5 +13,6 @@ constexpr uint32_t kSMTPConnectionLost = 10054;  // the peer closed the connecti
 
 // "error %u: <description>", or "error 0x%08X: <description>" for codes that are 0 or
 // negative as signed numbers. The engine's own codes (8225, 8231, 1741) are described by their
-// meaning in a session; every other code by DescribeError.
+// meaning in a session; every other code by DescribeError, and a TLS status for which the
+// system has no text by its meaning (tls_error.h).
 std::string DescribeMailError(uint32_t code);

@@ -2,6 +2,7 @@
 
 #include "platform/registry.h"
 #include "ui/control_utils.h"
+#include "ui/dpi.h"
 #include "ui/resource.h"
 
 namespace {
@@ -23,8 +24,9 @@ INT_PTR CHistoryGraph::OnInitDialog(HWND, LPARAM) {
   RECT owner = {}, own = {};
   GetWindowRect(owner_, &owner);
   GetWindowRect(window_, &own);
-  MoveWindow(window_, owner.left + 30, owner.top + 20, own.right - own.left, own.bottom - own.top, FALSE);
-  painter_ = std::make_unique<CGraphPainter>();
+  MoveWindow(window_, owner.left + ScaleForWindow(window_, 30), owner.top + ScaleForWindow(window_, 20),
+             own.right - own.left, own.bottom - own.top, FALSE);
+  painter_ = std::make_unique<CGraphPainter>(WindowDpi(window_));
   FillTypes();
   FillScales();
   Recompute();

@@ -43,6 +43,20 @@ GraphPoint CGraphPlacer::Place(size_t index, int64_t value) const {
   return point;
 }
 
+GraphMarks GraphMarksAt(int dpi) {
+  auto at = [dpi](int pixels) { return (pixels * dpi + 48) / 96; };
+  GraphMarks base, marks;
+  marks.pen = at(base.pen);
+  marks.square = at(base.square);
+  marks.corner = at(base.corner);
+  marks.round = at(base.round);
+  marks.inner = at(base.inner);
+  marks.legendMarker = at(base.legendMarker);
+  marks.legendText = at(base.legendText);
+  marks.notice = at(base.notice);
+  return marks;
+}
+
 MarkerLevel ClassifyPoint(int64_t value, uint32_t totalLimit) {
   uint64_t size = VarianceMagnitude(value);
   if (size >= totalLimit) return MarkerLevel::kAlarm;

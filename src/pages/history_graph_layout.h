@@ -45,6 +45,23 @@ class CGraphPlacer {
   uint32_t scale_;
 };
 
+// The sizes of the graph's marks, given in pixels at 96 DPI, at the DPI the graph is drawn at.
+struct GraphMarks {
+  int pen = 1;           // width of the series' lines, the grid and the markers' outlines
+  int square = 3;        // half the side of series 1's rounded square
+  int corner = 1;        // the rounding of that square
+  int round = 4;         // half the size of series 2's circle and series 3's triangle
+  int inner = 2;         // half the side of the small square over the triangle
+  int legendMarker = 4;  // a legend line's marker, right of the plot origin
+  int legendText = 12;   // a legend line's text, right of the plot origin
+  int notice = 30;       // x and y of the notice shown instead of a chart
+
+  bool operator==(const GraphMarks&) const = default;
+};
+
+// The marks at dpi, each rounded to the nearest pixel.
+GraphMarks GraphMarksAt(int dpi);
+
 enum class MarkerLevel { kNormal, kWarning, kAlarm };
 
 // Alarm at or above the total limit, warning at or above half of it.

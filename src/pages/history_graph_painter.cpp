@@ -9,10 +9,8 @@ const COLORREF kSeriesColours[3] = {kGraphGreen, kGraphWhite, kGraphCyan};
 const COLORREF kLevelColours[3] = {kGraphGreen, kGraphYellow, kGraphRed};
 const char kInsufficient[] = "Insufficient data points to graph. At least two samples required.";
 
-HFONT CreateGraphFont() {
-  HDC screen = GetDC(nullptr);
-  int height = -MulDiv(7, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+HFONT CreateGraphFont(int dpi) {
+  int height = -MulDiv(7, dpi, 72);
   return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg");
 }
@@ -38,10 +36,11 @@ struct CGraphPainter::Frame {
   int originX = 0;      // x of the first point
 };
 
-CGraphPainter::CGraphPainter() : gridPen_(CreatePen(PS_SOLID, 1, kGraphGrid)), font_(CreateGraphFont()) {
+CGraphPainter::CGraphPainter(int dpi)
+    : marks_(GraphMarksAt(dpi)), gridPen_(CreatePen(PS_SOLID, marks_.pen, kGraphGrid)), font_(CreateGraphFont(dpi)) {
   for (int i = 0; i < 3; ++i) {
-    seriesPens_[i] = CreatePen(PS_SOLID, 1, kSeriesColours[i]);
-    levelPens_[i] = CreatePen(PS_SOLID, 1, kLevelColours[i]);
+    seriesPens_[i] = CreatePen(PS_SOLID, marks_.pen, kSeriesColours[i]);
+    levelPens_[i] = CreatePen(PS_SOLID, marks_.pen, kLevelColours[i]);
     levelBrushes_[i] = CreateSolidBrush(kLevelColours[i]);
   }
 }
@@ -66,7 +65,7 @@ void CGraphPainter::Paint(HDC dc, int width, int height, const GraphData& data, 
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kGraphGreen);
   if (data.points < 2) {
-    Write(dc, 30, 30, kInsufficient);
+    Write(dc, marks_.notice, marks_.notice, kInsufficient);
   } else {
     Frame frame;
     frame.geometry = ComputeGraphGeometry(height);
@@ -130,15 +129,15 @@ void CGraphPainter::PaintMarker(HDC dc, GraphPoint at, int series, MarkerLevel l
   int index = static_cast<int>(level);
   SelectObject(dc, levelPens_[index]);
   SelectObject(dc, levelBrushes_[index]);
-  int x = at.x, y = at.y;
+  int x = at.x, y = at.y, s = marks_.square, r = marks_.round, i = marks_.inner;
   if (series == 0) {
-    RoundRect(dc, x - 3, y - 3, x + 3, y + 3, 1, 1);
+    RoundRect(dc, x - s, y - s, x + s, y + s, marks_.corner, marks_.corner);
   } else if (series == 1) {
-    Ellipse(dc, x - 4, y - 4, x + 4, y + 4);
+    Ellipse(dc, x - r, y - r, x + r, y + r);
   } else {
-    POINT corners[3] = {{x - 4, y + 4}, {x, y - 4}, {x + 4, y + 4}};
+    POINT corners[3] = {{x - r, y + r}, {x, y - r}, {x + r, y + r}};
     Polygon(dc, corners, 3);
-    Rectangle(dc, x - 2, y - 2, x + 2, y + 2);
+    Rectangle(dc, x - i, y - i, x + i, y + i);
   }
 }
 
@@ -147,9 +146,9 @@ void CGraphPainter::PaintLegend(HDC dc, const Frame& frame, int type) const {
   std::vector<std::string> entries = GraphLegendEntries(type);
   int y = frame.geometry.margin + frame.geometry.division;
   for (size_t s = 0; s < entries.size(); ++s) {
-    PaintMarker(dc, {frame.originX + 4, y}, static_cast<int>(s), MarkerLevel::kNormal);
+    PaintMarker(dc, {frame.originX + marks_.legendMarker, y}, static_cast<int>(s), MarkerLevel::kNormal);
     SetTextColor(dc, kSeriesColours[s]);
-    Write(dc, frame.originX + 12, y - frame.textHeight / 2, entries[s]);
+    Write(dc, frame.originX + marks_.legendText, y - frame.textHeight / 2, entries[s]);
     y += frame.textHeight;
   }
 }

@@ -7,6 +7,7 @@
 
 #include "pages/history_graph_data.h"
 #include "pages/history_graph_layout.h"
+#include "ui/dpi.h"
 
 constexpr COLORREF kGraphGreen = RGB(0, 255, 0);
 constexpr COLORREF kGraphWhite = RGB(255, 255, 255);
@@ -17,8 +18,8 @@ constexpr COLORREF kGraphRed = RGB(255, 0, 0);
 
 class CGraphPainter {
  public:
-  // Creates the pens, brushes and the 7-point font.
-  CGraphPainter();
+  // Creates the pens, brushes and the 7-point font for drawing at dpi.
+  explicit CGraphPainter(int dpi = WindowDpi(nullptr));
   // Deletes them.
   ~CGraphPainter();
   CGraphPainter(const CGraphPainter&) = delete;
@@ -38,6 +39,7 @@ class CGraphPainter {
   void PaintMarker(HDC dc, GraphPoint at, int series, MarkerLevel level) const;
   void PaintLegend(HDC dc, const Frame& frame, int type) const;
 
+  GraphMarks marks_;
   HPEN seriesPens_[3];
   HPEN gridPen_;
   HPEN levelPens_[3];      // green, yellow, red

@@ -6,6 +6,7 @@
 #include "logview/log_viewer.h"
 #include "monitor/settings.h"
 #include "platform/module.h"
+#include "sampling/text_numbers.h"
 #include "ui/control_utils.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
@@ -57,8 +58,8 @@ void CLogging::ShowSettings() {
 
 void CLogging::StoreSettings() {
   LoggingControls controls;
-  controls.maxSize = GetDlgItemInt(window_, IDC_LOGGING_MAX_SIZE, nullptr, FALSE);
-  controls.archives = GetDlgItemInt(window_, IDC_LOGGING_ARCHIVES, nullptr, FALSE);
+  controls.maxSize = TypedNumber(IDC_LOGGING_MAX_SIZE);
+  controls.archives = TypedNumber(IDC_LOGGING_ARCHIVES);
   controls.textLevel = Selection(IDC_LOGGING_TEXT_LEVEL);
   controls.eventLevel = Selection(IDC_LOGGING_EVENT_LEVEL);
   controls.rollPeriod = Selection(IDC_LOGGING_ROLL);
@@ -74,8 +75,12 @@ void CLogging::RefreshEnabled() {
     EnableItem(window_, id, enabled.archiveCount);
 }
 
+// A number too large for 32 bits reads as the largest one, so that the clamp applies (the
+// platform's reading gives 0 for it).
+uint32_t CLogging::TypedNumber(int id) const { return StrToUl32(GetItemString(window_, id), 10); }
+
 void CLogging::NumberEdited(int id, uint32_t stored) {
-  if (GetDlgItemInt(window_, id, nullptr, FALSE) != stored) MarkChanged();
+  if (TypedNumber(id) != stored) MarkChanged();
 }
 
 void CLogging::StartEventViewer() {

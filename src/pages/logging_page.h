@@ -36,6 +36,7 @@ class CLogging : public CSettingsPage {
   void ShowSettings();
   void StoreSettings();
   void RefreshEnabled();
+  uint32_t TypedNumber(int id) const;
   void NumberEdited(int id, uint32_t stored);
   void StartEventViewer();
   int Selection(int id) const;

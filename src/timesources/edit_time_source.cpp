@@ -55,12 +55,12 @@ void CEditTimeSource::ShowRecord() {
                    record_.isDomain ? IDC_SOURCE_DOMAIN : IDC_SOURCE_SERVER);
   SetDlgItemTextA(window_, IDC_SOURCE_NAME, (record_.isDomain ? record_.domain : record_.server).c_str());
   ApplyNameCase(record_.isDomain);
-  UpdateNameButtons();
   ShowPort(record_.port, record_.protocol);
   SetDlgItemTextA(window_, IDC_SOURCE_COMMENT, record_.comment.c_str());
   SendDlgItemMessageA(window_, IDC_SOURCE_COMMENT, EM_SETREADONLY, record_.isDomain, 0);
   FillProtocols();
   FillAuthentication();
+  UpdateButtons();
 }
 
 // Samples and delay with their up-downs; the delay only counts with more than one sample.
@@ -112,10 +112,15 @@ void CEditTimeSource::ApplyNameCase(bool domain) {
   SetDlgItemTextA(window_, IDC_SOURCE_NAME, text.c_str());
 }
 
-void CEditTimeSource::UpdateNameButtons() {
+// Test needs a name; OK also needs an authentication the protocol can carry, and the note
+// under the fields says why it is grey when it cannot.
+void CEditTimeSource::UpdateButtons() {
   bool storable = IsStorableName(GetItemString(window_, IDC_SOURCE_NAME));
+  auto protocol = static_cast<TimeProtocol>(GetComboSelData(window_, IDC_SOURCE_PROTOCOL));
+  bool works = AuthenticationWorks(protocol, static_cast<uint32_t>(GetComboSelData(window_, IDC_SOURCE_AUTH)));
   EnableItem(window_, IDC_SOURCE_TEST, storable);
-  EnableItem(window_, IDOK, storable);
+  EnableItem(window_, IDOK, storable && works);
+  ShowWindow(Item(IDC_SOURCE_AUTH_NOTE), works ? SW_HIDE : SW_SHOW);
 }
 
 void CEditTimeSource::UpdateDelayEnabled() {
@@ -140,7 +145,10 @@ void CEditTimeSource::SwitchType() {
 INT_PTR CEditTimeSource::OnCommand(UINT id, UINT notifyCode, HWND) {
   switch (id) {
     case IDC_SOURCE_NAME:
-      if (notifyCode == EN_CHANGE) UpdateNameButtons();
+      if (notifyCode == EN_CHANGE) UpdateButtons();
+      return 1;
+    case IDC_SOURCE_AUTH:
+      if (notifyCode == CBN_SELCHANGE) UpdateButtons();
       return 1;
     case IDC_SOURCE_SAMPLES:
       if (notifyCode == EN_KILLFOCUS) GatherNumber(IDC_SOURCE_SAMPLES, ClampSamples);
@@ -154,12 +162,15 @@ INT_PTR CEditTimeSource::OnCommand(UINT id, UINT notifyCode, HWND) {
       if (notifyCode == CBN_SELCHANGE) {
         auto protocol = static_cast<TimeProtocol>(GetComboSelData(window_, IDC_SOURCE_PROTOCOL));
         ShowPort(DefaultPort(protocol), protocol);
+        UpdateButtons();
       }
       return 1;
     case IDCANCEL:
       End(IDCANCEL);
       return 1;
     case IDOK:
+      if (!IsWindowEnabled(Item(IDOK))) return 1;  // Enter on a grey OK
+      break;
     case IDC_SOURCE_TEST:
       break;
     default:

@@ -27,7 +27,7 @@ class CEditTimeSource : public CBasicDialog {
   void FillProtocols();
   void FillAuthentication();
   void ApplyNameCase(bool domain);
-  void UpdateNameButtons();
+  void UpdateButtons();
   void UpdateDelayEnabled();
   void ShowPort(uint16_t port, TimeProtocol protocol);
   void SwitchType();

@@ -13,10 +13,10 @@
 
 namespace {
 
-// An IPv4 address control from dotted text; anything else leaves it blank.
+// An IPv4 address control from dotted text; "" leaves it blank.
 void SetAddress(HWND dialog, int id, const std::string& text) {
   IpLiteral address;
-  if (!ParseIpv4Literal(text, &address) || address.port) {
+  if (!ParseIpv4Literal(text, &address)) {
     SendDlgItemMessageA(dialog, id, IPM_CLEARADDRESS, 0, 0);
     return;
   }
@@ -24,8 +24,9 @@ void SetAddress(HWND dialog, int id, const std::string& text) {
   SendDlgItemMessageA(dialog, id, IPM_SETADDRESS, 0, MAKEIPADDRESS(b[0], b[1], b[2], b[3]));
 }
 
-// The dotted text of an IPv4 address control (blank fields as 0).
+// The dotted text of an IPv4 address control (blank fields as 0), "" when it is all blank.
 std::string AddressText(HWND dialog, int id) {
+  if (SendDlgItemMessageA(dialog, id, IPM_ISBLANK, 0, 0)) return "";
   DWORD address = 0;
   SendDlgItemMessageA(dialog, id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
   IpLiteral literal;
@@ -98,6 +99,7 @@ void CNetworkDiscoverySettings::ShowControls(const DiscoveryControls& c) {
   SetDlgItemTextA(window_, IDC_DISCOVERY_BC_LIST, c.customList.c_str());
   SetDlgItemTextA(window_, IDC_DISCOVERY_SEND, c.send.c_str());
   SetDlgItemTextA(window_, IDC_DISCOVERY_RECEIVE, c.receive.c_str());
+  kept_ = c.kept;
 }
 
 DiscoveryControls CNetworkDiscoverySettings::ReadControls() const {
@@ -120,6 +122,7 @@ DiscoveryControls CNetworkDiscoverySettings::ReadControls() const {
   c.customList = GetItemString(window_, IDC_DISCOVERY_BC_LIST);
   c.send = GetItemString(window_, IDC_DISCOVERY_SEND);
   c.receive = GetItemString(window_, IDC_DISCOVERY_RECEIVE);
+  c.kept = kept_;
   return c;
 }
 
@@ -142,6 +145,7 @@ void CNetworkDiscoverySettings::Refresh() {
     EnableItem(window_, id, e.broadcastChoices);
   EnableItem(window_, IDC_DISCOVERY_BC_ADDRESS, e.broadcastAddress);
   EnableItem(window_, IDC_DISCOVERY_BC_LIST, e.customList);
+  EnableItem(window_, IDC_DISCOVERY_BC_LIST_LABEL, e.customList);
   EnableItem(window_, IDC_DISCOVERY_APPLY, GetComboSelData(window_, IDC_DISCOVERY_PRESETS) > 0);
 }
 

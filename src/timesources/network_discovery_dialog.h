@@ -31,6 +31,7 @@ class CNetworkDiscoverySettings : public CBasicDialog {
 
   FamilyAvailability available_;
   NetworkDiscoverySettings* settings_ = nullptr;
+  KeptIpv4Addresses kept_;  // what the address controls stand for while unchanged
 };
 
 // Which address families this machine can use.

@@ -26,8 +26,8 @@ DiscoveryControls DiscoveryControlsFor(const NetworkDiscoverySettings& s, Family
   DiscoveryControls c;
   c.v4Multicast = available.ipv4 && s.ipv4MulticastEnabled;
   c.v4MulticastAll = s.ipv4MulticastUseAllSubnets;
-  c.v4MulticastOV2 = s.ipv4MulticastAddressOV2;
-  c.v4MulticastNTP = s.ipv4MulticastAddressNTP;
+  c.v4MulticastOV2 = ShownIpv4Address(s.ipv4MulticastAddressOV2);
+  c.v4MulticastNTP = ShownIpv4Address(s.ipv4MulticastAddressNTP);
   c.v4Ttl = std::to_string(s.ipv4MulticastTtl);
   c.v6Multicast = available.ipv6 && s.ipv6MulticastEnabled;
   c.v6MulticastAll = s.ipv6MulticastUseAllSubnets;
@@ -38,10 +38,11 @@ DiscoveryControls DiscoveryControlsFor(const NetworkDiscoverySettings& s, Family
   c.broadcastCustom = s.ipv4BroadcastUseCustomList;
   c.broadcastAll = s.ipv4BroadcastUseAllSubnets && !s.ipv4BroadcastUseCustomList;
   c.broadcastPrimary = !s.ipv4BroadcastUseAllSubnets && !s.ipv4BroadcastUseCustomList;
-  c.broadcastAddress = s.ipv4BroadcastAddress;
+  c.broadcastAddress = ShownIpv4Address(s.ipv4BroadcastAddress);
   c.customList = CustomListText(s.ipv4BroadcastCustomList);
   c.send = std::to_string(s.udpSendTimeout);
   c.receive = std::to_string(s.udpRecvTimeout);
+  c.kept = {s.ipv4MulticastAddressOV2, s.ipv4MulticastAddressNTP, s.ipv4BroadcastAddress};
   return c;
 }
 
@@ -57,12 +58,13 @@ DiscoveryControls DiscoveryDefaults(const DiscoveryControls& current, FamilyAvai
   c.v6MulticastOV2 = kDefaultV6OV2;
   c.v6MulticastNTP = kDefaultV6NTP;
   c.v6Hops = "8";
-  c.broadcast = available.ipv4;
+  c.broadcast = true;
   c.broadcastAll = true;
   c.broadcastAddress = "255.255.255.255";
   c.customList = current.customList;
   c.send = "3";
   c.receive = "1000";
+  c.kept = {c.v4MulticastOV2, c.v4MulticastNTP, c.broadcastAddress};
   return c;
 }
 
@@ -72,12 +74,12 @@ void StoreDiscoveryControls(const DiscoveryControls& c, FamilyAvailability avail
   s->ipv4BroadcastEnabled = c.broadcast && available.ipv4;
   s->ipv4BroadcastUseCustomList = c.broadcastCustom;
   s->ipv4BroadcastUseAllSubnets = c.broadcastAll && !c.broadcastCustom;
-  s->ipv4BroadcastAddress = c.broadcastAddress;
+  s->ipv4BroadcastAddress = StoredIpv4Address(c.broadcastAddress, c.kept.broadcast);
   s->ipv4BroadcastCustomList = CustomListFromText(c.customList);
   s->ipv4MulticastEnabled = c.v4Multicast && available.ipv4;
   s->ipv4MulticastUseAllSubnets = c.v4MulticastAll;
-  s->ipv4MulticastAddressOV2 = c.v4MulticastOV2;
-  s->ipv4MulticastAddressNTP = c.v4MulticastNTP;
+  s->ipv4MulticastAddressOV2 = StoredIpv4Address(c.v4MulticastOV2, c.kept.multicastOV2);
+  s->ipv4MulticastAddressNTP = StoredIpv4Address(c.v4MulticastNTP, c.kept.multicastNTP);
   s->ipv4MulticastTtl = Clamped(c.v4Ttl, 1, 255);
   s->ipv6MulticastEnabled = c.v6Multicast && available.ipv6;
   s->ipv6MulticastUseAllSubnets = c.v6MulticastAll;
@@ -112,6 +114,16 @@ std::vector<std::string> CustomListFromText(const std::string& text) {
     start = end + 1;
   }
   return entries;
+}
+
+std::string ShownIpv4Address(const std::string& stored) {
+  IpLiteral address;
+  return ParseIpv4Literal(stored, &address) ? FormatIpAddress(address) : "";
+}
+
+std::string StoredIpv4Address(const std::string& shown, const std::string& kept) {
+  if (shown == ShownIpv4Address(kept)) return kept;
+  return shown.empty() ? "0.0.0.0" : shown;
 }
 
 std::string CheckedIpv6Address(const std::string& text, const char* fallback) {

@@ -23,7 +23,17 @@ struct FamilyAvailability {
   bool ipv6 = true;
 };
 
-// The state of the dialog's controls: boxes, radio buttons and texts as shown.
+// The stored IPv4 addresses that the three address controls stand for while they show them
+// unchanged: a stored text the control can show only in part ("224.0.1.1:123") or not at all
+// stays as stored until the user changes what the control shows. The defaults after Reset.
+struct KeptIpv4Addresses {
+  std::string multicastOV2, multicastNTP, broadcast;
+
+  bool operator==(const KeptIpv4Addresses&) const = default;
+};
+
+// The state of the dialog's controls: boxes, radio buttons and texts as shown (a blank
+// address control as "").
 struct DiscoveryControls {
   bool v4Multicast = false;
   bool v4MulticastAll = false;  // else "Primary subnet only"
@@ -37,6 +47,7 @@ struct DiscoveryControls {
   bool broadcastPrimary = false;
   std::string broadcastAddress, customList;
   std::string send, receive;
+  KeptIpv4Addresses kept;
 
   bool operator==(const DiscoveryControls&) const = default;
 };
@@ -54,7 +65,8 @@ struct DiscoveryEnablement {
 
 // The controls for the settings; a family that is not available shows unchecked.
 DiscoveryControls DiscoveryControlsFor(const NetworkDiscoverySettings& settings, FamilyAvailability available);
-// "Reset to Defaults": the dialog's own defaults over the controls, the custom list kept.
+// "Reset to Defaults": the dialog's own defaults over the controls, the custom list kept; the
+// broadcast box is checked on every machine (OK stores it off where IPv4 is missing).
 DiscoveryControls DiscoveryDefaults(const DiscoveryControls& current, FamilyAvailability available);
 // What OK stores: numbers clamped, a family that is not available disabled, a bad IPv6
 // address replaced by its default; the ports and the ICMP TTL kept.
@@ -68,5 +80,11 @@ std::string CustomListText(const std::vector<std::string>& entries);
 // The custom list from edit text, however long: one entry per line, each trimmed, empty lines
 // left out.
 std::vector<std::string> CustomListFromText(const std::string& text);
+// What an IPv4 address control can show of a stored address: the dotted quad of an IPv4
+// literal, with or without a port; "" (blank) for anything else.
+std::string ShownIpv4Address(const std::string& stored);
+// What OK stores for an address control showing shown (blank: ""): the kept text while the
+// control still shows what it showed of it, else the shown address ("0.0.0.0" when blank).
+std::string StoredIpv4Address(const std::string& shown, const std::string& kept);
 // text when it is an IPv6 address without brackets, else fallback.
 std::string CheckedIpv6Address(const std::string& text, const char* fallback);

@@ -14,6 +14,7 @@
 #include "timesources/source_rules.h"
 #include "timesources/test_time_source.h"
 #include "ui/control_utils.h"
+#include "ui/dpi.h"
 #include "ui/msg_box.h"
 #include "ui/resource.h"
 #include "ui/wait_cursor.h"
@@ -65,13 +66,15 @@ INT_PTR CReferenceEditor::OnInitDialog(HWND, LPARAM initParam) {
   return 1;
 }
 
-// The last column fills what the others and a vertical scroll bar leave.
+// The widths are pixels at 96 DPI; the last column fills what the others and a vertical scroll
+// bar leave.
 void CReferenceEditor::PrepareList() {
   ListView_SetExtendedListViewStyle(list_,
                                     LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
   RECT client = {};
   GetClientRect(list_, &client);
   std::array<int, 5> widths = columns_.widths;
+  for (int i = 0; i < 4; ++i) widths[i] = ScaleForWindow(list_, widths[i]);
   int others = std::accumulate(widths.begin(), widths.end() - 1, 0);
   widths[4] = std::max(0, int(client.right - client.left) - GetSystemMetrics(SM_CXVSCROLL) - others);
   for (int i = 0; i < 5; ++i) {
@@ -101,7 +104,10 @@ void CReferenceEditor::Refresh() {
   ShowWindow(GetDlgItem(window_, IDC_REFERENCE_NOTE), state.note ? SW_SHOW : SW_HIDE);
 }
 
+// The list view notifies the insert of a row with its check box unticked: that is the dialog's
+// own change, never the user's, or the line would take the "disabled " prefix.
 int CReferenceEditor::AppendRow(const std::string& line, const TimeSourceSpec& spec) {
+  CFlagScope updating(&updating_);
   LPARAM id = ++nextId_;
   rows_[id].line = line;
   LVITEMA item = {};
@@ -149,9 +155,9 @@ std::vector<bool> CReferenceEditor::Selection() const {
   return selected;
 }
 
-void CReferenceEditor::SelectOnly(int row) {
+// The other selected rows stay selected; the focus moves to row.
+void CReferenceEditor::SelectAndFocus(int row) {
   CFlagScope updating(&updating_);
-  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
   ListView_SetItemState(list_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_EnsureVisible(list_, row, FALSE);
 }
@@ -182,7 +188,7 @@ void CReferenceEditor::Move(bool up) {
 void CReferenceEditor::AddSource() {
   std::string line;
   if (RunTimeSourceEditor(window_, &line) != IDOK) return;
-  SelectOnly(AppendRow(line, TimeSourceEditor().Record()));
+  SelectAndFocus(AppendRow(line, TimeSourceEditor().Record()));
   Refresh();
 }
 
@@ -193,7 +199,7 @@ void CReferenceEditor::EditFocused() {
   if (RunTimeSourceEditor(window_, &line) != IDOK) return;
   RowLine(row) = line;
   ShowRow(row, TimeSourceEditor().Record());
-  SelectOnly(row);
+  SelectAndFocus(row);
   Refresh();
 }
 

@@ -43,7 +43,7 @@ class CReferenceEditor : public CBasicDialog {
   void Refresh();
   int AppendRow(const std::string& line, const TimeSourceSpec& spec);
   void ShowRow(int row, const TimeSourceSpec& spec);
-  void SelectOnly(int row);
+  void SelectAndFocus(int row);
   void SwapRows(int first, int second);
   void Move(bool up);
   void AddSource();

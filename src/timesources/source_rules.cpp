@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "sampling/keyring.h"
+
 const std::array<ReferenceMode, 6> kReferenceModes = {{
     {1, "Use this machine's clock"},
     {2, "Use this machine's list of time sources"},
@@ -102,6 +104,10 @@ uint32_t KeyFromEntryText(const std::string& text) {
   constexpr size_t kPrefixLength = sizeof kKeyEntryPrefix - 1;
   if (text.size() <= kPrefixLength) return 0;
   return uint32_t(std::strtoul(text.c_str() + kPrefixLength, nullptr, 10));
+}
+
+bool AuthenticationWorks(TimeProtocol protocol, uint32_t authType) {
+  return !(protocol == kProtocolOv2Http && authType == kAuthWindows);
 }
 
 bool IsStorableName(const std::string& typed) {

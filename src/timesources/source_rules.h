@@ -58,6 +58,10 @@ uint32_t ClampDelay(uint32_t delayMs);
 // A typed port: 0 becomes the protocol's default, above 65535 becomes 65535.
 uint16_t GatheredPort(uint32_t typed, TimeProtocol protocol);
 
+// Whether a source can authenticate as chosen: an OV2-HTTP reply carries no key to check a
+// Windows-authenticated body with, so that pair can never succeed.
+bool AuthenticationWorks(TimeProtocol protocol, uint32_t authType);
+
 // The protocols the editor offers, in list order.
 extern const std::array<TimeProtocol, 4> kEditorProtocols;
 // "Symmetric key %u".

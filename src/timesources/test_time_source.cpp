@@ -104,7 +104,7 @@ INT_PTR CTestTimeSource::OnInitDialog(HWND, LPARAM initParam) {
   SetDlgItemTextA(window_, IDC_TEST_GROUP, "Test in progress. Please wait....");
   if (HFONT monospace = MonospaceDialogFont())
     SendDlgItemMessageA(window_, IDC_TEST_REPORT, WM_SETFONT, reinterpret_cast<WPARAM>(monospace), FALSE);
-  HideCaret(GetDlgItem(window_, IDC_TEST_REPORT));
+  caretHidden_ = false;
   timer_ = SetTimer(window_, kPollTimer, kPollMs, nullptr);
   EnableItem(window_, IDOK, false);
   StartWorker();
@@ -134,7 +134,8 @@ INT_PTR CTestTimeSource::OnTimer(UINT_PTR timerId, LPARAM) {
   KillTimer(window_, timer_);
   EnableItem(window_, IDOK, true);
   ShowWindow(GetDlgItem(window_, IDC_TEST_PROGRESS), SW_HIDE);
-  ShowCaret(GetDlgItem(window_, IDC_TEST_REPORT));
+  if (caretHidden_) showCaret_(GetDlgItem(window_, IDC_TEST_REPORT));
+  caretHidden_ = false;
   EndWaitCursor();
   ShowReport();
   if (pendingEnd_) End(pendingEnd_);
@@ -157,7 +158,8 @@ void CTestTimeSource::ShowReport() {
   SetDlgItemTextA(window_, IDC_TEST_REPORT, report.text.c_str());
 }
 
-INT_PTR CTestTimeSource::OnCommand(UINT id, UINT, HWND) {
+INT_PTR CTestTimeSource::OnCommand(UINT id, UINT notifyCode, HWND) {
+  if (id == IDC_TEST_REPORT) return ReportFocus(notifyCode);
   if (id != IDOK && id != IDCANCEL) return 0;
   if (!worker_) {
     End(id);
@@ -167,6 +169,14 @@ INT_PTR CTestTimeSource::OnCommand(UINT id, UINT, HWND) {
   if (HANDLE stop = StopEvent()) SetEvent(stop);
   SetDlgItemTextA(window_, IDC_TEST_STATUS, "Stopping...");
   return 1;
+}
+
+// The report has a caret only while it has the focus: it is hidden from the moment the report
+// takes the focus during a run until the run ends (the report makes a new one on each focus).
+INT_PTR CTestTimeSource::ReportFocus(UINT notifyCode) {
+  if (notifyCode == EN_SETFOCUS && worker_) caretHidden_ = hideCaret_(GetDlgItem(window_, IDC_TEST_REPORT)) != FALSE;
+  if (notifyCode == EN_KILLFOCUS) caretHidden_ = false;
+  return 0;
 }
 
 INT_PTR CTestTimeSource::OnDestroy(WPARAM wParam, LPARAM lParam) {

@@ -23,6 +23,7 @@ class CTestTimeSource : public CBasicDialog {
   // Steps the marquee while the worker runs; shows the report once it has ended.
   INT_PTR OnTimer(UINT_PTR timerId, LPARAM lParam) override;
   // Close and Escape end the dialog; during a run they stop it and end once it has stopped.
+  // The report's caret stays hidden while it has the focus during a run.
   INT_PTR OnCommand(UINT id, UINT notifyCode, HWND control) override;
   // A dialog destroyed under a running worker stops it and waits for it.
   INT_PTR OnDestroy(WPARAM wParam, LPARAM lParam) override;
@@ -30,17 +31,28 @@ class CTestTimeSource : public CBasicDialog {
   // Whether a worker runs.
   bool Sampling() const { return worker_ != nullptr; }
 
+  // How the report's caret is hidden and shown; tests watch the calls (null: the system's).
+  using CaretCall = BOOL(WINAPI*)(HWND window);
+  void UseCaretCalls(CaretCall hide, CaretCall show) {
+    hideCaret_ = hide ? hide : HideCaret;
+    showCaret_ = show ? show : ShowCaret;
+  }
+
  private:
   void StartWorker();
   void ShowTitle();
   void ShowReport();
   void WaitForWorker();
+  INT_PTR ReportFocus(UINT notifyCode);
 
   std::shared_ptr<CTestRun> run_;
   HANDLE worker_ = nullptr;
   UINT_PTR timer_ = 0;
   INT_PTR pendingEnd_ = 0;  // the button that asked to end during a run
   bool titleShown_ = false;
+  bool caretHidden_ = false;  // the report's caret, hidden while a run goes on
+  CaretCall hideCaret_ = HideCaret;
+  CaretCall showCaret_ = ShowCaret;
 };
 
 // Runs the process's one test dialog modally over owner on a time-source line; returns the

@@ -114,7 +114,7 @@ void CMsgBox::LayoutButtons() {
     previous = Item(id);
   }
   int x = anchor.left;
-  for (auto it = buttons.rbegin(); it != buttons.rend(); ++it, x -= width + 1) {
+  for (auto it = buttons.rbegin(); it != buttons.rend(); ++it, x -= width + Px(1)) {
     HWND button = Item(*it);
     MoveControl(button, x, anchor.top, width, height);
     SendMessageA(button, BM_SETSTYLE, *it == defaultId ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
@@ -132,7 +132,7 @@ void CMsgBox::LayoutText() {
   int lines = static_cast<int>(SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
   int top = iconRect.top;
   if (!title_.empty())
-    top = RectInDialog(window_, Item(IDC_MSGBOX_TITLE)).bottom + 12;
+    top = RectInDialog(window_, Item(IDC_MSGBOX_TITLE)).bottom + Px(12);
   else if (lines == 1)
     top = iconRect.top + iconHeight / 4;
   char line[256] = {};
@@ -145,9 +145,9 @@ void CMsgBox::LayoutText() {
   GetTextExtentPoint32A(dc, length > 0 ? line : "X", length > 0 ? length : 1, &extent);
   SelectObject(dc, oldFont);
   ReleaseDC(edit, dc);
-  int height = std::max(lines * static_cast<int>(extent.cy), iconHeight) + 14;
+  int height = std::max(lines * static_cast<int>(extent.cy), iconHeight) + Px(14);
   MoveControl(edit, textRect.left, top, textRect.right - textRect.left, height);
-  int buttonTop = top + height + 14;
+  int buttonTop = top + height + Px(14);
   RECT ok = RectInDialog(window_, Item(IDOK));
   for (int id = IDOK; id <= IDCONTINUE; ++id) {
     RECT rect = RectInDialog(window_, Item(id));
@@ -155,9 +155,9 @@ void CMsgBox::LayoutText() {
   }
   RECT windowRect = {};
   GetWindowRect(window_, &windowRect);
-  int windowHeight = top + height + (ok.bottom - ok.top) + 21 + GetSystemMetrics(SM_CYCAPTION) +
+  int windowHeight = top + height + (ok.bottom - ok.top) + Px(21) + GetSystemMetrics(SM_CYCAPTION) +
                      GetSystemMetrics(SM_CYDLGFRAME);
-  if (CurrentOsInfo().majorVersion >= 6 && GetSystemMetrics(SM_CXPADDEDBORDER)) windowHeight += 8;
+  if (CurrentOsInfo().majorVersion >= 6 && GetSystemMetrics(SM_CXPADDEDBORDER)) windowHeight += Px(8);
   SetWindowPos(window_, nullptr, 0, 0, windowRect.right - windowRect.left, windowHeight,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -182,7 +182,7 @@ void CMsgBox::Paint() {
   RECT client = {};
   GetClientRect(window_, &client);
   RECT upper = client, band = client;
-  upper.bottom = band.top = RectInDialog(window_, Item(IDOK)).top - 7;
+  upper.bottom = band.top = RectInDialog(window_, Item(IDOK)).top - Px(7);
   FillRect(dc, &upper, GetSysColorBrush(COLOR_WINDOW));
   FillRect(dc, &band, GetSysColorBrush(COLOR_BTNFACE));
   EndPaint(window_, &paint);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ui/basic_dialog.h"
+#include "ui/dpi.h"
 
 class CMsgBox : public CBasicDialog {
  public:
@@ -47,6 +48,7 @@ class CMsgBox : public CBasicDialog {
   void ShowTitle();
   void Paint();
   HWND Item(int id) const { return GetDlgItem(window_, id); }
+  int Px(int pixels) const { return ScaleForWindow(window_, pixels); }  // pixels at 96 DPI, here
 
   bool beep_ = true;
   bool shown_ = false;

@@ -1,5 +1,7 @@
 #include "ui/window_manipulation.h"
 
+#include "ui/dpi.h"
+
 namespace {
 
 SIZE WindowSize(HWND window) {
@@ -38,7 +40,7 @@ void CWindowManipulation::PlaceNearOwner(HWND window, HWND reference) {
   SIZE size = WindowSize(window);
   int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN), screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   int taskbar = TaskbarHeight();
-  int x = ref.left + 30, y = ref.top + 60;
+  int x = ref.left + ScaleForWindow(window, 30), y = ref.top + ScaleForWindow(window, 60);
   if (x + size.cx > screenW) x = screenW - size.cx;
   if (y + size.cy > screenH - taskbar) y = screenH - taskbar - size.cy;
   if (y < 0) y = 0;
@@ -51,9 +53,10 @@ void CWindowManipulation::CenterOnParent(HWND window) {
   SIZE size = WindowSize(window);
   int x = parent.left + (parent.right - parent.left - size.cx) / 2;
   int y = parent.top + (parent.bottom - parent.top - size.cy) / 2;
-  if (x + size.cx > GetSystemMetrics(SM_CXVIRTUALSCREEN)) x = GetSystemMetrics(SM_CXVIRTUALSCREEN) - size.cx - 20;
-  if (y + size.cy > GetSystemMetrics(SM_CYVIRTUALSCREEN)) y = GetSystemMetrics(SM_CYVIRTUALSCREEN) - size.cy - 20;
-  if (y < 0) y = 20;
+  int gap = ScaleForWindow(window, 20);
+  if (x + size.cx > GetSystemMetrics(SM_CXVIRTUALSCREEN)) x = GetSystemMetrics(SM_CXVIRTUALSCREEN) - size.cx - gap;
+  if (y + size.cy > GetSystemMetrics(SM_CYVIRTUALSCREEN)) y = GetSystemMetrics(SM_CYVIRTUALSCREEN) - size.cy - gap;
+  if (y < 0) y = gap;
   MoveWindow(window, x, y, size.cx, size.cy, FALSE);
 }
 
@@ -75,11 +78,11 @@ uint64_t CWindowManipulation::RestorePosition(HWND window, uint64_t saved) {
   HMONITOR monitor = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST);
   if (monitor && GetMonitorInfoA(monitor, &info)) {
     const RECT& work = info.rcWork;
-    int savedX = x, savedY = y;
-    if (x < work.left) x = work.left + 8;
-    if (savedX + size.cx > work.right) x = work.right - size.cx - 8;
-    if (y < work.top) y = work.top + 8;
-    if (savedY + size.cy > work.bottom) y = work.bottom - size.cy - 8;
+    int savedX = x, savedY = y, gap = ScaleForWindow(window, 8);
+    if (x < work.left) x = work.left + gap;
+    if (savedX + size.cx > work.right) x = work.right - size.cx - gap;
+    if (y < work.top) y = work.top + gap;
+    if (savedY + size.cy > work.bottom) y = work.bottom - size.cy - gap;
   }
   MoveWindow(window, x, y, size.cx, size.cy, FALSE);
   return PackPosition(x, y);

@@ -1,4 +1,5 @@
-// Window placement shared by every dialog of the applet.
+// Window placement shared by every dialog of the applet. Offsets and gaps are pixels at 96 DPI,
+// scaled to the window's DPI.
 #pragma once
 #include <windows.h>
 

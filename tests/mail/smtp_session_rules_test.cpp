@@ -11,6 +11,8 @@
 #include "mail/envelope_reader.h"
 #include "mail/helo_name.h"
 #include "mail/mail_error.h"
+#include "mail/tls_error.h"
+#include "platform/error_text.h"
 #include "mail/tls_policy.h"
 
 namespace {
@@ -119,6 +121,31 @@ TEST(DescribeMailError, EngineCodesInWordsOfTheirMeaning) {
       {0xFFFFFFFF, "error 0xFFFFFFFF: Invalid data"},
   };
   for (const auto& c : cases) EXPECT_EQ(DescribeMailError(c.code), c.text);
+}
+
+// A TLS status is described in words where the system has no text for it (the platform's
+// fall-back), and by the system's own text where it has one (as Windows has for each).
+TEST(DescribeMailError, TlsStatusesInWordsWhereTheSystemHasNoText) {
+  const struct {
+    uint32_t code;
+    std::string systemText;
+    const char* text;
+  } cases[] = {
+      {0x800B0109, Win32FallbackText(0x800B0109),
+       "The server's certificate chain ends in a root certificate that is not trusted"},
+      {0x800B010F, Win32FallbackText(0x800B010F),
+       "The server's certificate does not carry the name the server was reached by"},
+      {0x80090326, Win32FallbackText(0x80090326), "The server sent a TLS message that is not valid"},
+      {0x800B0109, "A certificate chain processed, but terminated in a root certificate which is not trusted",
+       "A certificate chain processed, but terminated in a root certificate which is not trusted"},
+      {0x8009FFFF, Win32FallbackText(0x8009FFFF), "Win32 error 0x8009ffff (no description available)"},
+      {10060, "Timed out", "Timed out"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PreferredErrorText(c.code, c.systemText), c.text) << std::hex << c.code;
+  // Where the system has no text (under Wine and natively), the report says what happened.
+  std::string refused = DescribeMailError(0x800B0109);
+  EXPECT_EQ(refused.rfind("error 0x800B0109: ", 0), 0u) << refused;
+  EXPECT_EQ(refused.find("no description available"), std::string::npos) << refused;
 }
 
 }  // namespace

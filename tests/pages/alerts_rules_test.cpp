@@ -81,6 +81,33 @@ TEST(AlertsRules, MailNeedsItsSettingsAndSoundAFile) {
   }
 }
 
+struct ShownCase {
+  bool mailEnabled, mailConfigured;
+  bool audioEnabled;
+  const char* file;
+  bool mailShown, audioShown;
+};
+
+// A stored "on" shows unticked once what it needs is gone.
+TEST(AlertsRules, BoxesShowOnlyWhatCanWork) {
+  const ShownCase cases[] = {
+      {true, true, true, "C:\\alert.wav", true, true},
+      {true, false, true, "", false, false},  // no mail settings, no file
+      {true, false, true, "C:\\alert.wav", false, true},
+      {true, true, true, " \t", true, false},
+      {false, true, false, "C:\\alert.wav", false, false},
+  };
+  for (const ShownCase& c : cases) {
+    CMonitorSettings settings;
+    settings.mailEnabled = c.mailEnabled;
+    settings.audioEnabled = c.audioEnabled;
+    settings.audioFileName = c.file;
+    AlertsControls shown = AlertsControlsFor(settings, c.mailConfigured);
+    EXPECT_EQ(shown.mail, c.mailShown) << c.mailConfigured << " " << c.file;
+    EXPECT_EQ(shown.audio, c.audioShown) << c.mailConfigured << " " << c.file;
+  }
+}
+
 TEST(AlertsRules, ControlsRoundTripTheRecord) {
   CMonitorSettings settings;
   settings.slaveTest = false;

@@ -86,4 +86,18 @@ TEST(HistoryGraphLayout, MarkerClassesByTheTotalLimit) {
   for (const Case& c : cases) EXPECT_EQ(ClassifyPoint(c.value, c.limit), c.level) << c.value << " " << c.limit;
 }
 
+// The marks are given at 96 DPI and grow with the DPI, rounded to the nearest pixel.
+TEST(HistoryGraphLayout, MarksScaleWithTheDpi) {
+  struct Case {
+    int dpi;
+    GraphMarks marks;
+  } cases[] = {
+      {96, {1, 3, 1, 4, 2, 4, 12, 30}},
+      {120, {1, 4, 1, 5, 3, 5, 15, 38}},
+      {144, {2, 5, 2, 6, 3, 6, 18, 45}},
+      {192, {2, 6, 2, 8, 4, 8, 24, 60}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GraphMarksAt(c.dpi), c.marks) << c.dpi;
+}
+
 }  // namespace

@@ -29,17 +29,18 @@ bool IsShadeOf(COLORREF pixel, COLORREF colour) {
 // A top-down 32-bit bitmap selected into a memory DC.
 class CCanvas {
  public:
-  CCanvas() : dc_(CreateCompatibleDC(nullptr)) {
+  explicit CCanvas(int width = kWidth, int height = kHeight)
+      : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
     old_ = SelectObject(dc_, bitmap_);
-    RECT all = {0, 0, kWidth, kHeight};
+    RECT all = {0, 0, width, height};
     FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
   }
   ~CCanvas() {
@@ -50,13 +51,13 @@ class CCanvas {
   HDC Dc() const { return dc_; }
   COLORREF At(int x, int y) const {
     GdiFlush();
-    uint32_t p = bits_[y * kWidth + x];
+    uint32_t p = bits_[y * width_ + x];
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
   // The xs of row y that have colour, from left to right.
-  std::vector<int> InRow(int y, COLORREF colour, int from = 0, int to = kWidth) const {
+  std::vector<int> InRow(int y, COLORREF colour, int from = 0, int to = -1) const {
     std::vector<int> xs;
-    for (int x = from; x < to; ++x)
+    for (int x = from; x < (to < 0 ? width_ : to); ++x)
       if (At(x, y) == colour) xs.push_back(x);
     return xs;
   }
@@ -73,8 +74,17 @@ class CCanvas {
       for (int x = left; x < right; ++x) count += IsShadeOf(At(x, y), colour);
     return count;
   }
+  // The smallest rectangle holding every pixel of colour (empty when none has it).
+  RECT Bounds(COLORREF colour) const {
+    RECT box = {width_, height_, 0, 0};
+    for (int y = 0; y < height_; ++y)
+      for (int x : InRow(y, colour)) box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                                            std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
+    return box;
+  }
 
  private:
+  int width_, height_;
   HDC dc_;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_ = nullptr;
@@ -171,6 +181,43 @@ TEST(HistoryGraphPaint, HugeValuesDrawASteepLineAcrossTheArea) {
                         1, 750);
   for (int y : {20, 105, 190}) EXPECT_GE(canvas.InRow(y, kGraphGreen, 40).size(), 2u) << y;
   EXPECT_EQ(canvas.Count(kGraphRed), 0);
+}
+
+// Drawn at 144 and 200 % on an area grown with it, the marks, the lines and the notice grow
+// too, and the labels still fit their divisions.
+TEST(HistoryGraphPaint, MarksGrowWithTheDpi) {
+  for (int dpi : {144, 192}) {
+    const int width = kWidth * dpi / 96, height = kHeight * dpi / 96;
+    const GraphMarks marks = GraphMarksAt(dpi);
+    CGraphPainter painter(dpi);
+    CCanvas chart(width, height);
+    painter.Paint(chart.Dc(), width, height, Data(0, {{500, 100}}), 100, 400);
+    RECT alarm = chart.Bounds(kGraphRed);
+    EXPECT_EQ(alarm.right - alarm.left, 2 * marks.square + marks.pen - 1) << dpi;  // the outline is centred on the edge
+    EXPECT_EQ(alarm.bottom - alarm.top, 2 * marks.square + marks.pen - 1) << dpi;
+    // A flat series one division above zero: its line is the pen's width thick.
+    CCanvas flat(width, height);
+    painter.Paint(flat.Dc(), width, height, Data(0, {{100, 100}}), 100, 100000);
+    GraphGeometry geometry = ComputeGraphGeometry(height);
+    int origin = painter.PlotOrigin(flat.Dc(), 100), thickness = 0;
+    int middle = origin + (width - origin) / 4;  // between the two points
+    for (int y = GraphLineY(geometry, 9) - 4; y <= GraphLineY(geometry, 9) + 4; ++y)
+      thickness += flat.At(middle, y) == kGraphGreen;
+    EXPECT_EQ(thickness, marks.pen) << dpi;
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, CreateFontA(-MulDiv(7, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0,
+                                                   0, 0, 0, "MS Shell Dlg"));
+    SIZE seven = {};
+    GetTextExtentPoint32A(screen, "7", 1, &seven);
+    DeleteObject(SelectObject(screen, old));
+    ReleaseDC(nullptr, screen);
+    EXPECT_LE(seven.cy, geometry.division + 2) << dpi << ": labels one under the other";
+    CCanvas notice(width, height);
+    painter.Paint(notice.Dc(), width, height, Data(0, {{5}}), 10, 750);
+    EXPECT_EQ(notice.CountText(kGraphGreen, 0, 0, width, marks.notice - 2), 0) << dpi;
+    EXPECT_EQ(notice.CountText(kGraphGreen, 0, 0, marks.notice - 2, height), 0) << dpi;
+    EXPECT_GT(notice.CountText(kGraphGreen, marks.notice, marks.notice, width, height), 20) << dpi;
+  }
 }
 
 }  // namespace

@@ -187,16 +187,31 @@ TEST_F(LoggingPageTest, AnEventViewerLevelOfNineShowsDisabledAndIsStoredAsZero) 
   EXPECT_EQ(Stored(kTextKey, "Log Level"), 4u);
 }
 
+struct TypedCase {
+  const char* maxSize;
+  const char* archives;
+  uint32_t storedSize, storedArchives;
+};
+
+// A count too large for 32 bits is clamped like any other, not read as 0.
 TEST_F(LoggingPageTest, TypedNumbersAreClampedToTheirRanges) {
-  SetDwordValue(kTextKey, "Roll Type", 1);
-  Run({Do([] {
-         SetWindowTextA(Item(IDC_LOGGING_MAX_SIZE), "99999");
-         SetWindowTextA(Item(IDC_LOGGING_ARCHIVES), "0");
-         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)));
-         PropSheet_Apply(g_sheet);
-       })});
-  EXPECT_EQ(Stored(kTextKey, "Max Size"), 65535u);
-  EXPECT_EQ(Stored(kTextKey, "Max Archives"), 1u);
+  const TypedCase cases[] = {
+      {"99999", "0", 65535, 1},
+      {"0", "4294967295", 0, 366},
+      {"7", "4294967296", 7, 366},
+      {"12", "99999999999999999999", 12, 366},
+  };
+  for (const TypedCase& c : cases) {
+    SetDwordValue(kTextKey, "Roll Type", 1);
+    Run({Do([&c] {
+      SetWindowTextA(Item(IDC_LOGGING_MAX_SIZE), c.maxSize);
+      SetWindowTextA(Item(IDC_LOGGING_ARCHIVES), c.archives);
+      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)));
+      PropSheet_Apply(g_sheet);
+    })});
+    EXPECT_EQ(Stored(kTextKey, "Max Size"), c.storedSize) << c.archives;
+    EXPECT_EQ(Stored(kTextKey, "Max Archives"), c.storedArchives) << c.archives;
+  }
 }
 
 TEST_F(LoggingPageTest, ReleasingTheArchiveArrowMarksTheChangeEvenWithoutOne) {

@@ -116,4 +116,47 @@ TEST_F(NetworkDiscoveryDialogTest, ResetToDefaultsUsesTheDialogsOwnDefaults) {
   EXPECT_EQ(settings.ipv4BroadcastCustomList, std::vector<std::string>{"10.9.255.255"});
 }
 
+// Addresses the IPv4 controls cannot show in full stay as stored when OK finds them unchanged.
+TEST_F(NetworkDiscoveryDialogTest, StoredAddressesTheControlsCannotHoldSurviveOk) {
+  settings.ipv4MulticastAddressNTP = "224.0.1.1:123";
+  settings.ipv4BroadcastAddress = "broadcast.example";
+  settings.ipv4BroadcastUseAllSubnets = false;
+  std::string ntp, broadcast;
+  bool broadcastBlank = false;
+  EXPECT_EQ(Run({true, true},
+                [&](HWND d) {
+                  ntp = Text(d, IDC_DISCOVERY_V4M_NTP);
+                  broadcastBlank = SendDlgItemMessageA(d, IDC_DISCOVERY_BC_ADDRESS, IPM_ISBLANK, 0, 0) != 0;
+                  SendDlgItemMessageA(d, IDC_DISCOVERY_V4M_OV2, IPM_SETADDRESS, 0, MAKEIPADDRESS(239, 1, 2, 3));
+                },
+                IDOK),
+            IDOK);
+  EXPECT_EQ(ntp, "224.0.1.1");
+  EXPECT_TRUE(broadcastBlank);
+  EXPECT_EQ(settings.ipv4MulticastAddressNTP, "224.0.1.1:123");
+  EXPECT_EQ(settings.ipv4BroadcastAddress, "broadcast.example");
+  EXPECT_EQ(settings.ipv4MulticastAddressOV2, "239.1.2.3");
+}
+
+// The custom list has its label, which greys with it; Reset checks broadcast on any machine.
+TEST_F(NetworkDiscoveryDialogTest, CustomListIsLabelledAndResetChecksBroadcastWithoutIpv4) {
+  std::string label;
+  bool labelEnabled = true, broadcastAfterReset = false;
+  EXPECT_EQ(Run({false, true},
+                [&](HWND d) {
+                  HWND before = GetWindow(GetDlgItem(d, IDC_DISCOVERY_BC_LIST), GW_HWNDPREV);
+                  label = WindowText(before);
+                  labelEnabled = IsWindowEnabled(before) != FALSE;
+                  EXPECT_FALSE(Checked(d, IDC_DISCOVERY_BC_ENABLED));
+                  Click(d, IDC_DISCOVERY_RESET);
+                  broadcastAfterReset = Checked(d, IDC_DISCOVERY_BC_ENABLED);
+                },
+                IDOK),
+            IDOK);
+  EXPECT_EQ(label, "Custom broadcast addresses");
+  EXPECT_FALSE(labelEnabled);
+  EXPECT_TRUE(broadcastAfterReset);
+  EXPECT_FALSE(settings.ipv4BroadcastEnabled);
+}
+
 }  // namespace

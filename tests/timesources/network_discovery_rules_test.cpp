@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 TEST(NetworkDiscoveryRules, PresetsInListOrder) {
@@ -147,10 +149,58 @@ TEST(NetworkDiscoveryRules, ResetGivesTheDialogsDefaultsAndKeepsTheCustomList) {
   EXPECT_EQ(reset.send, "3");
   EXPECT_EQ(reset.receive, "1000");
   EXPECT_EQ(reset.customList, "10.9.9.255");
-  // Without IPv4 neither IPv4 family shows checked, as when the dialog opens.
+  // Without IPv4 the multicast box shows unchecked; the broadcast box is checked on every
+  // machine, and OK stores it off there.
   reset = DiscoveryDefaults(current, {false, true});
   EXPECT_FALSE(reset.v4Multicast);
-  EXPECT_FALSE(reset.broadcast);
+  EXPECT_TRUE(reset.broadcast);
+  NetworkDiscoverySettings stored;
+  StoreDiscoveryControls(reset, {false, true}, &stored);
+  EXPECT_FALSE(stored.ipv4BroadcastEnabled);
+}
+
+struct Ipv4Case {
+  const char* stored;
+  const char* shown;  // what the address control shows ("" blank)
+  const char* typed;  // what the user leaves in it; null: unchanged
+  const char* result;
+};
+
+// A stored address the control cannot show in full is kept until the user changes the control.
+TEST(NetworkDiscoveryRules, StoredIpv4AddressesSurviveAnUnchangedControl) {
+  const Ipv4Case cases[] = {
+      {"224.0.1.1", "224.0.1.1", nullptr, "224.0.1.1"},
+      {"224.0.1.1:123", "224.0.1.1", nullptr, "224.0.1.1:123"},
+      {"224.0.1.1:123", "224.0.1.1", "224.0.1.2", "224.0.1.2"},
+      {"ntp-group.example", "", nullptr, "ntp-group.example"},
+      {"224.000.001.001", "", nullptr, "224.000.001.001"},
+      {"ntp-group.example", "", "239.1.2.3", "239.1.2.3"},
+      {"224.0.1.1", "224.0.1.1", "", "0.0.0.0"},
+      {"", "", nullptr, ""},
+  };
+  using Field = std::pair<std::string NetworkDiscoverySettings::*, std::string DiscoveryControls::*>;
+  const Field fields[] = {
+      {&NetworkDiscoverySettings::ipv4MulticastAddressOV2, &DiscoveryControls::v4MulticastOV2},
+      {&NetworkDiscoverySettings::ipv4MulticastAddressNTP, &DiscoveryControls::v4MulticastNTP},
+      {&NetworkDiscoverySettings::ipv4BroadcastAddress, &DiscoveryControls::broadcastAddress},
+  };
+  for (const Ipv4Case& c : cases) {
+    for (const Field& field : fields) {
+      NetworkDiscoverySettings settings;
+      settings.*field.first = c.stored;
+      DiscoveryControls controls = DiscoveryControlsFor(settings, {true, true});
+      EXPECT_EQ(controls.*field.second, c.shown) << c.stored;
+      if (c.typed) controls.*field.second = c.typed;
+      StoreDiscoveryControls(controls, {true, true}, &settings);
+      EXPECT_EQ(settings.*field.first, c.result) << c.stored << " " << (c.typed ? c.typed : "(unchanged)");
+    }
+  }
+  // After Reset to Defaults the controls stand for the defaults, whatever was stored.
+  NetworkDiscoverySettings settings;
+  settings.ipv4MulticastAddressNTP = "224.0.1.1:123";
+  DiscoveryControls reset = DiscoveryDefaults(DiscoveryControlsFor(settings, {true, true}), {true, true});
+  StoreDiscoveryControls(reset, {true, true}, &settings);
+  EXPECT_EQ(settings.ipv4MulticastAddressNTP, "224.0.1.1");
 }
 
 TEST(NetworkDiscoveryRules, Enablement) {

@@ -161,6 +161,92 @@ TEST_F(ReferenceEditorTest, ModesGreyTheListAndShowTheDiscoveryNote) {
   EXPECT_TRUE(settings == before);
 }
 
+// Windows' list view with check boxes notifies the insert of a row with its box unticked
+// (LVN_ITEMCHANGED, state image 1) before the insert returns; Wine's does not. While it lives,
+// list views created on this thread do as Windows' does.
+class CWindowsInsertNotice {
+ public:
+  CWindowsInsertNotice() : hook_(SetWindowsHookExA(WH_CBT, Created, nullptr, GetCurrentThreadId())) {}
+  ~CWindowsInsertNotice() { UnhookWindowsHookEx(hook_); }
+  CWindowsInsertNotice(const CWindowsInsertNotice&) = delete;
+  CWindowsInsertNotice& operator=(const CWindowsInsertNotice&) = delete;
+
+ private:
+  static LRESULT CALLBACK Created(int code, WPARAM wParam, LPARAM lParam) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    char name[32] = "";
+    if (code == HCBT_CREATEWND && GetClassNameA(window, name, sizeof name) && std::string(name) == WC_LISTVIEWA)
+      listProc_ = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static LRESULT CALLBACK ListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = CallWindowProcA(listProc_, list, msg, wParam, lParam);
+    if ((msg != LVM_INSERTITEMA && msg != LVM_INSERTITEMW) || result < 0 ||
+        !(ListView_GetExtendedListViewStyle(list) & LVS_EX_CHECKBOXES))
+      return result;
+    ListView_SetItemState(list, int(result), INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
+    NMLISTVIEW change = {};
+    change.hdr = {list, UINT_PTR(GetDlgCtrlID(list)), UINT(LVN_ITEMCHANGED)};
+    change.iItem = int(result);
+    change.uNewState = INDEXTOSTATEIMAGEMASK(1);
+    change.uChanged = LVIF_STATE;
+    SendMessageA(GetParent(list), WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change));
+    return result;
+  }
+
+  HHOOK hook_;
+  static inline WNDPROC listProc_ = nullptr;
+};
+
+TEST_F(ReferenceEditorTest, RowsInsertedByTheDialogKeepTheirLinesWhenTheListNotifiesTheInsert) {
+  CWindowsInsertNotice windowsList;
+  settings.referenceClockType = 3;
+  settings.referenceClocks = {"server a protocol ntp", "disabled server b protocol ntp"};
+  std::vector<UINT> images;
+  Run({Do([](HWND editor) { PostClick(editor, IDC_REFERENCE_ADD); }),
+       InDialog("Add Time Source", [](HWND add) { Type(add, IDC_SOURCE_NAME, "c"); }, IDOK),
+       [&](HWND editor) {
+         if (ListView_GetItemCount(List(editor)) != 3) return false;
+         for (int row = 0; row < 3; ++row) images.push_back(CheckImage(editor, row));
+         Click(editor, IDOK);
+         return true;
+       }});
+  EXPECT_EQ(images, (std::vector<UINT>{2, 1, 2}));
+  EXPECT_EQ(settings.referenceClocks, (std::vector<std::string>{"server a protocol ntp", "disabled server b protocol ntp",
+                                                                "server c protocol NTP"}));
+}
+
+// Add and Edit select and focus their row and leave the other selected rows selected.
+TEST_F(ReferenceEditorTest, AddAndEditKeepTheOtherSelectedRows) {
+  settings.referenceClockType = 3;
+  settings.referenceClocks = {"server a protocol ntp", "server b protocol ntp", "server c protocol ntp"};
+  std::vector<int> afterEdit, afterAdd;
+  int focused = -1;
+  Run({Do([](HWND editor) {
+         Select(editor, {0, 2});  // the focus ends on row 2
+         PostClick(editor, IDC_REFERENCE_EDIT);
+       }),
+       InDialog("Edit Time Source", [](HWND edit) { SetDlgItemTextA(edit, IDC_SOURCE_SAMPLES, "3"); }, IDOK),
+       [&](HWND editor) {
+         if (Row(editor, 2)[3] != "3") return false;
+         afterEdit = Selected(editor);
+         PostClick(editor, IDC_REFERENCE_ADD);
+         return true;
+       },
+       InDialog("Add Time Source", [](HWND add) { Type(add, IDC_SOURCE_NAME, "d"); }, IDOK),
+       [&](HWND editor) {
+         if (ListView_GetItemCount(List(editor)) != 4) return false;
+         afterAdd = Selected(editor);
+         focused = ListView_GetNextItem(List(editor), -1, LVNI_FOCUSED);
+         Click(editor, IDCANCEL);
+         return true;
+       }});
+  EXPECT_EQ(afterEdit, (std::vector<int>{0, 2}));
+  EXPECT_EQ(afterAdd, (std::vector<int>{0, 2, 3}));
+  EXPECT_EQ(focused, 3);
+}
+
 TEST_F(ReferenceEditorTest, CheckBoxesPutAndTakeTheDisabledPrefix) {
   settings.referenceClockType = 3;
   settings.referenceClocks = {"server a protocol ntp", "DISABLED server b protocol ntp", "Disabled server c protocol ntp"};

@@ -184,6 +184,69 @@ TEST_F(TestDialogTest, EscapeEndsTheConnectionToABlackHoledSource) {
   EXPECT_FALSE(TimeSourceTestDialog().Sampling()) << "the worker ended before the dialog";
 }
 
+// The report's caret calls that took effect (the window owned the caret), in order: +1 for a
+// hide, -1 for a show, and 0 each time the report takes the focus (and makes a new, visible
+// caret). Wine's thread information calls a hidden caret blinking, so the calls themselves are
+// watched.
+std::vector<int> g_caretCalls;
+WNDPROC g_reportProc = nullptr;
+BOOL WINAPI WatchHide(HWND window) {
+  BOOL done = HideCaret(window);
+  if (done) g_caretCalls.push_back(+1);
+  return done;
+}
+BOOL WINAPI WatchShow(HWND window) {
+  BOOL done = ShowCaret(window);
+  if (done) g_caretCalls.push_back(-1);
+  return done;
+}
+LRESULT CALLBACK WatchFocus(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SETFOCUS) g_caretCalls.push_back(0);
+  return CallWindowProcA(g_reportProc, window, msg, wParam, lParam);
+}
+// How many hides stand since the report last took the focus (the first time: since it opened).
+int HiddenSinceFocus(const std::vector<int>& calls) {
+  int hidden = 0;
+  for (int call : calls) hidden = call == 0 ? 0 : hidden + call;
+  return hidden;
+}
+
+// The report takes the focus when the dialog opens; its caret is hidden while the run goes on
+// and shown again once the report is in. A window of another test program may take the focus
+// for a moment: the caret is judged whenever the report has it.
+TEST_F(TestDialogTest, TheReportShowsItsCaretOnlyOnceTheRunHasEnded) {
+  g_caretCalls.clear();
+  TimeSourceTestDialog().UseCaretCalls(WatchHide, WatchShow);
+  std::vector<int> whileSampling, atEnd;
+  bool focusedSampling = false, focusedAtEnd = false;
+  auto report = [] { return GetDlgItem(FindThreadDialog(nullptr), IDC_TEST_REPORT); };
+  CStepDriver driver({[&] {
+                        if (!FindThreadDialog(nullptr) || !TimeSourceTestDialog().Sampling()) return false;
+                        focusedSampling = GetFocus() == report();
+                        whileSampling = g_caretCalls;
+                        g_reportProc = reinterpret_cast<WNDPROC>(
+                            SetWindowLongPtrA(report(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchFocus)));
+                        return true;
+                      },
+                      [&] {
+                        if (TimeSourceTestDialog().Sampling()) return false;
+                        focusedAtEnd = GetFocus() == report();
+                        atEnd = g_caretCalls;
+                        PostClick(FindThreadDialog(nullptr), IDOK);
+                        return true;
+                      }});
+  EXPECT_EQ(RunTimeSourceTest(nullptr, Server() + " samples 3 delay 16"), IDOK);
+  TimeSourceTestDialog().UseCaretCalls(nullptr, nullptr);
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_TRUE(focusedSampling || focusedAtEnd) << "the report never had the focus";
+  if (focusedSampling) {
+    EXPECT_EQ(HiddenSinceFocus(whileSampling), 1) << "hidden while sampling";
+  }
+  if (focusedAtEnd) {
+    EXPECT_EQ(HiddenSinceFocus(atEnd), 0) << "shown once the report is in";
+  }
+}
+
 TEST_F(TestDialogTest, EditorAndReferenceEditorTestTheirSource) {
   // The editor tests what its controls hold and leaves the caller's line alone.
   std::string line = Server() + " samples 2 delay 16";

@@ -131,6 +131,44 @@ TEST_F(TimeSourceEditorTest, ProtocolChoiceSetsThePortAndOnlyHttpLetsItBeTyped) 
   EXPECT_EQ(line, "server h protocol OV2-HTTP port 65535");
 }
 
+struct AuthPairCase {
+  const char* protocol;
+  const char* authentication;
+  bool okEnabled;  // the note saying why shows exactly when OK is grey
+};
+
+// An OV2-HTTP reply carries nothing to check a Windows-authenticated exchange with: the
+// editor says so and keeps OK grey for that pair; Enter on the grey OK stores nothing.
+TEST_F(TimeSourceEditorTest, WindowsAuthenticationOverHttpIsRefusedWithANote) {
+  const AuthPairCase cases[] = {
+      {"OV2-HTTP", "Windows Authentication", false}, {"NTP", "Windows Authentication", true},
+      {"OV2-HTTP", "None", true},                     {"OV2-HTTP", "Symmetric key 1", true},
+      {"OV2-TCP", "Windows Authentication", true},
+  };
+  std::string line = "server h protocol http key windows";
+  bool okAtOpen = true, noteAtOpen = false;
+  std::string note;
+  INT_PTR result = Run(&line, [&](HWND editor) {
+    okAtOpen = Enabled(editor, IDOK);
+    noteAtOpen = Visible(editor, IDC_SOURCE_AUTH_NOTE);
+    note = Text(editor, IDC_SOURCE_AUTH_NOTE);
+    SendMessageA(editor, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);  // Enter
+    for (const AuthPairCase& c : cases) {
+      Choose(editor, IDC_SOURCE_PROTOCOL, c.protocol);
+      Choose(editor, IDC_SOURCE_AUTH, c.authentication);
+      EXPECT_EQ(Enabled(editor, IDOK), c.okEnabled) << c.protocol << " " << c.authentication;
+      EXPECT_EQ(Visible(editor, IDC_SOURCE_AUTH_NOTE), !c.okEnabled) << c.protocol << " " << c.authentication;
+      EXPECT_TRUE(Enabled(editor, IDC_SOURCE_TEST));
+    }
+    Click(editor, IDCANCEL);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_FALSE(okAtOpen);
+  EXPECT_TRUE(noteAtOpen);
+  EXPECT_EQ(note, "OV2-HTTP cannot use Windows Authentication.");
+  EXPECT_EQ(line, "server h protocol http key windows");
+}
+
 TEST_F(TimeSourceEditorTest, SamplesAndDelayAreCorrectedIntoTheirRanges) {
   std::string line = "server h protocol ntp";
   std::vector<std::string> shown;

@@ -2,12 +2,14 @@
 
 #include <commctrl.h>
 
+#include "ui/dpi.h"
+
 int CRecipientList::sortColumn_ = 0;
 bool CRecipientList::descending_ = false;
 
 namespace {
 
-const int kNameWidth = 150;
+const int kNameWidth = 150;  // pixels at 96 DPI
 
 std::string CellText(HWND list, int row, int column) {
   char text[256] = "";
@@ -83,12 +85,13 @@ void CRecipientList::Attach(HWND list) {
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
   RECT client;
   GetClientRect(list, &client);
+  int nameWidth = ScaleForWindow(list, kNameWidth);
   LVCOLUMNA column = {};
   column.mask = LVCF_TEXT | LVCF_WIDTH;
-  column.cx = kNameWidth;
+  column.cx = nameWidth;
   column.pszText = const_cast<char*>("Recipient's Name");
   ListView_InsertColumn(list, 0, &column);
-  column.cx = client.right - kNameWidth;
+  column.cx = client.right - nameWidth;
   column.pszText = const_cast<char*>("Recipient's Email Address");
   ListView_InsertColumn(list, 1, &column);
 }
@@ -143,6 +146,7 @@ std::vector<int> CRecipientList::SelectedRows() const {
 }
 
 void CRecipientList::SortBy(int column) {
+  EndCellEdit(true);  // the header takes no focus: the editor would stay on its row index
   descending_ = column == sortColumn_ ? !descending_ : false;
   sortColumn_ = column;
   Sort();
@@ -185,3 +189,5 @@ void CRecipientList::EditCell(int row, int column) {
 }
 
 HWND CRecipientList::CellEditor() { return g_edit.editor; }
+
+void CRecipientList::EndCellEditor(bool store) { EndCellEdit(store); }

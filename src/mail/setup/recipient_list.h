@@ -33,7 +33,8 @@ class CRecipientList {
   // The selected rows, in order.
   std::vector<int> SelectedRows() const;
 
-  // A header click: sorts by column, or reverses the order when it is the sort column already.
+  // A header click: stores an open in-place edit into the cell it was opened on, then sorts by
+  // column, or reverses the order when it is the sort column already.
   void SortBy(int column);
   // Sorts by the sort column and direction, marks the column and puts the arrow in its header.
   void Sort();
@@ -42,6 +43,8 @@ class CRecipientList {
   void EditCell(int row, int column);
   // The open in-place editor, or null.
   static HWND CellEditor();
+  // Ends an open in-place editor; store writes its text into the cell it was opened on.
+  static void EndCellEditor(bool store);
 
  private:
   void ShowSortArrows();

@@ -129,9 +129,10 @@ bool IsOnFixedDrive(const std::string& folder) {
   return folder.size() >= 3 && GetDriveTypeA(folder.substr(0, 3).c_str()) == DRIVE_FIXED;
 }
 
-void CSMTPSetup::UseShell(FolderPicker picker, FolderOpener opener) {
+void CSMTPSetup::UseShell(FolderPicker picker, FolderOpener opener, FolderCreator creator) {
   picker_ = picker ? picker : SHBrowseForFolderA;
   opener_ = opener ? opener : ShellExecuteExA;
+  creator_ = creator ? creator : SHCreateDirectoryExA;
 }
 
 // The labels stand on the tab's body and take its colour.
@@ -326,7 +327,8 @@ bool CSMTPSetup::QueueFolderAccepted() {
     SetFocus(field);
     return false;
   }
-  if (answer == IDYES && (SHCreateDirectoryExA(window_, folder.c_str(), nullptr), !IsFolder(folder))) {
+  // Without a window the shell shows no box of its own before ours.
+  if (answer == IDYES && (creator_(nullptr, folder.c_str(), nullptr), !IsFolder(folder))) {
     MsgBox(window_, "Unable to create folder. Please check your typing.", kProductTitle, MB_ICONEXCLAMATION, nullptr);
     return false;
   }
@@ -420,7 +422,10 @@ INT_PTR CSMTPSetup::ListNotify(NMHDR* header) {
 INT_PTR CSMTPSetup::OnNotify(UINT_PTR controlId, NMHDR* header) {
   if (controlId == IDC_SMTP_RECIPIENTS) return ListNotify(header);
   if (controlId != IDC_SMTP_TABS) return 0;
-  if (header->code == TCN_SELCHANGING) CollectRecipients();
+  if (header->code == TCN_SELCHANGING) {
+    CRecipientList::EndCellEditor(true);
+    CollectRecipients();
+  }
   if (header->code == TCN_SELCHANGE) ShowTab(static_cast<Tab>(TabCtrl_GetCurSel(tabs_)));
   return 0;
 }

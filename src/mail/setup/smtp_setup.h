@@ -18,9 +18,10 @@ struct CMonitorSettings;
 
 class CSMTPSetup : public CBasicDialog {
  public:
-  // How the dialog lets the user pick the queue folder and opens it; tests replace them.
+  // How the dialog lets the user pick the queue folder, opens and creates it; tests replace them.
   using FolderPicker = PIDLIST_ABSOLUTE(WINAPI*)(BROWSEINFOA* request);
   using FolderOpener = BOOL(WINAPI*)(SHELLEXECUTEINFOA* request);
+  using FolderCreator = int(WINAPI*)(HWND window, LPCSTR path, const SECURITY_ATTRIBUTES* security);
 
   // The tab pages, in tab order.
   enum Tab { kFromTab, kToTab, kCcTab, kBccTab, kServerTab, kQueueTab };
@@ -34,8 +35,8 @@ class CSMTPSetup : public CBasicDialog {
   // Tab changes, and the list's header clicks, keys, double clicks and selection.
   INT_PTR OnNotify(UINT_PTR controlId, NMHDR* header) override;
 
-  // Picks and opens folders with these from now on (null: the shell's).
-  void UseShell(FolderPicker picker, FolderOpener opener);
+  // Picks, opens and creates folders with these from now on (null: the shell's).
+  void UseShell(FolderPicker picker, FolderOpener opener, FolderCreator creator = nullptr);
   // The tab shown.
   Tab ShownTab() const { return shown_; }
 
@@ -67,6 +68,7 @@ class CSMTPSetup : public CBasicDialog {
   Tab shown_ = kFromTab;
   FolderPicker picker_ = SHBrowseForFolderA;
   FolderOpener opener_ = ShellExecuteExA;
+  FolderCreator creator_ = SHCreateDirectoryExA;
 };
 
 // Runs the one e-mail setup dialog over settings with owner; 1 after OK (settings changed).

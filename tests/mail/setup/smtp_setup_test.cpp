@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,49 @@ TEST_F(SmtpSetupTest, RowEmptiedInPlaceIsDroppedAndSortingTwiceReverses) {
   }});
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(settings.mailTo, (std::vector<Mailbox>{{"ops@example.com", "Ops"}, {"alex@example.com", "Zed"}}));
+  // The sort belongs to the applet: back to ascending by name for the other tests.
+  Run({[](HWND d) {
+    ShowTab(d, CSMTPSetup::kToTab);
+    ClickHeader(d, 0);
+    PostClick(d, IDCANCEL);
+    return true;
+  }});
+}
+
+// An in-place edit ends on the row it was opened on before the rows move under it: a header
+// click (which takes no focus on Windows, so the editor stays open) and a change of tab.
+struct MovedRowsCase {
+  const char* what;
+  std::function<void(HWND)> move;
+  std::vector<Mailbox> to, cc;
+};
+
+TEST_F(SmtpSetupTest, InPlaceEditEndsOnItsOwnRowBeforeTheRowsMove) {
+  const Mailbox ann{"a@x", "Ann"}, zed{"z@x", "Zed"}, carol{"c@x", "Carol"}, edited{"ann@y", "Ann"};
+  const MovedRowsCase cases[] = {
+      {"header click", [](HWND d) { ClickHeader(d, 0); }, {zed, edited}, {carol}},
+      {"tab change", [](HWND d) { ShowTab(d, CSMTPSetup::kCcTab); }, {edited, zed}, {carol}},
+  };
+  for (const MovedRowsCase& c : cases) {
+    settings.mailTo = {ann, zed};
+    settings.mailCc = {carol};
+    std::string before;
+    INT_PTR result = Run({[&](HWND d) {
+      ShowTab(d, CSMTPSetup::kToTab);
+      if (Cell(d, 0, 0) != "Ann") ClickHeader(d, 0);  // the last case left the names descending
+      before = Cell(d, 0, 0);
+      DoubleClickCell(d, 0, 1);
+      SetWindowTextA(CRecipientList::CellEditor(), "ann@y");
+      c.move(d);
+      if (HWND editor = CRecipientList::CellEditor()) SendMessageA(editor, WM_KEYDOWN, VK_RETURN, 0);
+      PostClick(d, IDOK);
+      return true;
+    }});
+    EXPECT_EQ(result, IDOK) << c.what;
+    EXPECT_EQ(before, "Ann") << c.what;
+    EXPECT_EQ(settings.mailTo, c.to) << c.what;
+    EXPECT_EQ(settings.mailCc, c.cc) << c.what;
+  }
   // The sort belongs to the applet: back to ascending by name for the other tests.
   Run({[](HWND d) {
     ShowTab(d, CSMTPSetup::kToTab);
@@ -366,6 +410,42 @@ TEST_F(SmtpSetupTest, QueueFolderIsPickedWithATrailingBackslashAndOpened) {
   EXPECT_EQ(g_shell.opened, picked);
   EXPECT_EQ(g_shell.verb, "open");
   EXPECT_EQ(settings.mailQueueFolder, queue);  // Cancel stores nothing
+}
+
+// The window the folder was to be created with (Windows' shell shows a box of its own over
+// a window it is given); the folder is not created.
+HWND g_creatorWindow = reinterpret_cast<HWND>(1);
+int WINAPI RecordFailedCreate(HWND window, LPCSTR, const SECURITY_ATTRIBUTES*) {
+  g_creatorWindow = window;
+  return ERROR_BAD_PATHNAME;
+}
+
+TEST_F(SmtpSetupTest, AFolderThatCannotBeCreatedIsReportedByTheDialogAlone) {
+  settings.mailTo = {{"ops@example.com", "Ops"}};
+  SmtpSetupDialog().UseShell(nullptr, nullptr, RecordFailedCreate);
+  std::string asked, failure;
+  INT_PTR result = Run({[](HWND d) {
+                          SetText(d, IDC_SMTP_QUEUE, "C:\\ovmon-never-created\\spool\\");
+                          PostClick(d, IDOK);
+                          return true;
+                        },
+                        AnswerBox("Orvane Monitor", IDYES, &asked),
+                        [&](HWND) {
+                          HWND box = FindThreadDialog("Orvane Monitor");
+                          if (!box || Text(box, IDC_MSGBOX_TEXT) == asked) return false;
+                          failure = Text(box, IDC_MSGBOX_TEXT);
+                          PostClick(box, IDOK);
+                          return true;
+                        },
+                        [](HWND d) {
+                          if (FindThreadDialog("Orvane Monitor")) return false;
+                          PostClick(d, IDCANCEL);  // still open
+                          return true;
+                        }});
+  SmtpSetupDialog().UseShell(nullptr, nullptr);
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(failure, "Unable to create folder. Please check your typing.");
+  EXPECT_EQ(g_creatorWindow, nullptr);
 }
 
 TEST(QueueFolderDrive, OnlyFixedDrivesAreAccepted) {
