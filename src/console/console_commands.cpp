@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "console/console_report.h"
@@ -200,15 +201,25 @@ int RunCheck(const ConsoleCommand& command) {
   return answer.exitCode;
 }
 
-// The password for this run: the first line of standard input, or the stored one.
-std::string MailPassword(const ConsoleCommand& command, const CMonitorSettings& settings) {
-  if (!command.passwordStdin) return settings.mailPassword;
-  char line[256] = "";
-  if (!std::fgets(line, sizeof line, stdin)) return std::string();
-  std::string password = line;
-  while (!password.empty() && (password.back() == '\n' || password.back() == '\r')) password.pop_back();
+// The longest password the stored settings keep.
+constexpr size_t kMaxPasswordLength = 127;
+
+// The password for this run: the first line of standard input, or the stored one; false (with a
+// message) for a line longer than the settings keep, which is refused rather than cut.
+bool MailPassword(const ConsoleCommand& command, const CMonitorSettings& settings, std::string* password) {
+  if (!command.passwordStdin) {
+    *password = settings.mailPassword;
+    return true;
+  }
+  char line[kMaxPasswordLength + 3] = "";
+  bool read = std::fgets(line, sizeof line, stdin) != nullptr;
+  size_t length = read ? std::strcspn(line, "\r\n") : 0;
+  bool whole = !read || line[length] != '\0' || std::feof(stdin);
+  if (whole && length <= kMaxPasswordLength) password->assign(line, length);
   SecureZeroMemory(line, sizeof line);
-  return password;
+  if (whole && length <= kMaxPasswordLength) return true;
+  std::fprintf(stderr, "ovmonctl: the password is longer than %u characters\n", unsigned(kMaxPasswordLength));
+  return false;
 }
 
 // A recipient as typed: "Name <address>", or an address alone, named as the address dialog names it.
@@ -248,7 +259,10 @@ int RunMailTest(const ConsoleCommand& command) {
     PrintLine("The mail settings are incomplete: a server, a sender address and a recipient are needed.");
     return kExitFailed;
   }
-  std::string password = MailPassword(command, settings);
+  std::string password;
+  bool taken = MailPassword(command, settings, &password);
+  if (!settings.mailPassword.empty()) SecureZeroMemory(&settings.mailPassword[0], settings.mailPassword.size());
+  if (!taken) return kExitUsage;
   CSMTPMessage message = ComposeTestMessage(fields);
   std::string report = DeliverMail(&message, fields.server, PortFromText(fields.portText),
                                    command.security.value_or(settings.mailSecurity), fields.userName, password);

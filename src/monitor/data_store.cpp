@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 
 #include "monitor/summary_list.h"
+#include "platform/guarded_files.h"
 #include "platform/registry_encoding.h"
 #include "sampling/system_clock.h"
 
@@ -25,10 +27,6 @@ bool ReadWholeSummary(const std::string& path, SummaryBytes* bytes) {
   return ok;
 }
 
-void DeleteStoreFile(const std::string& path) {
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(path.c_str());
-}
 
 }  // namespace
 
@@ -76,9 +74,9 @@ bool CMonitorStore::ReadSummary(uint32_t time, SummaryRecord* record) const {
   return true;
 }
 
-void CMonitorStore::DeleteSummary(uint32_t time) const { DeleteStoreFile(SummaryPath(time)); }
+void CMonitorStore::DeleteSummary(uint32_t time) const { DeleteFolderFile(dataFolder_, std::to_string(time) + ".bin"); }
 
-void CMonitorStore::DeleteDetail(uint32_t time) const { DeleteStoreFile(DetailPath(time)); }
+void CMonitorStore::DeleteDetail(uint32_t time) const { DeleteFolderFile(dataFolder_, std::to_string(time) + ".dat"); }
 
 size_t CMonitorStore::ListSummaries(uint32_t filter, std::vector<SummaryRecord>* records) const {
   records->clear();
@@ -112,4 +110,27 @@ bool CMonitorStore::ReadSummaryFile(const std::string& name, SummaryRecord* reco
   return true;
 }
 
-void CMonitorStore::DeleteSummaryFile(const std::string& name) const { DeleteStoreFile(dataFolder_ + name); }
+void CMonitorStore::DeleteSummaryFile(const std::string& name) const { DeleteFolderFile(dataFolder_, name); }
+
+std::vector<uint32_t> CMonitorStore::DetailTimes() const {
+  std::vector<uint32_t> times;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dataFolder_ + "*.dat").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return times;
+  do {
+    uint32_t time = CheckTimeFromFileName(found.cFileName, ".dat");
+    if (time && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) times.push_back(time);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return times;
+}
+
+size_t CMonitorStore::DeleteLoneDetails() const {
+  std::vector<SummaryFile> summaries = ScanSummaryFiles();
+  std::set<uint32_t> kept;
+  for (const SummaryFile& file : summaries) kept.insert(file.time);
+  size_t removed = 0;
+  for (uint32_t time : DetailTimes())
+    if (!kept.count(time) && DeleteFolderFile(dataFolder_, std::to_string(time) + ".dat")) ++removed;
+  return removed;
+}

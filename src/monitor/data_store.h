@@ -23,9 +23,9 @@ class CMonitorStore {
   bool WriteSummary(SummaryRecord* record) const;
   // Reads the summary of a time; false unless exactly 328 bytes with a valid time were read.
   bool ReadSummary(uint32_t time, SummaryRecord* record) const;
-  // Deletes the summary file, read-only or not; errors are ignored.
+  // Deletes the summary file, read-only or not, unless it is a link; errors are ignored.
   void DeleteSummary(uint32_t time) const;
-  // Deletes the detail file, read-only or not; errors are ignored.
+  // Deletes the detail file, read-only or not, unless it is a link; errors are ignored.
   void DeleteDetail(uint32_t time) const;
   // Replaces *records by the stored summaries that pass filter, oldest first; returns their number.
   size_t ListSummaries(uint32_t filter, std::vector<SummaryRecord>* records) const;
@@ -33,8 +33,12 @@ class CMonitorStore {
   std::vector<SummaryFile> ScanSummaryFiles() const;
   // Reads a found summary file by its name; false unless it holds exactly 328 bytes.
   bool ReadSummaryFile(const std::string& name, SummaryRecord* record) const;
-  // Deletes a found summary file by its name, read-only or not; errors are ignored.
+  // Deletes a found summary file by its name, read-only or not, unless it is a link; errors are ignored.
   void DeleteSummaryFile(const std::string& name) const;
+  // The times of the detail files of the folder (names the store writes), in no order.
+  std::vector<uint32_t> DetailTimes() const;
+  // Deletes the detail files whose summary is missing (left by a write that stopped); returns how many.
+  size_t DeleteLoneDetails() const;
 
  private:
   std::string dataFolder_;

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/access_lists.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "sampling/client_socket.h"
@@ -27,8 +28,9 @@ class CLoadTimeObjects {
                              "orvane-sync-status-ptpv2-master", "orvane-sync-status-ptpv2-status-change",
                              "orvane-sync-status-ptpv2-offset-change"})
       owned_.push_back(OpenGlobalEvent(name, SYNCHRONIZE));
-    ringing_ = CreateGlobalEvent(kRingingEventName, true);
-    acknowledged_ = CreateGlobalEvent("ovmon-audio-alert-ack", true);
+    // Everyone may wait on the audio events; only administrators and SYSTEM ring or acknowledge.
+    ringing_ = CreateGlobalEvent(kRingingEventName, true, GuardedEventAttributes());
+    acknowledged_ = CreateGlobalEvent("ovmon-audio-alert-ack", true, GuardedEventAttributes());
   }
   ~CLoadTimeObjects() {
     for (HANDLE audio : {ringing_, acknowledged_}) {

@@ -7,6 +7,8 @@
 
 #include "monitor/password_scramble.h"
 #include "monitor/settings_upgrade.h"
+#include "platform/access_lists.h"
+#include "platform/guarded_files.h"
 #include "platform/host_name.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
@@ -56,12 +58,6 @@ std::string WindowsDirectory() {
   return WithTrailingBackslash(path);
 }
 
-// Creates a folder and any missing parents.
-void CreateFolderPath(const std::string& folder) {
-  size_t start = folder.compare(0, 2, "\\\\") == 0 ? folder.find('\\', folder.find('\\', 2) + 1) : 0;
-  for (size_t at = folder.find('\\', start + 1); at != std::string::npos; at = folder.find('\\', at + 1))
-    CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
-}
 
 // A folder too long to take is replaced by the default in the record only: the stored one stays.
 std::string LoadDataFolder(CMonitorSettings* s) {
@@ -74,7 +70,7 @@ std::string LoadDataFolder(CMonitorSettings* s) {
     s->untakenTexts[key] = folder;
   else if (stored.empty() || collapsed)
     WriteRegistryString(kParameters, "Data Folder", folder);
-  CreateFolderPath(folder);
+  CreateGuardedFolder(folder);
   return folder;
 }
 
@@ -85,7 +81,7 @@ std::string LoadQueueFolder(CMonitorSettings* s) {
   for (char& c : folder)
     if (c == '/') c = '\\';
   folder = WithTrailingBackslash(folder);
-  CreateFolderPath(folder);
+  CreateGuardedFolder(folder);
   if (s->untakenTexts.count(key))
     s->untakenTexts[key] = folder;
   else
@@ -183,6 +179,7 @@ void SaveAudio(const CMonitorSettings& s) {
 }
 
 void SaveMail(const CMonitorSettings& s) {
+  GuardSecretKey(kSmtpKey);
   WriteRegistryBool(kSmtpKey, "Enabled", s.mailEnabled);
   WriteRegistryBool(kSmtpKey, "High Priority", s.mailHighPriority);
   SaveText(s, kSmtpKey, "From", FormatMailbox(s.mailSenderAddress, s.mailSenderName));
@@ -242,6 +239,7 @@ void WriteScrambledPassword(const std::string& password) {
   uint32_t filler = static_cast<uint32_t>(std::rand()) * static_cast<uint32_t>(std::rand()) *
                     static_cast<uint32_t>(std::rand());
   std::string stored = ScramblePassword(password, seed, filler);
+  GuardSecretKey(kSmtpKey);  // the password's key: SYSTEM and Administrators alone may read it
   WriteRegistryValue(kSmtpKey, "Password", REG_BINARY, stored.data(), static_cast<DWORD>(stored.size()));
   SecureZeroMemory(&stored[0], stored.size());
 }

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-uint32_t SummaryTimeFromFileName(const std::string& name) {
+uint32_t CheckTimeFromFileName(const std::string& name, const char* wanted) {
   size_t dot = name.rfind('.');
-  if (dot == std::string::npos || dot == 0 || name.size() - dot != 4) return 0;
+  if (dot == std::string::npos || dot == 0 || name.size() - dot != 4 || name[0] == '0') return 0;
   std::string extension = name.substr(dot);
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-  if (extension != ".bin") return 0;
+  if (extension != wanted) return 0;
   uint64_t time = 0;
   for (size_t i = 0; i < dot; ++i) {
     if (name[i] < '0' || name[i] > '9') return 0;
@@ -17,6 +17,8 @@ uint32_t SummaryTimeFromFileName(const std::string& name) {
   }
   return time > kEarliestSummaryTime ? static_cast<uint32_t>(time) : 0;
 }
+
+uint32_t SummaryTimeFromFileName(const std::string& name) { return CheckTimeFromFileName(name, ".bin"); }
 
 bool KeepSummary(const SummaryRecord& record, uint32_t filter) {
   switch (filter) {

@@ -22,8 +22,11 @@ constexpr uint32_t kSummariesAlertsOnly = 0;
 constexpr uint32_t kSummariesWithoutOldFlag = 1;
 constexpr uint32_t kSummariesAll = 2;
 
-// The time a summary file name stands for ("<digits>.bin", extension in any case), 0 when the
-// name is not one or its number is not above 2000-01-01.
+// The time a stored check's file name stands for: the number written as the store writes it (no
+// leading zero, so "01700000000.bin" is nobody's name) and the lower-case extension wanted
+// (".bin" or ".dat", in any case); 0 when the name is not one or its number is not above 2000-01-01.
+uint32_t CheckTimeFromFileName(const std::string& name, const char* extension);
+// CheckTimeFromFileName of a summary file (".bin").
 uint32_t SummaryTimeFromFileName(const std::string& name);
 // Whether a record passes a listing filter (any other filter value keeps none).
 bool KeepSummary(const SummaryRecord& record, uint32_t filter);

@@ -1,5 +1,6 @@
 #include "platform/named_objects.h"
 
+#include "platform/access_lists.h"
 #include "platform/object_names.h"
 
 namespace {
@@ -34,4 +35,16 @@ HANDLE OpenGlobalEvent(const std::string& name, DWORD access) {
 HANDLE CreateGlobalEvent(const std::string& name, bool manualReset, SECURITY_ATTRIBUTES* attributes) {
   return CreateEventA(attributes ? attributes : OpenSecurityAttributes(), manualReset, FALSE,
                       GlobalObjectName(name).c_str());
+}
+
+HANDLE CreateServiceEvent(const std::string& name, bool manualReset, std::string* problem) {
+  HANDLE event = CreateGlobalEvent(name, manualReset, GuardedEventAttributes());
+  if (!event) {
+    *problem = "the event \"" + GlobalObjectName(name) + "\" cannot be created (error " + std::to_string(GetLastError()) + ")";
+    return nullptr;
+  }
+  if (GetLastError() != ERROR_ALREADY_EXISTS || IsTrustedObject(event)) return event;
+  *problem = "the event \"" + GlobalObjectName(name) + "\" already exists with a foreign owner or access list";
+  CloseHandle(event);
+  return nullptr;
 }

@@ -34,7 +34,8 @@ uint32_t SampleSource(const TimeSourceSpec& spec, const SamplerSettings& sampler
 }
 
 // The reference's delta against this clock and its description; *answered is false when the
-// settings name reference sources and none of them gave a time.
+// settings name enabled reference sources and none of them gave a time (with none named, this
+// machine's clock is the reference).
 int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings& sampler, std::string* described,
                         bool* answered, CServiceLog* log) {
   *described = "this machine's clock";
@@ -42,10 +43,17 @@ int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings&
   if (!ReferenceUsesSources(settings.referenceClockType)) return 0;
   std::vector<int64_t> deltas;
   std::string names;
+  size_t asked = 0;
   for (const std::string& line : settings.referenceClocks) {
     TimeSourceSpec spec;
     if (StopRequested()) break;
-    if (!ParseTimeSource(spec, line, false) || !spec.enabled) continue;
+    bool parsed = ParseTimeSource(spec, line, false);
+    if (parsed && !spec.enabled) continue;
+    ++asked;  // a line that does not parse names a reference all the same: it did not answer
+    if (!parsed) {
+      log->Write(kLogWarning, "Reference line not understood: " + line.substr(0, 200));
+      continue;
+    }
     int64_t delta = 0;
     IpLiteral address;
     if (uint32_t code = SampleSource(spec, sampler, &delta, &address)) {
@@ -55,6 +63,7 @@ int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings&
     deltas.push_back(delta);
     names += (names.empty() ? "" : ", ") + spec.server;
   }
+  if (asked == 0) return 0;
   if (deltas.empty()) {
     log->Write(kLogError, "No reference time source answered: the check cannot be judged");
     *described = "none answered (variances against this machine's clock)";

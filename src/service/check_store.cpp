@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "monitor/data_store.h"
+#include "platform/guarded_files.h"
 #include "platform/registry.h"
 #include "service/folder_files.h"
 #include "service/check_detail_text.h"
@@ -15,16 +16,22 @@ namespace {
 
 const char kPartialSuffix[] = ".partial";
 
-// Writes bytes to path + ".partial", flushes it and renames it over path.
-bool WriteWhole(const std::string& path, const void* bytes, size_t size) {
-  std::string partial = path + kPartialSuffix;
-  HANDLE file = CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// Writes bytes into a new "<name>.partial" of the folder, flushes it and renames that very file to
+// name; never replaces a file, and never writes through a link left in the folder.
+bool WriteWhole(const std::string& folder, const std::string& name, const void* bytes, size_t size) {
+  std::string partial = name + kPartialSuffix;
+  HANDLE file = OpenGuardedFile(folder, partial, GENERIC_WRITE | DELETE, CREATE_NEW);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS && DeleteFolderFile(folder, partial))
+    file = OpenGuardedFile(folder, partial, GENERIC_WRITE | DELETE, CREATE_NEW);  // left by a stopped write
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  bool complete = WriteFile(file, bytes, DWORD(size), &written, nullptr) && written == size && FlushFileBuffers(file);
+  bool complete = WriteFile(file, bytes, DWORD(size), &written, nullptr) && written == size && FlushFileBuffers(file) &&
+                  RenameOpenFile(file, folder, name);
+  if (!complete) {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+  }
   CloseHandle(file);
-  if (complete) complete = MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!complete) DeleteFileA(partial.c_str());
   return complete;
 }
 
@@ -32,9 +39,10 @@ bool WriteWhole(const std::string& path, const void* bytes, size_t size) {
 
 bool StoreCheck(const std::string& dataFolder, const SummaryRecord& record, const std::string& detail) {
   CMonitorStore store(dataFolder);
-  if (!detail.empty()) WriteWhole(store.DetailPath(record.time), detail.data(), detail.size());
+  std::string base = std::to_string(record.time);
+  if (!detail.empty()) WriteWhole(dataFolder, base + ".dat", detail.data(), detail.size());
   SummaryBytes bytes = EncodeSummary(record);
-  if (!WriteWhole(store.SummaryPath(record.time), bytes.data(), bytes.size())) {
+  if (!WriteWhole(dataFolder, base + ".bin", bytes.data(), bytes.size())) {
     store.DeleteDetail(record.time);  // no detail without its summary: retention goes by summaries
     return false;
   }
@@ -62,9 +70,12 @@ size_t ApplyRetention(const std::string& dataFolder, const RetentionRules& rules
     store.DeleteSummary(time);
     store.DeleteDetail(time);
   }
+  store.DeleteLoneDetails();
   return doomed.size();
 }
 
 void RemovePartialFiles(const std::string& dataFolder) {
-  for (const char* stored : {"*.bin", "*.dat"}) DeleteFilesMatching(dataFolder, stored + std::string(kPartialSuffix));
+  for (const char* stored : {"*.bin", "*.dat"})
+    for (const std::string& name : FilesMatching(dataFolder, stored + std::string(kPartialSuffix)))
+      DeleteFolderFile(dataFolder, name);
 }

@@ -13,10 +13,3 @@ std::vector<std::string> FilesMatching(const std::string& folder, const std::str
   FindClose(search);
   return names;
 }
-
-void DeleteFilesMatching(const std::string& folder, const std::string& pattern) {
-  for (const std::string& name : FilesMatching(folder, pattern)) {
-    SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA((folder + name).c_str());
-  }
-}

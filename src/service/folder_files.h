@@ -5,5 +5,3 @@
 
 // Names (no folder) of the files in folder (ending with a backslash) that match pattern, at most 100000.
 std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern);
-// Deletes the files of folder that match pattern, read-only or not.
-void DeleteFilesMatching(const std::string& folder, const std::string& pattern);

@@ -5,6 +5,8 @@
 #include "mail/smtp_engine.h"
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
+#include "platform/access_lists.h"
+#include "platform/guarded_files.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "sampling/system_clock.h"
@@ -41,10 +43,21 @@ std::string CheckLine(const SummaryRecord& record, const CheckOutcome& outcome) 
 }  // namespace
 
 CMonitorService::CMonitorService()
-    : settingsEvent_(CreateGlobalEvent(kSettingsEventName, false)),
-      triggerEvent_(CreateGlobalEvent(kTriggerEventName, false)),
-      workingSignal_(CreateGlobalEvent(kWorkingSignalName, true)),
-      ringing_(CreateGlobalEvent(kRingingEventName, true)) {}
+    : settingsEvent_(MakeEvent(kSettingsEventName, false)),
+      triggerEvent_(MakeEvent(kTriggerEventName, false)),
+      workingSignal_(MakeEvent(kWorkingSignalName, true)),
+      ringing_(MakeEvent(kRingingEventName, true)) {}
+
+HANDLE CMonitorService::MakeEvent(const char* name, bool manualReset) {
+  std::string problem;
+  HANDLE event = CreateServiceEvent(name, manualReset, &problem);
+  if (!event) problems_.push_back(problem);
+  return event;
+}
+
+void CMonitorService::ReportProblems() {
+  for (const std::string& problem : problems_) log_.Write(kLogError, "Not trusted: " + problem);
+}
 
 CMonitorService::~CMonitorService() {
   for (HANDLE event : {settingsEvent_, triggerEvent_, workingSignal_, ringing_})
@@ -65,7 +78,9 @@ uint64_t CMonitorService::CheckPeriodMs() const {
 
 void CMonitorService::Run(HANDLE stop) {
   Reload();
+  ReportProblems();
   RemovePartialFiles(settings_.dataFolder);
+  GuardSecretKey(kSmtpKey);
   log_.Write(kLogInfo, "Orvane Monitor service started");
   CCheckSchedule schedule(CheckPeriodMs());
   for (;;) {
@@ -119,6 +134,11 @@ uint32_t CMonitorService::KeyForCheck(uint32_t now, bool* afterJump) {
 }
 
 bool CMonitorService::CheckAndStore(SummaryRecord* stored, std::string* storedDetail) {
+  std::string refusal = FolderRefusal(settings_.dataFolder);
+  if (!refusal.empty()) {
+    log_.Write(kLogError, "The data folder " + settings_.dataFolder + " is refused: " + refusal + "; no check is stored");
+    return false;
+  }
   uint32_t now = clock_ ? clock_() : CurrentUnixSeconds();
   bool afterJump = false;
   uint32_t time = KeyForCheck(now, &afterJump);

@@ -16,15 +16,18 @@
 
 class CMonitorService {
  public:
-  // Creates the service's events by the naming rule, open to every account.
+  // Creates the service's events by the naming rule with the guarded access list (everyone may
+  // wait on them); an event of a foreign owner or list found in their place is not used.
   CMonitorService();
   // Closes them: the applet then sees no service.
   ~CMonitorService();
   CMonitorService(const CMonitorService&) = delete;
   CMonitorService& operator=(const CMonitorService&) = delete;
 
-  // Whether all three events could be created.
+  // Whether all three events could be created and trusted.
   bool Ready() const;
+  // Writes to the log (as the settings configure it) why an event was not created or not trusted.
+  void ReportProblems();
   // Runs until stop is set.
   void Run(HANDLE stop);
   // Loads the settings and the monitored machines again.
@@ -38,12 +41,14 @@ class CMonitorService {
   void UseClock(std::function<uint32_t()> clock) { clock_ = std::move(clock); }
 
  private:
+  HANDLE MakeEvent(const char* name, bool manualReset);
   uint32_t KeyForCheck(uint32_t now, bool* afterJump);
   bool CheckAndStore(SummaryRecord* stored, std::string* storedDetail);
   uint64_t CheckPeriodMs() const;
   void RaiseAlert(const SummaryRecord& record, const std::string& detail);
   void MailAlert(const SummaryRecord& record, const std::string& detail);
 
+  std::vector<std::string> problems_;  // made first: the events below add to it
   HANDLE settingsEvent_ = nullptr;
   HANDLE triggerEvent_ = nullptr;
   HANDLE workingSignal_ = nullptr;

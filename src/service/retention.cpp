@@ -11,16 +11,14 @@ void SortByTime(std::vector<StoredCheckKey>* keys) {
 }
 
 // Where, in keys sorted by time, the checks stranded ahead of the clock begin (keys.size() when
-// there are none): the keys more than an hour ahead of now, when the key before them agrees with
-// the clock and a jump gap separates them from it. When every key is ahead, the clock itself went
-// back and nothing is stranded.
-size_t StrandedFrom(const std::vector<StoredCheckKey>& keys, uint32_t now, uint32_t jump) {
+// there are none): among the keys more than an hour ahead of now, the oldest stored after a jump,
+// and every key after it. Keys ahead of the clock with no jump before them mean the clock itself
+// went back; nothing is stranded then.
+size_t StrandedFrom(const std::vector<StoredCheckKey>& keys, uint32_t now) {
   uint64_t ahead = uint64_t(now) + kClockAheadSeconds;
-  size_t first = size_t(std::upper_bound(keys.begin(), keys.end(), ahead,
-                                         [](uint64_t value, const StoredCheckKey& key) { return value < key.time; }) -
-                        keys.begin());
-  if (first == 0 || first == keys.size()) return keys.size();
-  return keys[first].time - keys[first - 1].time > jump ? first : keys.size();
+  for (size_t i = 0; i < keys.size(); ++i)
+    if (keys[i].time > ahead && keys[i].afterJump) return i;
+  return keys.size();
 }
 
 }  // namespace
@@ -32,7 +30,7 @@ uint32_t ClockJumpSeconds(uint32_t checkPeriodSeconds) {
 CheckKey ChooseCheckKey(std::vector<StoredCheckKey> stored, uint32_t now, uint32_t checkPeriodSeconds) {
   SortByTime(&stored);
   uint32_t jump = ClockJumpSeconds(checkPeriodSeconds);
-  stored.resize(StrandedFrom(stored, now, jump));
+  stored.resize(StrandedFrom(stored, now));
   if (stored.empty()) return {now, false};
   uint32_t newest = stored.back().time;
   if (now > newest) return {now, now - newest > jump};
@@ -41,7 +39,7 @@ CheckKey ChooseCheckKey(std::vector<StoredCheckKey> stored, uint32_t now, uint32
 
 std::vector<uint32_t> RecordsToRemove(std::vector<StoredCheckKey> stored, uint32_t now, const RetentionRules& rules) {
   SortByTime(&stored);
-  size_t stranded = StrandedFrom(stored, now, ClockJumpSeconds(rules.checkPeriodSeconds));
+  size_t stranded = StrandedFrom(stored, now);
   std::vector<bool> doomed(stored.size(), false);
   // By count: the stranded checks first, then the others oldest first.
   size_t surplus = stored.size() > rules.records ? stored.size() - rules.records : 0;

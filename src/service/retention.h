@@ -26,9 +26,9 @@ struct CheckKey {
 };
 // A new check's key: now, unless a check already stored is at or after now; then the second after
 // the newest, so that a clock set back never sorts a new check before an older one or onto it.
-// Checks stamped far ahead of the clock by a clock that has since been set right (those after a
-// jump gap, with older checks that agree with the clock) are passed over, so that a short
-// excursion of the clock does not leave every later key in the future.
+// Checks stamped far ahead of the clock by a clock that has since been set right (from the first
+// one stored after a jump on) are passed over, so that a short excursion of the clock does not
+// leave every later key in the future.
 CheckKey ChooseCheckKey(std::vector<StoredCheckKey> stored, uint32_t now, uint32_t checkPeriodSeconds);
 
 // What "Retention (days)" and "Retention (records)" keep, with the check period they are judged by.

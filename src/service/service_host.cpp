@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
+#include "platform/access_lists.h"
+#include "platform/guarded_files.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
@@ -48,7 +51,11 @@ bool Serve(HANDLE stop, void (*running)()) {
   NetStartup();
   SystemClock().Prepare();
   CMonitorService service;
-  if (!service.Ready()) return false;
+  if (!service.Ready()) {
+    service.Reload();
+    service.ReportProblems();
+    return false;
+  }
   running();
   service.Run(stop);
   return true;
@@ -82,7 +89,9 @@ uint32_t RunAsService() {
 }
 
 int RunInConsole() {
-  HANDLE named = CreateGlobalEvent(kConsoleStopEventName, false);
+  std::string problem;
+  HANDLE named = CreateServiceEvent(kConsoleStopEventName, false, &problem);
+  if (!named) std::fprintf(stderr, "ovmonsvc: %s; only Ctrl+C stops this run\n", problem.c_str());
   if (named) ResetEvent(named);  // a stop meant for an earlier run
   HANDLE watcher = named ? CreateThread(nullptr, 0, WatchStopEvent, named, 0, nullptr) : nullptr;
   SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
@@ -127,6 +136,7 @@ uint32_t InstallService(const std::string& programPath) {
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
   if (!result) WriteRegistryDword("", "Service Installed", 1);
+  if (!result) GuardSecretKey(kSmtpKey);  // the mail password's key, before anything is stored in it
   return result;
 }
 
@@ -162,9 +172,23 @@ uint32_t WithService(DWORD access, Action action) {
 void DeleteLogAndArchives(const std::string& path) {
   size_t slash = path.find_last_of("\\/");
   std::string folder = path.substr(0, slash + 1), name = path.substr(slash + 1);
+  if (!FolderRefusal(folder).empty()) return;  // never delete through a link or in a folder another account owns
   std::vector<std::string> names = FilesMatching(folder, name.substr(0, name.rfind('.')) + ".*");
-  for (const std::string& archive : ArchivesToDelete(name, names, kRollDeleteOld, 0)) DeleteFileA((folder + archive).c_str());
-  DeleteFileA(path.c_str());
+  for (const std::string& archive : ArchivesToDelete(name, names, kRollDeleteOld, 0)) DeleteFolderFile(folder, archive);
+  DeleteFolderFile(folder, name);
+}
+
+// Removes the stored checks, their detail files and partial files, then the folder when it is empty.
+void DeleteStoredChecks(const std::string& dataFolder) {
+  if (!FolderRefusal(dataFolder).empty()) return;
+  CMonitorStore store(dataFolder);
+  for (const SummaryFile& file : store.ScanSummaryFiles()) {
+    store.DeleteSummaryFile(file.name);
+    store.DeleteDetail(file.time);
+  }
+  store.DeleteLoneDetails();
+  RemovePartialFiles(dataFolder);
+  RemoveDirectoryA(dataFolder.c_str());
 }
 
 }  // namespace
@@ -177,13 +201,7 @@ uint32_t PurgeServiceData() {
   CMonitorSettings settings;
   LoadSettings(&settings);
   // Only the stored checks: the data folder is a registry value and may be any folder.
-  CMonitorStore store(settings.dataFolder);
-  for (const SummaryFile& file : store.ScanSummaryFiles()) {
-    store.DeleteSummaryFile(file.name);
-    store.DeleteDetail(file.time);
-  }
-  RemovePartialFiles(settings.dataFolder);
-  RemoveDirectoryA(settings.dataFolder.c_str());
+  DeleteStoredChecks(settings.dataFolder);
   RemoveDirectoryA(settings.mailQueueFolder.c_str());
   std::string queueParent = settings.mailQueueFolder.substr(0, settings.mailQueueFolder.find_last_of('\\', settings.mailQueueFolder.size() - 2));
   RemoveDirectoryA(queueParent.c_str());  // the mail component's folder, when this made it and nothing else uses it

@@ -1,5 +1,7 @@
 #include "service/service_log.h"
 
+#include "platform/guarded_files.h"
+#include "platform/path_trust.h"
 #include "platform/registry.h"
 #include "service/folder_files.h"
 #include "service/log_roll.h"
@@ -64,6 +66,11 @@ CServiceLog::~CServiceLog() {
 void CServiceLog::Configure(const ServiceLogSettings& settings) {
   std::lock_guard<std::mutex> hold(lock_);
   settings_ = settings;
+  std::string folder = FolderOf(settings_.path);
+  refusal_ = FolderRefusal(folder);
+  if (refusal_.empty() && !IsPlainFileName(NameOf(settings_.path))) refusal_ = "it names no file";
+  if (refusal_.empty() && !CreateGuardedFolder(folder)) refusal_ = "its folder cannot be created";
+  if (!refusal_.empty()) Report(EVENTLOG_ERROR_TYPE, "The service log " + settings_.path + " is refused: " + refusal_ + "; no text log is written");
 }
 
 void CServiceLog::Write(LogLevel level, const std::string& message) {
@@ -88,10 +95,16 @@ void CServiceLog::Report(WORD type, const std::string& message) {
 }
 
 void CServiceLog::Append(const std::string& line) {
+  if (!refusal_.empty()) return;
   RollIfDue(line.size());
-  HANDLE file = CreateFileA(settings_.path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  HANDLE file = OpenGuardedFile(FolderOf(settings_.path), NameOf(settings_.path), FILE_APPEND_DATA, OPEN_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_CANT_ACCESS_FILE) {
+      refusal_ = "it is a link or has another name (a hard link)";
+      Report(EVENTLOG_ERROR_TYPE, "The service log " + settings_.path + " is refused: " + refusal_ + "; no text log is written");
+    }
+    return;
+  }
   DWORD written = 0;
   WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr);
   CloseHandle(file);
@@ -110,12 +123,14 @@ void CServiceLog::RollIfDue(uint64_t lineBytes) {
 
 void CServiceLog::Roll(const SYSTEMTIME& archiveDate) {
   std::string folder = FolderOf(settings_.path), name = NameOf(settings_.path);
+  HANDLE log = OpenGuardedFile(folder, name, DELETE, OPEN_EXISTING);
+  if (log == INVALID_HANDLE_VALUE) return;
   for (uint32_t sequence = 1; sequence < 10000; ++sequence) {
-    std::string archive = folder + ArchiveName(name, StampOf(archiveDate), sequence);
-    if (MoveFileA(settings_.path.c_str(), archive.c_str())) break;
-    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) return;
+    if (RenameOpenFile(log, folder, ArchiveName(name, StampOf(archiveDate), sequence))) break;
+    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) break;
   }
+  CloseHandle(log);
   for (const std::string& doomed :
        ArchivesToDelete(name, FilesMatching(folder, "*"), settings_.logging.textRollType, settings_.logging.textMaxArchives))
-    DeleteFileA((folder + doomed).c_str());
+    DeleteFolderFile(folder, doomed);
 }

@@ -30,7 +30,9 @@ class CServiceLog {
   CServiceLog(const CServiceLog&) = delete;
   CServiceLog& operator=(const CServiceLog&) = delete;
 
-  // Takes new settings; the next line follows them.
+  // Takes new settings; the next line follows them. A log path that passes through a link or a
+  // folder another account owns, or a log file that is a link, is refused (said in the Event Log)
+  // and no text log is written; a missing log folder is created with the guarded access list.
   void Configure(const ServiceLogSettings& settings);
   // Writes a line of level when the text log's or the Event Viewer's level lets it through.
   void Write(LogLevel level, const std::string& message);
@@ -45,5 +47,6 @@ class CServiceLog {
 
   std::mutex lock_;
   ServiceLogSettings settings_;
+  std::string refusal_;  // why the text log is not written, empty while it is
   HANDLE eventSource_ = nullptr;
 };

@@ -84,11 +84,12 @@ class Usage(unittest.TestCase):
         self.assertIn("Commands:", out)
         code, out, _ = run("check", "--help")
         self.assertIn("--warn-ms", out)
-        for args, reason in [(["frobnicate"], "unknown command 'frobnicate'"),
-                             (["test", NTP, "--count", "zero"], "--count takes a whole number"),
-                             (["check", "--warn-ms", "9", "--crit-ms", "1"], "--warn-ms must not be above")]:
+        # A monitoring plug-in answers bad usage with UNKNOWN (3); the other commands with 2.
+        for args, reason, expected in [(["frobnicate"], "unknown command 'frobnicate'", 2),
+                                       (["test", NTP, "--count", "zero"], "--count takes a whole number", 2),
+                                       (["check", "--warn-ms", "9", "--crit-ms", "1"], "--warn-ms must not be above", 3)]:
             code, out, err = run(*args)
-            self.assertEqual(code, 2, args)
+            self.assertEqual(code, expected, args)
             self.assertEqual(out, "")
             self.assertTrue(err.startswith("ovmonctl: ") and reason in err and err.count("\n") == 1, err)
 
@@ -235,6 +236,13 @@ class Stored(unittest.TestCase):
         self.assertEqual(code, 1)
         self.assertIn("535", out)
         self.assertNotIn("Pa55-never-shown", out)
+        # A password longer than the settings keep is refused, never cut and sent.
+        with tempfile.TemporaryFile() as password:
+            password.write(b"x" * 128 + b"\n")
+            password.seek(0)
+            code, out, err = run("mail", "test", *smtp, stdin=password)
+        self.assertEqual((code, out), (2, ""))
+        self.assertIn("the password is longer than 127 characters", err)
 
     def test_settings_show_never_shows_the_password(self):
         code, out, _ = run("settings", "show")
@@ -283,7 +291,7 @@ class Live(unittest.TestCase):
         import_registry(["[-%s]" % PARAMETERS])
 
     def test_check_runs_one_and_judges_it(self):
-        code, out, _ = run("check")
+        code, out, _ = run("check", "--now")
         self.assertEqual(code, 0, out)
         self.assertRegex(out, r"^OVMON OK - check at \d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ passed, 2 machines, "
                               r"worst variance (\d+) ms \| worst=\1ms;;;0 ")
@@ -297,12 +305,49 @@ class Live(unittest.TestCase):
             self.assertEqual(code, expected, out)
         code, out, _ = run("history")
         self.assertGreaterEqual(len(out.splitlines()), 2, "the start-up check and the one asked for")
+        code, out, _ = run("check", "--max-age", "1")
+        if code == 3:  # the last check is more than a second old by now
+            self.assertIn(" seconds old", out)
 
     def test_ctrl_c_stops_the_service_and_check_says_unknown(self):
         self.service.send_signal(signal.SIGINT)
         self.assertEqual(self.service.wait(timeout=60), 0)
         code, out, _ = run("check")
         self.assertEqual((code, out), (3, "OVMON UNKNOWN - the monitor service is not running\n"))
+
+@unittest.skipUnless(os.environ.get("OVMON_OV2_FLEET_PORT"), "no OV2 fleet (scripts/test starts one)")
+class LiveSilent(unittest.TestCase):
+    """check against the Monitor service when some, then all, of its machines never answer."""
+
+    def serve(self, machines):
+        folder = tempfile.mkdtemp(prefix="ovmonctl-silent-")
+        source = "server 127.0.0.1 protocol ov2 port %d samples 1"
+        fleet, udp = int(os.environ["OVMON_OV2_FLEET_PORT"]), int(os.environ["OVMON_OV2_UDP_PORT"])
+        ports = {"good": fleet + 1, "silent": udp + 11}
+        import_registry(["[-%s]" % PARAMETERS, "[%s]" % PARAMETERS])
+        reg_add("Data Folder", "REG_SZ", windows_path(folder) + "\\")
+        reg_add("Service Log Filename", "REG_SZ", windows_path(os.path.join(folder, "orvanem.log")))
+        reg_add("Monitored Machines", "REG_MULTI_SZ", "\\0".join("master " + source % ports[m] for m in machines))
+        reg_add("Single Limit", "REG_DWORD", "100000")
+        service = subprocess.Popen([WINE, OVMONSVC, "-console"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 60
+        while run("status")[1].startswith("Service: not running") and time.monotonic() < deadline:
+            time.sleep(0.1)
+        try:
+            return run("check", "--now")
+        finally:
+            service.send_signal(signal.SIGINT)
+            service.wait(timeout=60)
+            import_registry(["[-%s]" % PARAMETERS])
+
+    def test_some_silent_is_a_warning_all_silent_critical(self):
+        for machines, expected, words in [(["good", "silent"], 1, "1 of 2 machines did not answer"),
+                                          (["silent", "silent"], 2, "none of the 2 machines answered")]:
+            code, out, _ = self.serve(machines)
+            self.assertEqual(code, expected, out)
+            self.assertIn("unknown (%s)" % words, out)
+            self.assertIn(" unanswered=%d" % machines.count("silent"), out)
+
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -114,4 +114,28 @@ TEST_F(StoreListingTest, ReadAndDelete) {
   store.DeleteSummary(1700009999);  // missing files are no error
 }
 
+// Names the store never writes are not its records: a look-alike with a leading zero is neither
+// listed nor deleted in a record's place; a detail file left without its record goes; a file that
+// is a second name (hard link) of another is deleted only by its own name.
+TEST_F(StoreListingTest, LookAlikesAndLoneDetails) {
+  CMonitorStore store(folder_);
+  WriteBytes(folder_ + "01700000300.bin", RecordBytes(1700000300, 1));
+  WriteBytes(folder_ + "01700000300.dat", "not a detail file");
+  WriteBytes(folder_ + "1700000900.dat", "left by a write that stopped");
+  EXPECT_EQ(Times(kSummariesAll), (std::vector<uint32_t>{1700000100, 1700000200, 1700000300}));
+  store.DeleteSummary(1700000300);
+  store.DeleteDetail(1700000300);
+  EXPECT_EQ(ReadFile(folder_ + "01700000300.bin"), RecordBytes(1700000300, 1));
+  EXPECT_EQ(store.DeleteLoneDetails(), 1u);
+  EXPECT_FALSE(store.DetailExists(1700000900));
+  EXPECT_TRUE(store.DetailExists(1700000100)) << "its record is there";
+  EXPECT_EQ(ReadFile(folder_ + "01700000300.dat"), "not a detail file");
+
+  std::string outside = EmptyTempFolder("outside") + "precious.txt";
+  WriteBytes(outside, "precious");
+  ASSERT_TRUE(CreateHardLinkA((folder_ + "1700000950.bin").c_str(), outside.c_str(), nullptr));
+  store.DeleteSummary(1700000950);
+  EXPECT_EQ(ReadFile(outside), "precious") << "the other name and its bytes stay";
+}
+
 }  // namespace

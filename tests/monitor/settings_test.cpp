@@ -1,7 +1,11 @@
 // Loading and saving the settings record against the real (Wine) registry.
 #include "monitor/settings.h"
 
+#include <windows.h>
+
+#include <aclapi.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -10,6 +14,7 @@
 #include "monitor/data_store.h"
 #include "monitor/old_settings.h"
 #include "monitor/summary_record.h"
+#include "platform/access_lists.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
 #include "support/registry_sandbox.h"
@@ -214,6 +219,36 @@ TEST_F(SettingsTest, PasswordForms) {
   EXPECT_EQ(ReadScrambledPassword(), "");
   SetDwordValue(kSmtp.c_str(), "Password", 1);
   EXPECT_EQ(ReadScrambledPassword(), "");
+}
+
+// The key of the mail password is for SYSTEM and Administrators alone, whoever saves it; the
+// folders the settings create get the guarded list (Wine keeps only part of a file's list: the
+// list given is checked as written, and what Wine keeps of it on the folder).
+TEST_F(SettingsTest, TheMailPasswordKeyAndTheFoldersCarryTheirAccessLists) {
+  CMonitorSettings s = Load();
+  s.mailPassword = "s3cret";
+  SaveSettings(s);
+  EXPECT_EQ(RegistryKeyAccessText(kSmtpKey), "D:P(A;CI;KA;;;SY)(A;CI;KA;;;BA)");
+
+  std::string folder = PrivateFolder("guarded") + "data\\";
+  WriteRegistryString("", "Data Folder", folder);
+  ASSERT_TRUE(FolderExists(Load().dataFolder));
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  PACL dacl = nullptr;
+  ASSERT_EQ(GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                  nullptr, &descriptor),
+            DWORD(ERROR_SUCCESS));
+  char* text = nullptr;
+  ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                                    DACL_SECURITY_INFORMATION, &text, nullptr));
+  EXPECT_NE(std::string(text).find("(A;OICI;FA;;;SY)"), std::string::npos) << text;
+  LocalFree(text);
+  LocalFree(descriptor);
+  ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(GuardedFileAttributes()->lpSecurityDescriptor,
+                                                                    SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text,
+                                                                    nullptr));
+  EXPECT_EQ(std::string(text), "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+  LocalFree(text);
 }
 
 TEST(DefaultSenderDomain, KeepsWhatFollowsTheFirstDotOfLongNames) {

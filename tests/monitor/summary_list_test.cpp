@@ -14,8 +14,13 @@ TEST(SummaryTimeFromFileName, Table) {
       {"1700000000.dat", 0},          {"1700000000.bin.old", 0},     {"1700000000x.bin", 0},
       {".bin", 0},                    {"4294967295.bin", 4294967295u}, {"4294967296.bin", 0},
       {"99999999999999999999.bin", 0}, {"17000 00000.bin", 0},       {"1700000000", 0},
+      // Only names the store writes: a leading zero makes another file's look-alike.
+      {"01700000000.bin", 0},          {"0001700000000.bin", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(SummaryTimeFromFileName(c.name), c.time) << c.name;
+  EXPECT_EQ(CheckTimeFromFileName("1700000000.DAT", ".dat"), 1700000000u);
+  EXPECT_EQ(CheckTimeFromFileName("01700000000.dat", ".dat"), 0u);
+  EXPECT_EQ(CheckTimeFromFileName("1700000000.bin", ".dat"), 0u);
 }
 
 TEST(KeepSummary, Filters) {

@@ -13,6 +13,8 @@
 
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
+#include "platform/access_lists.h"
+#include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "sampling/network.h"
 #include "service/fleet.h"
@@ -258,6 +260,167 @@ TEST_F(MonitorServiceTest, AnAlertRingsAndIsMailedAQuietCheckNeither) {
     ResetEvent(ringing);
     CloseHandle(ringing);
   }
+}
+
+// A machine that never answers, asked once.
+std::string SilentMachine(const char* role, int index) {
+  const char* udp = std::getenv("OVMON_OV2_UDP_PORT");
+  return std::string(role) + " server 127.0.0.1 protocol ov2 port " + std::to_string(std::atoi(udp ? udp : "0") + 11) +
+         " samples 1 comment silent" + std::to_string(index);
+}
+
+// A check that could not measure a machine is never passed off as a good one: it is unknown, kept
+// as the last alert, rings, names the silent machines with their error, and says how many.
+TEST_F(MonitorServiceTest, SomeAndThenAllMachinesSilentMakeUnknownChecksThatAlert) {
+  WriteRegistryDword("", "Single Limit", 5000);  // no test fails on the machines that answer
+  WriteRegistryBool("\\Logs and Alerts\\Audio", "Enabled", true);
+  struct Case {
+    const char* what;
+    std::vector<std::string> lines;
+    uint32_t answered, unanswered;
+    const char* headline;
+  } cases[] = {
+      {"one of three silent", {FleetMachines()[0].line, FleetMachines()[1].line, SilentMachine("client", 1)}, 2, 1,
+       "UNKNOWN: 1 of 3 machines did not answer"},
+      {"all silent", {SilentMachine("master", 1), SilentMachine("client", 2)}, 0, 2,
+       "UNKNOWN: none of the 2 machines answered"},
+  };
+  for (const Case& c : cases) {
+    WriteRegistryList("", kMonitoredMachinesValue, c.lines);
+    DeleteRegistryValue("", "Check Results (alert)");
+    CMonitorService service;
+    HANDLE ringing = OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, "Global\\ovmon-audio-alert-ringing");
+    ASSERT_NE(ringing, nullptr);
+    ResetEvent(ringing);
+    service.Reload();
+    ASSERT_TRUE(service.CheckNow()) << c.what;
+    SummaryRecord record = DecodeSummary(reinterpret_cast<const uint8_t*>(RegistryCopy("Check Results").data()));
+    EXPECT_EQ(record.status, kCheckUnknown) << c.what;
+    EXPECT_EQ(record.counts[0], c.answered) << c.what;
+    EXPECT_EQ(record.unansweredMachines, c.unanswered) << c.what;
+    EXPECT_EQ(RegistryCopy("Check Results (alert)"), RegistryCopy("Check Results")) << c.what;
+    EXPECT_EQ(WaitForSingleObject(ringing, 0), WAIT_OBJECT_0) << c.what;
+    std::string detail = FileText(CMonitorStore(folder).DetailPath(record.time));
+    EXPECT_NE(detail.find(c.headline), std::string::npos) << detail;
+    EXPECT_NE(detail.find("\r\nsilent1 "), std::string::npos) << detail;
+    EXPECT_NE(detail.find("No answer: "), std::string::npos) << detail;
+    EXPECT_NE(FileText(logFolder + "orvanem.log").find(c.headline), std::string::npos) << c.what;
+    ResetEvent(ringing);
+    CloseHandle(ringing);
+  }
+}
+
+TEST_F(MonitorServiceTest, AReferenceThatDoesNotAnswerLeavesTheCheckUnknown) {
+  WriteRegistryDword("", "Single Limit", 5000);
+  WriteRegistryList("", "Reference Clocks", {SilentMachine("", 9).substr(1)});
+  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[0].line});
+  CMonitorService service;
+  service.Reload();
+  ASSERT_TRUE(service.CheckNow());
+  SummaryRecord record = DecodeSummary(reinterpret_cast<const uint8_t*>(RegistryCopy("Check Results").data()));
+  EXPECT_EQ(record.status, kCheckUnknown);
+  EXPECT_EQ(record.checkFlags & kCheckReferenceUnanswered, kCheckReferenceUnanswered);
+  EXPECT_NE(FileText(CMonitorStore(folder).DetailPath(record.time)).find("the reference clock did not answer"),
+            std::string::npos);
+}
+
+// Forty asks within a second: the first is answered at once, the rest merged into one more check.
+TEST_F(MonitorServiceTest, ABurstOfTriggersMakesAtMostOneMoreCheck) {
+  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[0].line});
+  WriteRegistryDword("\\Summaries", "Retention (records)", 9999);
+  CServiceRun service;
+  ASSERT_TRUE(service.NextCheck()) << "the check at start";
+  for (int i = 0; i < 40; ++i) ASSERT_TRUE(SignalService(false));
+  ASSERT_TRUE(service.NextCheck()) << "the first ask";
+  ASSERT_TRUE(service.NextCheck()) << "the others, merged";
+  EXPECT_FALSE(service.NextCheck(2000)) << "no third";
+  service.Stop();
+  EXPECT_EQ(Stored(folder).size(), 3u);
+}
+
+// The clock jumps ten years, either way, and back: checks keep the order they were made in, and no
+// check is aged by a jump.
+TEST_F(MonitorServiceTest, ClockJumpsNeitherReorderNorAgeTheStore) {
+  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[0].line});
+  WriteRegistryDword("\\Summaries", "Retention (days)", 30);
+  const uint32_t now = CurrentUnixSeconds(), day = 86400, tenYears = 3652 * day;
+  CMonitorStore store(folder);
+  for (uint32_t time : {now - 29 * day, now - 120, now - 60}) {
+    SummaryRecord record;
+    record.time = time;
+    record.status = kCheckQuiet;
+    ASSERT_TRUE(store.WriteSummary(&record));
+  }
+  uint32_t offset = 0;
+  CMonitorService service;
+  service.UseClock([&] { return CurrentUnixSeconds() + offset; });
+  service.Reload();
+  struct Step {
+    const char* what;
+    uint32_t offset;
+  } steps[] = {{"ten years ahead", tenYears}, {"set right", 0}, {"ten years behind", 0u - tenYears}, {"set right", 0}};
+  std::vector<uint32_t> keys;
+  for (const Step& step : steps) {
+    offset = step.offset;
+    ASSERT_TRUE(service.CheckNow()) << step.what;
+    keys.push_back(DecodeSummary(reinterpret_cast<const uint8_t*>(RegistryCopy("Check Results").data())).time);
+  }
+  EXPECT_GE(keys[0], now + tenYears) << "stored at the clock's time";
+  EXPECT_TRUE(keys[1] >= now && keys[1] < now + day) << "not after the check stranded ten years ahead";
+  EXPECT_TRUE(keys[2] > keys[1] && keys[2] < now + day) << "after every check made before it, not ten years back";
+  EXPECT_TRUE(keys[3] > keys[2] && keys[3] < now + day);
+  std::vector<SummaryRecord> records = Stored(folder);
+  ASSERT_EQ(records.size(), 7u) << "nothing aged out";
+  EXPECT_EQ(records.front().time, now - 29 * day);
+}
+
+// The service's events: everyone may wait on them, only SYSTEM and Administrators change them. An
+// event someone else made in the place of one (a null list: anyone may set it) is not used: the
+// service does not start, and says why.
+TEST(ServiceEvents, CarryTheirAccessListAndAForeignOneIsRefused) {
+  CRegistrySandbox sandbox;
+  {
+    CMonitorService service;
+    ASSERT_TRUE(service.Ready());
+    for (const char* name : {"ovmon-cpl-event", "ovmon-trigger-event", "ovmon-working-signal",
+                             "ovmon-audio-alert-ringing"}) {
+      HANDLE event = OpenEventA(READ_CONTROL | SYNCHRONIZE, FALSE, (std::string("Global\\") + name).c_str());
+      ASSERT_NE(event, nullptr) << name;
+      std::string access = ObjectAccessText(event);
+      EXPECT_NE(access.find("D:(A;;0x1f0003;;;SY)(A;;0x1f0003;;;BA)(A;;0x100000;;;WD)"), std::string::npos)
+          << name << " " << access;
+      EXPECT_TRUE(IsTrustedObject(event)) << name;
+      CloseHandle(event);
+    }
+  }
+  std::string logFolder = EmptyTempFolder("foreign-event");
+  WriteRegistryString("", "Service Log Filename", logFolder + "orvanem.log");
+  HANDLE squatter = CreateEventA(OpenSecurityAttributes(), FALSE, FALSE, "Global\\ovmon-trigger-event");
+  ASSERT_NE(squatter, nullptr);
+  EXPECT_FALSE(IsTrustedObject(squatter));
+  {
+    CMonitorService service;
+    EXPECT_FALSE(service.Ready());
+    service.Reload();
+    service.ReportProblems();
+  }
+  CloseHandle(squatter);
+  EXPECT_NE(FileText(logFolder + "orvanem.log")
+                .find("Not trusted: the event \"Global\\ovmon-trigger-event\" already exists with a foreign owner"),
+            std::string::npos);
+}
+
+// The log is written only as a regular file of its own: a log that is a second name of another
+// file is refused, and that file keeps its bytes.
+TEST_F(MonitorServiceTest, ALogThatIsAHardLinkIsRefused) {
+  std::string victim = EmptyTempFolder("victim") + "precious.txt";
+  std::ofstream(victim, std::ios::binary) << "precious";
+  ASSERT_TRUE(CreateHardLinkA((logFolder + "orvanem.log").c_str(), victim.c_str(), nullptr));
+  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[0].line});
+  CMonitorService service;
+  service.Reload();
+  ASSERT_TRUE(service.CheckNow()) << "the check is stored all the same";
+  EXPECT_EQ(FileText(victim), "precious");
 }
 
 }  // namespace

@@ -86,6 +86,8 @@ TEST(Retention, ANewCheckKeepsTheStoreInOrderWhateverTheClockDid) {
       {"ten years ahead for two checks, then right", Keys({kT - 60, kT, kT + kTenYears, kT + kTenYears + 60}, kT + kTenYears),
        kT + 60, kT + 60, false},
       {"a day behind for two checks", Keys({kT - 60, kT, kT + 1, kT + 2}), kT - kDay + 120, kT + 3, false},
+      {"ten years ahead, set right, then ten years behind", Keys({kT - 60, kT + kTenYears, kT + 60}, kT + kTenYears),
+       kT - kTenYears, kT + 61, false},
       {"an empty store", {}, kT, kT, false},
       {"no key left", Keys({0xFFFFFFFF}), kT, 0, false},
   };

@@ -22,8 +22,8 @@ class CServiceRun {
   CServiceRun(const CServiceRun&) = delete;
   CServiceRun& operator=(const CServiceRun&) = delete;
 
-  // Waits for the next stored check; false after 60 s.
-  bool NextCheck() { return WaitForSingleObject(checked_, 60000) == WAIT_OBJECT_0; }
+  // Waits for the next stored check; false after timeoutMs.
+  bool NextCheck(DWORD timeoutMs = 60000) { return WaitForSingleObject(checked_, timeoutMs) == WAIT_OBJECT_0; }
   // Stops the service's work and waits for it to end.
   void Stop() {
     if (!thread_.joinable()) return;
