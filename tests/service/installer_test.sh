@@ -2,9 +2,9 @@
 # The installer under Wine, in the prefix scripts/test made: "msiexec /i" puts the applet and the
 # service in place, registers the applet with Control Panel and leaves the service running;
 # "msiexec /x" leaves no file, service or registry key of ours.
-#   installer_test.sh <Windows build folder> <source folder>
+#   installer_test.sh <Windows build folder> <source folder> <access_text.exe>
 set -uo pipefail
-BUILD_WIN=$1 ROOT=$2
+BUILD_WIN=$1 ROOT=$2 ACCESS_TEXT=$3
 . "$ROOT/scripts/msi.sh"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/installer.XXXXXX")
 passes=0 failures=0
@@ -37,6 +37,16 @@ check "the service runs" grep -q 'STATE *: 4 *RUNNING' <(service_state)
 check "the service answers Rescan with a stored check" wine "$PROGRAMS/Orvane Monitor/ovmonsvc.exe" -rescan
 check "the check is in the data folder" compgen -G "$SYSTEM/OVMonitorData/*.bin"
 check "the service writes its log" test -e "$SYSTEM/orvanem.log"
+access() { wine "$ACCESS_TEXT" "$@" 2>/dev/null | tr -d '\r'; }
+check "the mail password's key is for SYSTEM and Administrators alone" \
+  grep -qx 'D:P(A;CI;KA;;;SY)(A;CI;KA;;;BA)' <(access key '\Logs and Alerts\SMTP')
+for event in ovmon-cpl-event ovmon-trigger-event ovmon-working-signal; do
+  check "everyone may only wait on $event" grep -q 'D:(A;;0x1f0003;;;SY)(A;;0x1f0003;;;BA)(A;;0x100000;;;WD)$' \
+    <(access event "$event")
+done
+# Wine keeps only part of a folder's list: SYSTEM's full control is the part it keeps.
+check "the data folder was made with its access list" grep -q '(A;OICI;FA;;;SY)' \
+  <(access folder 'C:\windows\system32\OVMonitorData')
 echo "not a stored check" > "$SYSTEM/OVMonitorData/notes.txt"
 
 check "msiexec /x succeeds" wine msiexec /x "$MSI" /qn
