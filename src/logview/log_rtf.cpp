@@ -115,6 +115,7 @@ void AppendLine(std::string* rtf, std::string_view line, const LogRtfOptions& op
 // Every line of bytes from at, runs of line breaks counting as one.
 void AppendLines(std::string* rtf, std::string_view bytes, size_t at, const LogRtfOptions& options,
                  LogRtfLines* lines) {
+  size_t openLines = lines ? lines->openLines : 0;
   while (at < bytes.size()) {
     if (IsLineBreak(bytes[at])) {
       ++at;
@@ -123,10 +124,10 @@ void AppendLines(std::string* rtf, std::string_view bytes, size_t at, const LogR
     size_t end = at;
     while (end < bytes.size() && !IsLineBreak(bytes[end])) ++end;
     if (lines) lines->starts.push_back(at);
-    size_t ignored = 0;
-    AppendLine(rtf, bytes.substr(at, end - at), options, lines ? &lines->openLines : &ignored);
+    AppendLine(rtf, bytes.substr(at, end - at), options, &openLines);
     at = end;
   }
+  if (lines) lines->openLines = openLines;
 }
 
 // The start of the first whole line of a tail: the bytes up to the first line break belong to
