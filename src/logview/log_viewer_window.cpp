@@ -5,6 +5,8 @@
 #include <richedit.h>
 #include <windowsx.h>
 
+#include <cstring>
+
 #include "ui/page_colors.h"
 #include "ui/window_manipulation.h"
 #include "ui/resource.h"
@@ -63,6 +65,7 @@ INT_PTR CLogViewer::OnInitDialog(HWND, LPARAM) {
   ShowNotice(!follow_.AutoRefresh());
   SetFocus(Item(IDC_LOG_TEXT));
   filling_ = false;
+  endTarget_ = window_;
   SetEvent(ready_);
   return 0;
 }
@@ -97,32 +100,15 @@ void CLogViewer::RecordPlacement() {
   std::copy(placement, placement + 4, preferences_.position);
 }
 
+// The one text control of the window's life. Lines are never wrapped: each log line is one
+// row, which the refresh counts on when it adds and drops lines.
 void CLogViewer::SetUpText() {
   HWND text = Item(IDC_LOG_TEXT);
   SendMessageA(text, EM_SETUNDOLIMIT, 0, 0);
   SendMessageA(text, EM_EXLIMITTEXT, 0, 0xFFFFE);
   SendMessageA(text, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTICODEPAGE, 0);
+  SendMessageA(text, EM_SETTARGETDEVICE, 0, 1);
   SendMessageA(text, EM_SETEVENTMASK, 0, ENM_KEYEVENTS);
-}
-
-// Replacing a long text in place costs the rich edit time that grows with the square of its
-// length (it removes the old text piece by piece); a fresh control takes a whole document in
-// one pass. The fresh one takes the old one's place, style, settings, font and focus.
-HWND CLogViewer::FreshTextControl() {
-  HWND old = Item(IDC_LOG_TEXT);
-  RECT rect = RectInDialog(window_, old);
-  HWND fresh = CreateWindowExA(static_cast<DWORD>(GetWindowLongPtrA(old, GWL_EXSTYLE)), "RichEdit20A", "",
-                               static_cast<DWORD>(GetWindowLongPtrA(old, GWL_STYLE)), rect.left, rect.top,
-                               rect.right - rect.left, rect.bottom - rect.top, window_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG_TEXT)), module_, nullptr);
-  if (!fresh) return old;
-  bool focused = GetFocus() == old;
-  SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // its place in the tab order
-  DestroyWindow(old);
-  SetUpText();
-  ApplyFont();
-  if (focused) SetFocus(fresh);
-  return fresh;
 }
 
 void CLogViewer::Layout() {
@@ -171,18 +157,8 @@ INT_PTR CLogViewer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) == Item(IDC_LOG_TEXT)) ShowContextMenu(lParam);
       return 1;
-    case WM_ACTIVATE:
-      // A refresh while the window is inactive replaces the text control the dialog would give
-      // the focus back to; the text takes it again once the activation is done.
-      if (LOWORD(wParam) == WA_INACTIVE)
-        textFocusOnLeave_ = GetFocus() == Item(IDC_LOG_TEXT);
-      else if (textFocusOnLeave_)
-        PostMessageA(window_, kTextFocusMessage, 0, 0);
-      return 0;
-    case kTextFocusMessage:
-      if (GetActiveWindow() == window_) SetFocus(Item(IDC_LOG_TEXT));
-      return 1;
     case kEndViewerMessage:
+      EndModalLoops();
       KillTimer(window_, kFollowTimer);
       End(0);
       return 1;
@@ -246,8 +222,8 @@ INT_PTR CLogViewer::OnNotify(UINT_PTR controlId, NMHDR* header) {
 bool CLogViewer::HandleKey(const MSGFILTER* filter) {
   WPARAM key = filter->wParam;
   if (GetKeyState(VK_CONTROL) < 0) return HandleControlKey(key);
-  if (key == VK_F5) {
-    if (!follow_.AutoRefresh()) Refresh();
+  if (key == VK_F5) {  // posted: the refresh changes the text that is sending this notification
+    if (!follow_.AutoRefresh()) PostMessageA(window_, WM_COMMAND, IDM_LOG_REFRESH, 0);
     return true;
   }
   if (key != VK_F3) return false;
@@ -271,4 +247,22 @@ bool CLogViewer::HandleControlKey(WPARAM key) {
 void CLogViewer::FocusField(int id) {
   SetFocus(Item(id));
   if (id == IDC_LOG_FIND_TEXT) SendMessageA(Item(id), EM_SETSEL, 0, -1);
+}
+
+// The modal loops this thread may be in besides the window's own: the context menu, the file
+// dialog, the delete question and any box those show. Each is cancelled as the user would
+// (Esc), so the code that opened it goes on as after a cancel and the thread can end.
+void CLogViewer::EndModalLoops() {
+  EndMenu();
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM viewer) {
+        char name[16] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (window != reinterpret_cast<HWND>(viewer) && !strcmp(name, "#32770"))
+          SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(window_));
 }

@@ -16,6 +16,14 @@ uint64_t WindowStart(uint64_t size) { return size > kLogTailBytes ? size - kLogT
 
 }  // namespace
 
+size_t RowAfterEdit(size_t row, const LogEdit& edit) {
+  if (row >= edit.dropRow + edit.dropRows)
+    row -= edit.dropRows;
+  else if (row > edit.dropRow)
+    row = edit.dropRow;
+  return row + (edit.addNote ? kLogNoteRows : 0);
+}
+
 LogRead CShownLog::Plan(uint64_t identity, uint64_t size) const {
   uint64_t resume = ResumeAt();
   bool appendable = valid_ && identity == identity_ && size >= size_ && size - resume <= kMaxAppend &&

@@ -33,6 +33,10 @@ struct LogEdit {
   bool addNote = false;     // then the note fragment goes at the start
 };
 
+// Where a row of the text stands after an edit: rows removed above it move it up, the note
+// added at the start moves it down.
+size_t RowAfterEdit(size_t row, const LogEdit& edit);
+
 class CShownLog {
  public:
   // What to read of a file of this identity (volume and file number) and size: a rebuild

@@ -215,4 +215,26 @@ TEST_F(ShownLogTest, ATailInsideOneLongLineIsRebuiltUntilTheLineEnds) {
   EXPECT_EQ(Texts(text.rows()), Texts(Rebuilt(file)));
 }
 
+TEST(RowAfterEdit, RowsAboveGoOrComeAndTheReaderStaysOnHisLine) {
+  struct Case {
+    size_t row, dropRow, dropRows;
+    bool addNote;
+    size_t after;
+  } cases[] = {
+      {10, 2, 5, false, 5},  // five rows above it went
+      {4, 2, 5, false, 2},   // its own row went: the first row after the gap
+      {2, 2, 5, false, 2},
+      {1, 2, 5, false, 1},   // in the note, above the gap
+      {10, 0, 0, true, 12},  // the note came
+      {10, 0, 3, true, 9},
+  };
+  for (const Case& c : cases) {
+    LogEdit edit;
+    edit.dropRow = c.dropRow;
+    edit.dropRows = c.dropRows;
+    edit.addNote = c.addNote;
+    EXPECT_EQ(RowAfterEdit(c.row, edit), c.after) << c.row;
+  }
+}
+
 }  // namespace
