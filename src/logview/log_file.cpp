@@ -77,12 +77,15 @@ bool ReadAppended(const CLogFileHandle& file, const LogRead& read, CShownLog* sh
   }
 }
 
-// The document for the tail of an open file.
+// The document for the tail of an open file; *count learns how many bytes it shows.
 std::string ReadDocument(const CLogFileHandle& file, const LogRead& read, uint64_t identity, CShownLog* shown,
-                         const LogRtfOptions& options) {
+                         const LogRtfOptions& options, size_t* count) {
   try {
     std::string bytes;
-    if (ReadRange(file, read, &bytes)) return shown->Rebuild(read, identity, bytes, options);
+    if (ReadRange(file, read, &bytes)) {
+      *count = bytes.size();
+      return shown->Rebuild(read, identity, bytes, options);
+    }
     shown->Forget();
     return BuildLogRtfFailure(kReadFailure);
   } catch (const std::bad_alloc&) {
@@ -102,17 +105,17 @@ LogSnapshot ReadLogSnapshot(const std::string& path, CShownLog* shown, const Log
   snapshot.size = std::max<int64_t>(file.Size(), 0);
   GetFileTime(file.Get(), nullptr, nullptr, &snapshot.written);
   uint64_t size = static_cast<uint64_t>(snapshot.size), identity = FileIdentity(file);
-  snapshot.shown = PlanLogTail(size).count;
   LogRead read = shown->Plan(identity, size);
   if (!read.rebuild) {
     if (ReadAppended(file, read, shown, options, &snapshot.edit)) {
       snapshot.rebuild = false;
+      snapshot.shown = PlanLogTail(size).count;
       return snapshot;
     }
     shown->Forget();  // rewritten, or unreadable for now: read the tail afresh
     read = shown->Plan(identity, size);
   }
-  snapshot.rtf = ReadDocument(file, read, identity, shown, options);
+  snapshot.rtf = ReadDocument(file, read, identity, shown, options, &snapshot.shown);
   return snapshot;
 }
 
