@@ -587,6 +587,50 @@ TEST_F(LogViewerTest, OneTextControlKeepsTheSelectionAndTheReadersPlace) {
   EXPECT_EQ(Text(), text);
 }
 
+// The rows a log shows, each line ended by "\n" instead of its break; without its level column
+// when level is false.
+std::string ShownRows(const std::string& log, bool level = true) {
+  std::string rows;
+  for (size_t at = 0, end; (end = log.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    std::string line = log.substr(at, end - at);
+    rows += (level ? line : line.substr(0, 25) + line.substr(34)) + "\n";
+  }
+  return rows;
+}
+
+// A refresh that cannot add to what is shown rebuilds it, in the same control: the file shrank,
+// another file took its name (one whose end matches what was shown, so that only its identity
+// tells: adding to the text would keep the old first line), or the view's columns changed.
+TEST_F(LogViewerTest, RebuildsInTheSameControlWhenTheFileShrankOrWasReplacedOrTheViewChanged) {
+  std::string log = ManyLines("early", 30);
+  Open("orvanem.log", log);
+  HWND text = Text();
+  std::string replaced = "Mon Jan 01 2024 12:00:00 Info:    EARLY 0\r\n" + log.substr(log.find("\r\n") + 2) +
+                         ManyLines("late", 2);
+  std::string shrunk = ManyLines("short", 3);
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    std::string rows;
+  } cases[] = {
+      {"replaced",
+       [&] {
+         std::string fresh = path + ".new";
+         WriteFileText(fresh, replaced);
+         auto moved = [&] { return MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0; };
+         ASSERT_TRUE(watch->WaitFor(moved));  // not while the viewer has the file open
+       },
+       ShownRows(replaced)},
+      {"shrank", [&] { WriteFileText(path, shrunk); }, ShownRows(shrunk)},
+      {"level column off", [&] { Command(IDM_LOG_SHOW_LEVEL); }, ShownRows(shrunk, false)},
+  };
+  for (const Case& c : cases) {
+    c.change();
+    EXPECT_TRUE(watch->WaitFor([&] { return Shown() == c.rows; })) << c.what << ":\n" << Shown();
+    EXPECT_EQ(Text(), text) << c.what;
+  }
+}
+
 // A log that grows past the 524287 bytes shown loses its first lines at the top and gains the
 // note, and then reads exactly as a fresh view of the same file.
 TEST_F(LogViewerTest, TheTopIsTrimmedWhenTheWindowMoves) {
@@ -598,8 +642,8 @@ TEST_F(LogViewerTest, TheTopIsTrimmedWhenTheWindowMoves) {
   WriteFileText(path, ManyLines("late", 100), true);
   ASSERT_TRUE(watch->WaitFor([&] { return Holds("late 99"); }));
   std::string grown = Shown();
-  EXPECT_EQ(grown.rfind("The file is too large to display in its entirety. Open with Notepad to see earlier lines.\n\n", 0), 0u)
-      << grown.substr(0, 200);
+  const std::string note = "The file is too large to display in its entirety. Open with Notepad to see earlier lines.";
+  EXPECT_EQ(grown.rfind(note + "\n\n", 0), 0u) << grown.substr(0, 200);
   EXPECT_EQ(grown.find(word + " 0\n"), std::string::npos);
   EXPECT_EQ(StatusText(1), "Showing last 512 KB");
   for (COLORREF info : {RGB(0, 0, 0), RGB(32, 32, 32)}) {  // colours off and on: the same view, rebuilt
