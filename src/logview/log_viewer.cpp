@@ -35,6 +35,8 @@ DWORD WINAPI CLogViewer::ThreadMain(void* param) {
   CActivationScope activation(viewer->module_);
   viewer->RunModal(viewer->module_, IDD_LOG_VIEWER, nullptr);
   viewer->endTarget_ = nullptr;
+  if (viewer->noticeIcon_) DestroyIcon(viewer->noticeIcon_);
+  viewer->noticeIcon_ = nullptr;
   ResetEvent(viewer->ready_);
   viewer->window_ = nullptr;
   return 0;

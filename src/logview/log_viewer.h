@@ -133,5 +133,6 @@ class CLogViewer : public CBasicDialog {
   bool filling_ = false;
   HMENU menu_ = nullptr;
   HWND statusBar_ = nullptr;
+  HICON noticeIcon_ = nullptr;  // the paused notice's icon, at the small size, while the window exists
   std::unique_ptr<CNotepad> notepad_ = std::make_unique<CNotepad>();
 };

@@ -15,8 +15,9 @@ namespace {
 
 const UINT_PTR kFollowTimer = 1;
 const UINT kFollowMilliseconds = 500;
+// Sizes in pixels at 96 DPI, scaled to the window's DPI (Scaled).
 const int kStatusEdges[] = {150, 300, 1000};
-const int kTextTop = 60;
+const int kTextLeft = 4, kTextTop = 60;
 const POINT kMinimumSize = {350, 250};
 const UINT kCopyCommand = 0xE122;  // the context menu's Copy: keystrokes, not a posted command
 
@@ -30,6 +31,21 @@ const MenuCheck kShowChecks[] = {{IDM_LOG_SHOW_DATE, &LogRtfOptions::showDate, "
                                  {IDM_LOG_SHOW_TIME, &LogRtfOptions::showTime, "Show Time"},
                                  {IDM_LOG_SHOW_LEVEL, &LogRtfOptions::showLevel, "Show Level"},
                                  {IDM_LOG_SHOW_COLORS, &LogRtfOptions::showColor, "Show Colors"}};
+
+// pixels at 96 DPI at the DPI of window's device context: that of the screen for a window drawn
+// at the system's DPI, 96 for one the system stretches.
+int Scaled(HWND window, int pixels) {
+  HDC dc = GetDC(window);
+  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) ReleaseDC(window, dc);
+  return MulDiv(pixels, dpi > 0 ? dpi : 96, 96);
+}
+
+// The module's icon id at the small icon size.
+HANDLE SmallIcon(HINSTANCE module, int id, UINT flags) {
+  return LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                    GetSystemMetrics(SM_CYSMICON), flags);
+}
 
 UINT Checked(bool on) { return on ? MF_CHECKED : MF_UNCHECKED; }
 UINT Greyed(bool greyed) { return greyed ? MF_GRAYED : MF_ENABLED; }
@@ -70,17 +86,22 @@ INT_PTR CLogViewer::OnInitDialog(HWND, LPARAM) {
   return 0;
 }
 
-// The icon, the menu, the find field's cue and the status bar.
+// The icons, the menu, the find field's cue and the status bar.
 void CLogViewer::SetUpFrame() {
-  HANDLE icon = LoadImageA(module_, MAKEINTRESOURCEA(IDI_LOG_VIEWER), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                           GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+  HANDLE icon = SmallIcon(module_, IDI_LOG_VIEWER, LR_SHARED);
   SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  // An icon control takes the size of its icon: the paused notice's, at full size, would lie
+  // over the notice and the text. Not shared: a shared icon keeps the size it was first loaded at.
+  noticeIcon_ = static_cast<HICON>(SmallIcon(module_, IDI_LOG_PAUSED, 0));
+  SendDlgItemMessageA(window_, IDC_LOG_NOTICE_ICON, STM_SETICON, reinterpret_cast<WPARAM>(noticeIcon_), 0);
   menu_ = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_LOG_VIEWER_MENU));
   SetMenu(window_, menu_);
   SendDlgItemMessageW(window_, IDC_LOG_FIND_TEXT, EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L" Word or phrase..."));
   statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window_,
                                nullptr, module_, nullptr);
-  SendMessageA(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(kStatusEdges));
+  int edges[3];
+  for (int i = 0; i < 3; ++i) edges[i] = Scaled(window_, kStatusEdges[i]);
+  SendMessageA(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
 }
 
 // The saved placement brought back onto a monitor, else the template's placement recorded.
@@ -116,8 +137,9 @@ void CLogViewer::Layout() {
   GetClientRect(window_, &client);
   SendMessageA(statusBar_, WM_SIZE, 0, 0);
   GetWindowRect(statusBar_, &status);
-  int height = client.bottom - (status.bottom - status.top) - kTextTop;
-  MoveWindow(Item(IDC_LOG_TEXT), 4, kTextTop, client.right - 8, height > 0 ? height : 0, TRUE);
+  int left = Scaled(window_, kTextLeft), top = Scaled(window_, kTextTop);
+  int height = client.bottom - (status.bottom - status.top) - top;
+  MoveWindow(Item(IDC_LOG_TEXT), left, top, client.right - 2 * left, height > 0 ? height : 0, TRUE);
 }
 
 void CLogViewer::UpdateMenu() {
@@ -142,7 +164,8 @@ INT_PTR CLogViewer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!filling_ && !IsIconic(window_) && IsWindowVisible(window_)) RecordPlacement();
       return 0;
     case WM_GETMINMAXINFO:
-      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = kMinimumSize;
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {Scaled(window_, kMinimumSize.x),
+                                                               Scaled(window_, kMinimumSize.y)};
       return 1;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lParam) != Item(IDC_LOG_NOTICE)) return 0;

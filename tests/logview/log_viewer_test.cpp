@@ -9,6 +9,7 @@
 #include <richedit.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -21,6 +22,7 @@
 #include "platform/module.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
+#include "ui/window_manipulation.h"
 #include "ui/resource.h"
 
 namespace {
@@ -754,6 +756,141 @@ TEST_F(LogViewerTest, ClosingTheSheetEndsTheDialogsOpenOnTheViewersThread) {
     CloseHandle(thread);
     TearDown();
     SetUp();
+  }
+}
+
+// ---- High DPI. Wine takes the DPI from the prefix's LogPixels when a process starts, so the
+// window is drawn at each DPI by a child process of this program: the parent sets LogPixels,
+// starts the child and puts the value back as soon as the child has taken its DPI.
+
+const char kDpiVariable[] = "OVMON_TEST_DPI";
+const char kDpiReadyVariable[] = "OVMON_TEST_DPI_READY";
+
+// The DPI this process was started to draw at (0: it is not a child).
+int ChildDpi() {
+  const char* dpi = std::getenv(kDpiVariable);
+  return dpi ? std::atoi(dpi) : 0;
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// A child takes its DPI before anything else and tells the parent.
+class CChildStart : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const char* ready = std::getenv(kDpiReadyVariable);
+    if (!ChildDpi() || !ready) return;
+    ScreenDpi();
+    HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, ready);
+    if (event) SetEvent(event), CloseHandle(event);
+  }
+};
+::testing::Environment* const g_childStart = ::testing::AddGlobalTestEnvironment(new CChildStart);
+
+// Runs this program's LogViewerAtDpi tests in a child drawing at dpi; its exit code.
+DWORD RunChildAt(int dpi) {
+  std::string ready = "ovmon-viewer-dpi-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(dpi);
+  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, ready.c_str());
+  SetEnvironmentVariableA(kDpiVariable, std::to_string(dpi).c_str());
+  SetEnvironmentVariableA(kDpiReadyVariable, ready.c_str());
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = std::string("\"") + self + "\" --gtest_filter=LogViewerAtDpi.*";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child = {};
+  HKEY desktop = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &desktop,
+                  nullptr);
+  DWORD old = 0, size = sizeof old, value = static_cast<DWORD>(dpi);
+  bool had = RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old), &size) == 0;
+  RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof value);
+  bool started = CreateProcessA(self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
+  if (started) {
+    HANDLE taken[2] = {event, child.hProcess};
+    WaitForMultipleObjects(2, taken, FALSE, 60000);
+  }
+  if (had)
+    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&old), sizeof old);
+  else
+    RegDeleteValueA(desktop, "LogPixels");
+  RegCloseKey(desktop);
+  SetEnvironmentVariableA(kDpiVariable, nullptr);
+  SetEnvironmentVariableA(kDpiReadyVariable, nullptr);
+  CloseHandle(event);
+  if (!started) return 2;
+  if (WaitForSingleObject(child.hProcess, 120000) != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 3);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(child.hProcess, &exitCode);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  return exitCode;
+}
+
+TEST(LogViewerHighDpi, TheWindowAt96And144And192Dpi) {
+  for (int dpi : {96, 144, 192}) EXPECT_EQ(RunChildAt(dpi), 0u) << dpi << " DPI: see the child's output above";
+}
+
+// ---- The child.
+
+class LogViewerAtDpi : public LogViewerTest {
+ protected:
+  void SetUp() override {
+    if (!ChildDpi()) GTEST_SKIP() << "run by LogViewerHighDpi.TheWindowAt96And144And192Dpi at each DPI";
+    ASSERT_EQ(ScreenDpi(), ChildDpi()) << "LogPixels did not reach the child";
+    LogViewerTest::SetUp();
+  }
+  int Px(int pixels) const { return MulDiv(pixels, ChildDpi(), 96); }
+};
+
+// The width text takes in the status bar's font.
+int StatusTextWidth(HWND bar, const std::string& text) {
+  HDC dc = GetDC(bar);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0)));
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(bar, dc);
+  return size.cx;
+}
+
+// The paused notice shows (auto-refresh off): no two visible controls overlap, the text sits
+// at x 4, y 60 at 96 DPI and the status bar's edges lie at 150, 300 and 1000, all scaled, and
+// the size parts hold their texts.
+TEST_F(LogViewerAtDpi, NothingOverlapsAndTheStatusPartsHoldTheirTexts) {
+  LogViewerPreferences stored;
+  stored.autoRefresh = false;
+  SaveLogViewerPreferences(stored);
+  Open("orvanem.log", ManyLines("a line of the log that is long enough to be shown cut", 8000));
+  ASSERT_TRUE(watch->WaitFor([&] { return IsWindowVisible(Item(IDC_LOG_NOTICE)) != FALSE; }));
+  std::vector<HWND> shown;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (IsWindowVisible(child)) shown.push_back(child);
+  for (size_t i = 0; i < shown.size(); ++i)
+    for (size_t j = i + 1; j < shown.size(); ++j) {
+      RECT a = RectInDialog(window, shown[i]), b = RectInDialog(window, shown[j]), both = {};
+      EXPECT_FALSE(IntersectRect(&both, &a, &b)) << ChildDpi() << " DPI: controls " << GetDlgCtrlID(shown[i])
+                                                  << " and " << GetDlgCtrlID(shown[j]) << " overlap";
+    }
+  RECT client = {}, text = RectInDialog(window, Text());
+  GetClientRect(window, &client);
+  EXPECT_EQ(text.left, Px(4));
+  EXPECT_EQ(text.top, Px(60));
+  EXPECT_EQ(text.right, client.right - Px(4));
+  HWND bar = FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr);
+  int edges[3] = {};
+  ASSERT_EQ(SendMessageA(bar, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)), 3);
+  EXPECT_EQ(std::vector<int>(edges, edges + 3), (std::vector<int>{Px(150), Px(300), Px(1000)}));
+  EXPECT_EQ(StatusText(1), "Showing last 512 KB");
+  for (int part : {0, 1}) {
+    RECT box = {};
+    SendMessageA(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&box));
+    EXPECT_LE(StatusTextWidth(bar, StatusText(part)), box.right - box.left - Px(6)) << StatusText(part);
   }
 }
 
