@@ -600,6 +600,21 @@ std::string ShownRows(const std::string& log, bool level = true) {
   return rows;
 }
 
+// A line the service writes in pieces is shown once, whole, in its level's colour: the piece
+// shown before its end is replaced as the line grows, in the same control.
+TEST_F(LogViewerTest, ALineWrittenInPiecesIsShownWhole) {
+  std::string log = ManyLines("early", 15) + "Mon Jan 01 2024 12:00:01 WARNING: half";  // the 16th ends a paragraph
+  Open("orvanem.log", log);
+  HWND text = Text();
+  ASSERT_TRUE(Showing("WARNING: half\n"));
+  std::string rest = " and the rest\r\n" + ManyLines("late", 2);
+  WriteFileText(path, rest, true);
+  log += rest;
+  EXPECT_TRUE(watch->WaitFor([&] { return Shown() == ShownRows(log); })) << Shown();
+  EXPECT_EQ(Colour("half and the rest"), RGB(0, 160, 255));
+  EXPECT_EQ(Text(), text);
+}
+
 // A refresh that cannot add to what is shown rebuilds it, in the same control: the file shrank,
 // another file took its name (one whose end matches what was shown, so that only its identity
 // tells: adding to the text would keep the old first line), or the view's columns changed.
