@@ -345,21 +345,28 @@ TEST_F(LogViewerTest, ClearingAPlainLogLeavesOneLineNamingTheUser) {
   ASSERT_TRUE(watch->WaitFor([&] { return Shown() == cleared.substr(0, cleared.size() - 2) + "\n"; })) << Shown();
 }
 
-// The viewer thread's message box.
-HWND FindQuestion(HWND viewerWindow) {
+// The first visible window of the viewer thread, the viewer aside, for which matches holds.
+HWND FindOnViewerThread(HWND viewerWindow, const std::function<bool(HWND)>& matches) {
   struct Search {
-    HWND viewer, box;
-  } search = {viewerWindow, nullptr};
+    HWND viewer;
+    const std::function<bool(HWND)>* matches;
+    HWND found;
+  } search = {viewerWindow, &matches, nullptr};
   EnumThreadWindows(
       GetWindowThreadProcessId(viewerWindow, nullptr),
       [](HWND window, LPARAM param) {
         auto* s = reinterpret_cast<Search*>(param);
-        if (window == s->viewer || !IsWindowVisible(window) || !GetDlgItem(window, IDC_MSGBOX_TEXT)) return TRUE;
-        s->box = window;
+        if (window == s->viewer || !IsWindowVisible(window) || !(*s->matches)(window)) return TRUE;
+        s->found = window;
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&search));
-  return search.box;
+  return search.found;
+}
+
+// The viewer thread's message box.
+HWND FindQuestion(HWND viewerWindow) {
+  return FindOnViewerThread(viewerWindow, [](HWND window) { return GetDlgItem(window, IDC_MSGBOX_TEXT) != nullptr; });
 }
 
 TEST_F(LogViewerTest, ClearingADatedLogAsksWhetherToDeleteIt) {
@@ -727,23 +734,11 @@ TEST_F(LogViewerTest, FollowingAndPausingHoldBeyond65535Rows) {
 
 // A window on the viewer thread for which the caption matches.
 HWND FindViewerDialog(HWND viewerWindow, const char* caption) {
-  struct Search {
-    HWND viewer;
-    const char* caption;
-    HWND found;
-  } search = {viewerWindow, caption, nullptr};
-  EnumThreadWindows(
-      GetWindowThreadProcessId(viewerWindow, nullptr),
-      [](HWND window, LPARAM param) {
-        auto* s = reinterpret_cast<Search*>(param);
-        char text[256] = "";
-        GetWindowTextA(window, text, sizeof text);
-        if (window == s->viewer || !IsWindowVisible(window) || strcmp(text, s->caption)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindOnViewerThread(viewerWindow, [caption](HWND window) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return strcmp(text, caption) == 0;
+  });
 }
 
 // The sheet closes while the viewer thread shows a dialog: the dialog is cancelled and the
