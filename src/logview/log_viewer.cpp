@@ -2,6 +2,7 @@
 
 #include "logview/log_files.h"
 #include "ui/activation_context.h"
+#include "ui/dpi.h"
 #include "ui/resource.h"
 
 namespace {
@@ -32,6 +33,7 @@ bool CLogViewer::WindowReady() const { return WaitForSingleObject(ready_, 0) == 
 
 DWORD WINAPI CLogViewer::ThreadMain(void* param) {
   auto* viewer = static_cast<CLogViewer*>(param);
+  EnterSystemDpiAwareness();  // drawn as sharply as the sheet, its sizes scaled to the DPI
   CActivationScope activation(viewer->module_);
   viewer->RunModal(viewer->module_, IDD_LOG_VIEWER, nullptr);
   viewer->endTarget_ = nullptr;

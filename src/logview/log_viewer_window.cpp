@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "ui/dpi.h"
 #include "ui/page_colors.h"
 #include "ui/window_manipulation.h"
 #include "ui/resource.h"
@@ -15,7 +16,7 @@ namespace {
 
 const UINT_PTR kFollowTimer = 1;
 const UINT kFollowMilliseconds = 500;
-// Sizes in pixels at 96 DPI, scaled to the window's DPI (Scaled).
+// Sizes in pixels at 96 DPI, scaled to the window's DPI.
 const int kStatusEdges[] = {150, 300, 1000};
 const int kTextLeft = 4, kTextTop = 60;
 const POINT kMinimumSize = {350, 250};
@@ -31,15 +32,6 @@ const MenuCheck kShowChecks[] = {{IDM_LOG_SHOW_DATE, &LogRtfOptions::showDate, "
                                  {IDM_LOG_SHOW_TIME, &LogRtfOptions::showTime, "Show Time"},
                                  {IDM_LOG_SHOW_LEVEL, &LogRtfOptions::showLevel, "Show Level"},
                                  {IDM_LOG_SHOW_COLORS, &LogRtfOptions::showColor, "Show Colors"}};
-
-// pixels at 96 DPI at the DPI of window's device context: that of the screen for a window drawn
-// at the system's DPI, 96 for one the system stretches.
-int Scaled(HWND window, int pixels) {
-  HDC dc = GetDC(window);
-  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
-  if (dc) ReleaseDC(window, dc);
-  return MulDiv(pixels, dpi > 0 ? dpi : 96, 96);
-}
 
 // The module's icon id at the small icon size.
 HANDLE SmallIcon(HINSTANCE module, int id, UINT flags) {
@@ -100,7 +92,7 @@ void CLogViewer::SetUpFrame() {
   statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window_,
                                nullptr, module_, nullptr);
   int edges[3];
-  for (int i = 0; i < 3; ++i) edges[i] = Scaled(window_, kStatusEdges[i]);
+  for (int i = 0; i < 3; ++i) edges[i] = ScaleForWindow(window_, kStatusEdges[i]);
   SendMessageA(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
 }
 
@@ -137,7 +129,7 @@ void CLogViewer::Layout() {
   GetClientRect(window_, &client);
   SendMessageA(statusBar_, WM_SIZE, 0, 0);
   GetWindowRect(statusBar_, &status);
-  int left = Scaled(window_, kTextLeft), top = Scaled(window_, kTextTop);
+  int left = ScaleForWindow(window_, kTextLeft), top = ScaleForWindow(window_, kTextTop);
   int height = client.bottom - (status.bottom - status.top) - top;
   MoveWindow(Item(IDC_LOG_TEXT), left, top, client.right - 2 * left, height > 0 ? height : 0, TRUE);
 }
@@ -164,8 +156,8 @@ INT_PTR CLogViewer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!filling_ && !IsIconic(window_) && IsWindowVisible(window_)) RecordPlacement();
       return 0;
     case WM_GETMINMAXINFO:
-      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {Scaled(window_, kMinimumSize.x),
-                                                               Scaled(window_, kMinimumSize.y)};
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {ScaleForWindow(window_, kMinimumSize.x),
+                                                               ScaleForWindow(window_, kMinimumSize.y)};
       return 1;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lParam) != Item(IDC_LOG_NOTICE)) return 0;
