@@ -62,6 +62,7 @@ void CLogText::Replace(const std::string& document) {
   Clear();
   SETTEXTEX format = {ST_DEFAULT, CP_UTF8};
   SendMessageA(control_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&format), reinterpret_cast<LPARAM>(document.c_str()));
+  SendMessageA(control_, WM_HSCROLL, SB_LEFT, 0);  // a new text is read from its lines' start
 }
 
 void CLogText::Change(const LogEdit& edit) {
