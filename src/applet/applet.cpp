@@ -2,12 +2,13 @@
 
 #include <cpl.h>
 
+#include "applet/applet_resource.h"
 #include "applet/launch.h"
 #include "applet/system_access.h"
 #include "platform/os_info.h"
 #include "platform/registry.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

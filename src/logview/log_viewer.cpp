@@ -1,8 +1,8 @@
 #include "logview/log_viewer.h"
 
 #include "logview/log_files.h"
+#include "logview/logview_resource.h"
 #include "ui/activation_context.h"
-#include "ui/resource.h"
 
 namespace {
 

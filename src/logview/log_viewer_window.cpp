@@ -5,9 +5,9 @@
 #include <richedit.h>
 #include <windowsx.h>
 
+#include "logview/logview_resource.h"
 #include "ui/page_colors.h"
 #include "ui/window_manipulation.h"
-#include "ui/resource.h"
 
 namespace {
 

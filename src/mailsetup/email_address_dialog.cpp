@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include "mail/mail_setup_rules.h"
+#include "mailsetup/mailsetup_resource.h"
 #include "platform/module.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"
-#include "ui/resource.h"
 
 namespace {
 

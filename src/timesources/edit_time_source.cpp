@@ -7,8 +7,8 @@
 #include "sampling/keyring.h"
 #include "timesources/source_rules.h"
 #include "timesources/test_time_source.h"
+#include "timesources/timesources_resource.h"
 #include "ui/control_utils.h"
-#include "ui/resource.h"
 #include "ui/wait_cursor.h"
 
 namespace {

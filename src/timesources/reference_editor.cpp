@@ -14,10 +14,10 @@
 #include "timesources/edit_time_source.h"
 #include "timesources/source_rules.h"
 #include "timesources/test_time_source.h"
+#include "timesources/timesources_resource.h"
 #include "ui/control_utils.h"
 #include "ui/dpi.h"
 #include "ui/msg_box.h"
-#include "ui/resource.h"
 #include "ui/wait_cursor.h"
 
 const ReferenceColumns kSetupReferenceColumns = {{200, 80, 75, 45, -1},

@@ -10,7 +10,7 @@
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

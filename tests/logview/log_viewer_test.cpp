@@ -16,11 +16,12 @@
 #include <vector>
 
 #include "logview/byte_size.h"
+#include "logview/logview_resource.h"
 #include "logview/preference_key.h"
 #include "platform/module.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include "support/registry_sandbox.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/reference_editor.h"
+#include "timesources/timesources_resource.h"
 #include "ui/dialog_fonts.h"
-#include "ui/resource.h"
 
 namespace {
 
