@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "applet/applet.h"
 #include "applet/elevation.h"
 #include "applet/launch.h"
+#include "applet/launch_state.h"
 #include "platform/describe_error.h"
 #include "platform/os_info.h"
 #include "support/gui_driver.h"

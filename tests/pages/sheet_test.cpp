@@ -9,6 +9,7 @@
 #include "applet/applet.h"
 #include "applet/instance_limit.h"
 #include "applet/launch.h"
+#include "applet/launch_state.h"
 #include "pages/pages_resource.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
