@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
+#include "mail/deliver_mail.h"
 #include "mail/mail_setup_rules.h"
-#include "mail/smtp_engine.h"
 #include "mailsetup/email_address_dialog.h"
 #include "mailsetup/mailsetup_resource.h"
 #include "monitor/settings.h"
