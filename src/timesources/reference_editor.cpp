@@ -13,7 +13,7 @@
 #include "sampling/keyring.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/source_rules.h"
-#include "timesources/test_time_source.h"
+#include "timesources/time_source_test_dialog.h"
 #include "timesources/timesources_resource.h"
 #include "ui/control_utils.h"
 #include "ui/dpi.h"

@@ -4,7 +4,7 @@
 // after run.
 #include <winsock2.h>
 
-#include "timesources/test_time_source.h"
+#include "timesources/time_source_test_dialog.h"
 
 #include <gtest/gtest.h>
 

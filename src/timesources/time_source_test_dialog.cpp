@@ -1,4 +1,4 @@
-#include "timesources/test_time_source.h"
+#include "timesources/time_source_test_dialog.h"
 
 #include <commctrl.h>
 #include <process.h>
