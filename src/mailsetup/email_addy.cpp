@@ -1,4 +1,4 @@
-#include "mailsetup/email_address_dialog.h"
+#include "mailsetup/email_addy.h"
 
 #include <commctrl.h>
 

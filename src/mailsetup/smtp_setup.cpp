@@ -4,7 +4,7 @@
 
 #include "mail/deliver_mail.h"
 #include "mail/mail_setup_rules.h"
-#include "mailsetup/email_address_dialog.h"
+#include "mailsetup/email_addy.h"
 #include "mailsetup/mailsetup_resource.h"
 #include "monitor/settings.h"
 #include "platform/blank_text.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "applet/launch.h"
-#include "mailsetup/email_address_dialog.h"
+#include "mailsetup/email_addy.h"
 #include "mailsetup/mailsetup_resource.h"
 #include "mailsetup/smtp_setup.h"
 #include "monitor/settings.h"
