@@ -20,9 +20,9 @@
 #include "applet/launch.h"
 #include "monitor/data_store.h"
 #include "pages/history_page.h"
+#include "pages/pages_resource.h"
 #include "platform/registry.h"
 #include "ui/basic_dialog.h"
-#include "ui/resource.h"
 
 namespace {
 

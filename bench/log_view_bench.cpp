@@ -22,8 +22,8 @@
 #include "bench/sample_log.h"
 #include "logview/log_rtf.h"
 #include "logview/log_viewer.h"
+#include "logview/logview_resource.h"
 #include "platform/module.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -46,6 +46,10 @@ function(ovmon_module name)
     list(APPEND sources ${win})
     list(APPEND uses ${ARG_SYSTEM})
   endif()
+  # What it uses and where it lies, for the programs that gather the resources below a module.
+  set_property(GLOBAL APPEND PROPERTY OVMON_MODULE_ORDER ${name})
+  set_property(GLOBAL PROPERTY OVMON_USES_${name} ${ARG_USES})
+  set_property(GLOBAL PROPERTY OVMON_FOLDER_${name} ${CMAKE_CURRENT_SOURCE_DIR})
   if(sources)
     add_library(ovmon_${name} STATIC ${sources})
     target_compile_options(ovmon_${name} PRIVATE ${OVMON_WARNINGS})
@@ -58,37 +62,84 @@ function(ovmon_module name)
   endif()
 endfunction()
 
-# The module's resources: ovmon.rc and what it includes (dialog templates, icons, the manifest),
-# so that a program holding them is rebuilt when any of them changes (windres writes no depfile).
-set(OVMON_RESOURCES ${CMAKE_SOURCE_DIR}/src/ui/res/ovmon.rc)
-file(GLOB OVMON_RESOURCE_PARTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/ui/res/* ${CMAKE_SOURCE_DIR}/src/ui/resource.h)
-list(REMOVE_ITEM OVMON_RESOURCE_PARTS ${OVMON_RESOURCES})
+# ovmon_resource_parts(out module): the resource parts of module and of every module below it
+# that it uses, directly or through another, in the order of the layers. A module's part is
+# res/<module>.rc in its folder, with the images it names; its ids are in <module>_resource.h.
+function(ovmon_resource_parts out module)
+  set(wanted ${module})
+  set(queue ${module})
+  while(queue)
+    list(POP_FRONT queue next)
+    get_property(uses GLOBAL PROPERTY OVMON_USES_${next})
+    foreach(used IN LISTS uses)
+      if(NOT used IN_LIST wanted)
+        list(APPEND wanted ${used})
+        list(APPEND queue ${used})
+      endif()
+    endforeach()
+  endwhile()
+  get_property(order GLOBAL PROPERTY OVMON_MODULE_ORDER)
+  set(parts)
+  foreach(name IN LISTS order)
+    get_property(folder GLOBAL PROPERTY OVMON_FOLDER_${name})
+    if(name IN_LIST wanted AND EXISTS ${folder}/res/${name}.rc)
+      list(APPEND parts ${folder}/res/${name}.rc)
+    endif()
+  endforeach()
+  set(${out} ${parts} PARENT_SCOPE)
+endfunction()
 
-# ovmon_add_resources(target): compiles the module's resources into target.
+# ovmon_add_resources(target MODULE m [MANIFEST file]): compiles into target the resource script
+# it assembles from the parts of module m and those below (ovmon_resource_parts), and the
+# program's manifest; test programs and benchmarks carry the applet's (the default), so that
+# their windows get the common controls the applet's get. The script is rebuilt when any part,
+# image or resource header changes (windres writes no depfile).
 function(ovmon_add_resources target)
-  target_sources(${target} PRIVATE ${OVMON_RESOURCES})
-  set_source_files_properties(${OVMON_RESOURCES} TARGET_DIRECTORY ${target}
-    PROPERTIES OBJECT_DEPENDS "${OVMON_RESOURCE_PARTS}")
+  cmake_parse_arguments(ARG "" "MODULE;MANIFEST" "" ${ARGN})
+  if(NOT ARG_MANIFEST)
+    set(ARG_MANIFEST ${CMAKE_SOURCE_DIR}/src/applet/cpl/ovmon.manifest)
+  endif()
+  get_filename_component(manifest ${ARG_MANIFEST} ABSOLUTE)
+  ovmon_resource_parts(parts ${ARG_MODULE})
+  set(script "// The resources of ${target}, assembled by ovmon_add_resources (cmake/ovmon.cmake).\n")
+  string(APPEND script "#include <windows.h>\n\n")
+  set(depends ${manifest})
+  foreach(part IN LISTS parts)
+    file(RELATIVE_PATH name ${CMAKE_SOURCE_DIR}/src ${part})
+    string(APPEND script "#include \"${name}\"\n")
+    get_filename_component(res ${part} DIRECTORY)
+    get_filename_component(folder ${res} DIRECTORY)
+    file(GLOB files CONFIGURE_DEPENDS ${res}/* ${folder}/*_resource.h)
+    list(APPEND depends ${files})
+  endforeach()
+  string(APPEND script "\n#include \"ui/ui_resource.h\"\n"
+    "IDR_MANIFEST_ISOLATION RT_MANIFEST \"${manifest}\"\n"
+    "IDR_MANIFEST_SHARED RT_MANIFEST \"${manifest}\"\n")
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  file(CONFIGURE OUTPUT ${file} CONTENT "${script}" @ONLY)
+  target_sources(${target} PRIVATE ${file})
+  set_source_files_properties(${file} TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS "${depends}")
 endfunction()
 
 # ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RESOURCES] [LIBS ...] [LOCK name]): a GoogleTest
-# program linked with the module its folder tests (tests/mailsetup tests ovmon_mailsetup);
-# portable tests run in both trees. Tests sharing a LOCK never run at the same time (those that
-# make the service's machine-wide events take "service-objects"); LOCK "all" runs each test of
-# the program alone (it changes what every Wine process of the prefix sees).
+# program linked with the module its folder tests (tests/mailsetup tests ovmon_mailsetup), and
+# with RESOURCES the resources of that module and those below; portable tests run in both
+# trees. Tests sharing a LOCK never run at the same time (those that make the service's
+# machine-wide events take "service-objects"); LOCK "all" runs each test of the program alone
+# (it changes what every Wine process of the prefix sees).
 function(ovmon_test)
   cmake_parse_arguments(ARG "WIN32_ONLY;RESOURCES" "NAME;LOCK" "SOURCES;LIBS" ${ARGN})
   if(ARG_WIN32_ONLY AND NOT WIN32)
     return()
   endif()
+  file(RELATIVE_PATH module ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "" module ${module})
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   if(ARG_RESOURCES)
-    ovmon_add_resources(${ARG_NAME})
+    ovmon_add_resources(${ARG_NAME} MODULE ${module})
   endif()
   target_compile_options(${ARG_NAME} PRIVATE ${OVMON_WARNINGS})
   target_include_directories(${ARG_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  file(RELATIVE_PATH module ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
-  string(REPLACE "/" "" module ${module})
   target_link_libraries(${ARG_NAME} PRIVATE ovmon_${module} ovmon_test_support GTest::gmock ${ARG_LIBS})
   if(WIN32)
     ovmon_discover_wine_tests(${ARG_NAME} "${ARG_LOCK}")

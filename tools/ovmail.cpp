@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "mail/smtp_engine.h"
+#include "mail/deliver_mail.h"
 
 int main(int argc, char** argv) {
   if (argc != 8) {

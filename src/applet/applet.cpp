@@ -2,23 +2,23 @@
 
 #include <cpl.h>
 
+#include "applet/applet_resource.h"
 #include "applet/launch.h"
+#include "applet/launch_state.h"
 #include "applet/system_access.h"
 #include "platform/os_info.h"
 #include "platform/registry.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
-
-LaunchState g_launch;
 
 // CPL_INIT: refresh the system facts and offer the applet only when the service is installed.
 LONG Initialise() {
   RefreshOsInfo();
   char name[81] = "";
   DWORD size = sizeof name;
-  if (GetComputerNameA(name, &size)) g_launch.computerName = name;
+  if (GetComputerNameA(name, &size)) AppletLaunchState().computerName = name;
   return ReadRegistryFlag("", "Service Installed", false) ? 1 : 0;
 }
 
@@ -32,8 +32,6 @@ LONG Inquire(LPARAM info) {
 }
 
 }  // namespace
-
-LaunchState& AppletLaunchState() { return g_launch; }
 
 LONG APIENTRY CPlApplet(HWND caller, UINT message, LPARAM, LPARAM param2) {
   if (message > kCallerWindowMessage) return 0;
@@ -52,7 +50,7 @@ LONG APIENTRY CPlApplet(HWND caller, UINT message, LPARAM, LPARAM param2) {
     case CPL_DBLCLK:
       return LaunchApplet(RealSystemAccess());
     case CPL_STARTWPARMSA:
-      g_launch.startedWithParameters = true;
+      AppletLaunchState().startedWithParameters = true;
       return 0;
     default:
       return 0;

@@ -1,6 +1,6 @@
 #include "applet/elevation.h"
 
-#include "applet/applet.h"
+#include "applet/launch_state.h"
 #include "platform/module.h"
 #include "platform/os_info.h"
 

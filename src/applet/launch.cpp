@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "applet/applet.h"
 #include "applet/elevation.h"
 #include "applet/instance_limit.h"
+#include "applet/launch_state.h"
 #include "applet/process_environment.h"
 #include "logview/log_viewer.h"
 #include "monitor/service_signals.h"

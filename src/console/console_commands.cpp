@@ -8,9 +8,9 @@
 #include <string>
 
 #include "console/console_report.h"
+#include "mail/deliver_mail.h"
 #include "mail/mailbox.h"
 #include "mail/mail_setup_rules.h"
-#include "mail/smtp_engine.h"
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
 #include "monitor/settings.h"

@@ -1,9 +1,9 @@
 #include "logview/log_viewer.h"
 
 #include "logview/log_files.h"
+#include "logview/logview_resource.h"
 #include "ui/activation_context.h"
 #include "ui/dpi.h"
-#include "ui/resource.h"
 
 namespace {
 

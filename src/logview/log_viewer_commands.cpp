@@ -3,8 +3,8 @@
 
 #include <commdlg.h>
 
+#include "logview/logview_resource.h"
 #include "ui/control_utils.h"
-#include "ui/resource.h"
 
 INT_PTR CLogViewer::OnCommand(UINT id, UINT notifyCode, HWND) {
   if (RunMenuCommand(id)) return 1;

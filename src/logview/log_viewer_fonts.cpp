@@ -7,7 +7,7 @@
 #include <string>
 
 #include "logview/font_list.h"
-#include "ui/resource.h"
+#include "logview/logview_resource.h"
 
 void CLogViewer::FillFontFaces() {
   fonts_ = EnumerateFixedPitchFaces();

@@ -11,9 +11,9 @@
 #include "logview/byte_size.h"
 #include "logview/log_files.h"
 #include "logview/log_text.h"
+#include "logview/logview_resource.h"
 #include "platform/registry_encoding.h"
 #include "ui/msg_box.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include <cstring>
 
+#include "logview/logview_resource.h"
 #include "ui/dpi.h"
 #include "ui/page_colors.h"
 #include "ui/window_manipulation.h"
-#include "ui/resource.h"
 
 namespace {
 

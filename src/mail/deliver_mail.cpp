@@ -1,4 +1,6 @@
 // The send operation around the engine, and the name the engine introduces itself with.
+#include "mail/deliver_mail.h"
+
 #include <windows.h>
 
 #include <cstdio>

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "mail/deliver_mail.h"
 #include "mail/envelope_reader.h"
 #include "mail/helo_name.h"
 #include "mail/smtp_command.h"

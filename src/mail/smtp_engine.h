@@ -10,7 +10,6 @@
 
 #include "mail/mail_error.h"
 #include "mail/mail_socket.h"
-#include "mail/smtp_message.h"
 #include "mail/smtp_reply.h"
 #include "mail/tls_channel.h"
 #include "mail/transcript_writer.h"
@@ -71,10 +70,3 @@ class CSMTPEngine {
   CTranscriptWriter transcript_{nullptr, 0};
   CTlsChannel tls_{&transcript_};
 };
-
-// The name this machine gives in EHLO and HELO, fixed in the registry value "FQDN" on first use.
-std::string GetHeloName();
-
-// Validates and writes the message, delivers it and cleans up; the failure report, empty on success.
-std::string DeliverMail(CSMTPMessage* message, const std::string& server, uint16_t port, uint32_t security,
-                        const std::string& userName, const std::string& password);

@@ -2,9 +2,10 @@
 
 #include <commctrl.h>
 
-#include "mailsetup/email_address_dialog.h"
+#include "mail/deliver_mail.h"
 #include "mail/mail_setup_rules.h"
-#include "mail/smtp_engine.h"
+#include "mailsetup/email_addy.h"
+#include "mailsetup/mailsetup_resource.h"
 #include "monitor/settings.h"
 #include "platform/blank_text.h"
 #include "platform/module.h"
@@ -14,7 +15,6 @@
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"
 #include "ui/online_help.h"
-#include "ui/resource.h"
 #include "ui/wait_cursor.h"
 #include "ui/window_manipulation.h"
 

@@ -5,13 +5,13 @@
 #include "mailsetup/smtp_setup.h"
 #include "monitor/service_signals.h"
 #include "monitor/settings.h"
+#include "pages/pages_resource.h"
 #include "platform/registry_encoding.h"
 #include "platform/text_numbers.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include "pages/alerts_page.h"
 #include "pages/history_page.h"
 #include "pages/logging_page.h"
+#include "pages/pages_resource.h"
 #include "pages/setup_page.h"
 #include "pages/status_page.h"
 #include "ui/basic_prop_sheet.h"
-#include "ui/resource.h"
 
 namespace {
 

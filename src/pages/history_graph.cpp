@@ -1,9 +1,9 @@
 #include "pages/history_graph.h"
 
+#include "pages/pages_resource.h"
 #include "platform/registry.h"
 #include "ui/control_utils.h"
 #include "ui/dpi.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -6,11 +6,12 @@
 
 #include "logview/check_detail.h"
 #include "logview/notepad.h"
+#include "monitor/check_verdicts.h"
 #include "monitor/data_store.h"
 #include "monitor/settings.h"
 #include "monitor/summary_list.h"
 #include "pages/history_graph.h"
-#include "monitor/check_verdicts.h"
+#include "pages/pages_resource.h"
 #include "platform/module.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
@@ -21,7 +22,6 @@
 #include "ui/msg_box.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
 
 namespace {
 

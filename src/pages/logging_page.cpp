@@ -5,12 +5,12 @@
 
 #include "logview/log_viewer.h"
 #include "monitor/settings.h"
+#include "pages/pages_resource.h"
 #include "platform/module.h"
 #include "platform/text_numbers.h"
 #include "ui/control_utils.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
 
 namespace {
 

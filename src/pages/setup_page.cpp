@@ -2,13 +2,13 @@
 
 #include "mailsetup/smtp_setup.h"
 #include "monitor/settings.h"
+#include "pages/pages_resource.h"
 #include "platform/text_numbers.h"
 #include "timesources/network_discovery_dialog.h"
 #include "timesources/reference_editor.h"
 #include "ui/control_utils.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
 
 INT_PTR CSetup::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return PageCtlColor(this, msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));

@@ -8,6 +8,7 @@
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
 #include "monitor/settings.h"
+#include "pages/pages_resource.h"
 #include "platform/module.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
@@ -19,7 +20,6 @@
 #include "ui/online_help.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "mail/smtp_engine.h"
+#include "mail/deliver_mail.h"
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
 #include "platform/access_lists.h"

@@ -6,9 +6,9 @@
 #include "platform/module.h"
 #include "sampling/keyring.h"
 #include "timesources/source_rules.h"
-#include "timesources/test_time_source.h"
+#include "timesources/time_source_test_dialog.h"
+#include "timesources/timesources_resource.h"
 #include "ui/control_utils.h"
-#include "ui/resource.h"
 #include "ui/wait_cursor.h"
 
 namespace {

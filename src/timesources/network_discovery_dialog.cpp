@@ -8,8 +8,8 @@
 #include "platform/module.h"
 #include "sampling/ip_literal.h"
 #include "sampling/network.h"
+#include "timesources/timesources_resource.h"
 #include "ui/control_utils.h"
-#include "ui/resource.h"
 
 namespace {
 

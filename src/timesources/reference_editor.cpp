@@ -13,11 +13,11 @@
 #include "sampling/keyring.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/source_rules.h"
-#include "timesources/test_time_source.h"
+#include "timesources/time_source_test_dialog.h"
+#include "timesources/timesources_resource.h"
 #include "ui/control_utils.h"
 #include "ui/dpi.h"
 #include "ui/msg_box.h"
-#include "ui/resource.h"
 #include "ui/wait_cursor.h"
 
 const ReferenceColumns kSetupReferenceColumns = {{200, 80, 75, 45, -1},

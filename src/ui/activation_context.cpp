@@ -1,6 +1,6 @@
 #include "ui/activation_context.h"
 
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 CActivationScope::CActivationScope(HINSTANCE module) {
   char path[MAX_PATH] = "";

@@ -1,7 +1,7 @@
 #include "ui/applet_resources.h"
 
 #include "platform/module.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

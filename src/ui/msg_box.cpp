@@ -6,7 +6,7 @@
 #include "platform/module.h"
 #include "platform/os_info.h"
 #include "ui/dialog_fonts.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 #include "ui/window_manipulation.h"
 
 namespace {

@@ -2,15 +2,15 @@
 
 #include <string>
 
-#include "applet/applet.h"
 #include "applet/elevation.h"
 #include "applet/launch.h"
+#include "applet/launch_state.h"
 #include "platform/describe_error.h"
 #include "platform/os_info.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

@@ -17,21 +17,24 @@
 #include <vector>
 
 #include "applet/launch.h"
-#include "mailsetup/email_address_dialog.h"
+#include "mailsetup/email_addy.h"
+#include "mailsetup/mailsetup_resource.h"
 #include "mailsetup/smtp_setup.h"
 #include "monitor/settings.h"
 #include "pages/history_graph.h"
+#include "pages/pages_resource.h"
 #include "platform/module.h"
 #include "support/dialog_steps.h"
 #include "support/registry_sandbox.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/network_discovery_dialog.h"
 #include "timesources/reference_editor.h"
+#include "timesources/timesources_resource.h"
 #include "ui/activation_context.h"
 #include "ui/dialog_fonts.h"
 #include "ui/dpi.h"
 #include "ui/msg_box.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 #include "ui/window_manipulation.h"
 
 namespace {

@@ -18,12 +18,13 @@
 
 #include "logview/byte_size.h"
 #include "logview/log_rtf.h"
+#include "logview/logview_resource.h"
 #include "logview/preference_key.h"
 #include "platform/module.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
+#include "ui/ui_resource.h"
 #include "ui/window_manipulation.h"
-#include "ui/resource.h"
 
 namespace {
 

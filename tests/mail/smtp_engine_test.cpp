@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mail/base64.h"
+#include "mail/deliver_mail.h"
 #include "mail/envelope_reader.h"
 #include "mail/smtp_command.h"
 #include "platform/registry.h"

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "mail/mail_component.h"
+#include "mailsetup/mailsetup_resource.h"
 #include "monitor/settings.h"
 #include "platform/module.h"
 #include "platform/registry.h"
@@ -20,7 +21,7 @@
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
 #include "ui/activation_context.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

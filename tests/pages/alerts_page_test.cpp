@@ -8,13 +8,13 @@
 #include <string>
 
 #include "pages/alerts_page.h"
+#include "pages/pages_resource.h"
 #include "pages/sheet_page_run.h"
 #include "platform/registry.h"
 #include "support/dialog_steps.h"
 #include "support/registry_sandbox.h"
 #include "support/tray_stand_in.h"
 #include "ui/basic_dialog.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -11,16 +11,17 @@
 #include "logview/notepad.h"
 #include "monitor/data_store.h"
 #include "pages/history_page.h"
+#include "pages/pages_resource.h"
 #include "platform/registry.h"
 #include "sampling/network.h"
+#include "sampling/system_clock.h"
 #include "service/fleet.h"
 #include "service/monitor_service.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
-#include "sampling/system_clock.h"
 #include "support/temp_folder.h"
 #include "ui/control_utils.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

@@ -12,17 +12,18 @@
 #include <vector>
 
 #include "applet/launch.h"
+#include "logview/logview_resource.h"
 #include "logview/preference_key.h"
 #include "logview/recent_files.h"
 #include "monitor/settings.h"
 #include "pages/logging_page.h"
+#include "pages/pages_resource.h"
 #include "platform/registry.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
 #include "ui/basic_prop_page.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
 
 namespace {
 

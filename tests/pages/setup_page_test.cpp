@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "mailsetup/mailsetup_resource.h"
+#include "pages/pages_resource.h"
 #include "pages/sheet_page_run.h"
 #include "platform/registry.h"
 #include "support/dialog_steps.h"
 #include "support/registry_sandbox.h"
-#include "ui/resource.h"
+#include "timesources/timesources_resource.h"
 
 namespace {
 

@@ -9,13 +9,15 @@
 #include "applet/applet.h"
 #include "applet/instance_limit.h"
 #include "applet/launch.h"
+#include "applet/launch_state.h"
+#include "pages/pages_resource.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
 #include "ui/basic_prop_page.h"
 #include "ui/online_help.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

@@ -12,12 +12,13 @@
 
 #include "applet/launch.h"
 #include "monitor/summary_record.h"
+#include "pages/pages_resource.h"
 #include "pages/status_page.h"
 #include "platform/registry.h"
 #include "sampling/network.h"
+#include "sampling/system_clock.h"
 #include "service/fleet.h"
 #include "service/service_run.h"
-#include "sampling/system_clock.h"
 #include "support/gui_driver.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
@@ -25,7 +26,7 @@
 #include "ui/basic_prop_page.h"
 #include "ui/online_help.h"
 #include "ui/page_contract.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

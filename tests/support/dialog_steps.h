@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "support/gui_driver.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 // Clicks a button (or sends a command the way a click does).
 inline void Click(HWND dialog, int id) {

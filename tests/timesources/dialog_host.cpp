@@ -13,7 +13,7 @@
 #include "platform/module.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/reference_editor.h"
-#include "timesources/test_time_source.h"
+#include "timesources/time_source_test_dialog.h"
 #include "ui/activation_context.h"
 #include "ui/dialog_fonts.h"
 

@@ -11,8 +11,8 @@
 
 #include "platform/module.h"
 #include "support/dialog_steps.h"
+#include "timesources/timesources_resource.h"
 #include "ui/activation_context.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "monitor/settings.h"
-#include "support/registry_sandbox.h"
 #include "support/dialog_steps.h"
-#include "ui/resource.h"
+#include "support/registry_sandbox.h"
+#include "timesources/timesources_resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "sampling/fake_domain.h"
 #include "sampling/keyring.h"
-#include "support/registry_sandbox.h"
 #include "support/dialog_steps.h"
-#include "ui/resource.h"
+#include "support/registry_sandbox.h"
+#include "timesources/timesources_resource.h"
 
 namespace {
 

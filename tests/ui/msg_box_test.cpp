@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "support/gui_driver.h"
-#include "ui/resource.h"
+#include "ui/ui_resource.h"
 
 namespace {
 

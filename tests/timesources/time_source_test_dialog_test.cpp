@@ -4,7 +4,7 @@
 // after run.
 #include <winsock2.h>
 
-#include "timesources/test_time_source.h"
+#include "timesources/time_source_test_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,8 @@
 #include "support/registry_sandbox.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/reference_editor.h"
+#include "timesources/timesources_resource.h"
 #include "ui/dialog_fonts.h"
-#include "ui/resource.h"
 
 namespace {
 

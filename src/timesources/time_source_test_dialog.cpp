@@ -1,4 +1,4 @@
-#include "timesources/test_time_source.h"
+#include "timesources/time_source_test_dialog.h"
 
 #include <commctrl.h>
 #include <process.h>
@@ -12,9 +12,9 @@
 #include "sampling/sample_report.h"
 #include "sampling/sampler_rules.h"
 #include "sampling/time_sampler.h"
+#include "timesources/timesources_resource.h"
 #include "ui/control_utils.h"
 #include "ui/dialog_fonts.h"
-#include "ui/resource.h"
 #include "ui/wait_cursor.h"
 
 // One test: the line to test, and what the worker found. The worker writes the title once the

@@ -1,12 +1,12 @@
-#include "mailsetup/email_address_dialog.h"
+#include "mailsetup/email_addy.h"
 
 #include <commctrl.h>
 
 #include "mail/mail_setup_rules.h"
+#include "mailsetup/mailsetup_resource.h"
 #include "platform/module.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"
-#include "ui/resource.h"
 
 namespace {
 
