@@ -9,12 +9,8 @@
 #include "console/json_writer.h"
 #include "monitor/settings.h"
 #include "monitor/summary_record.h"
+#include "platform/iso_time.h"
 #include "sampling/time_sample.h"
-
-// UTC in ISO 8601 of a time in 100 ns since 1601 ("2026-12-10T16:03:11.123Z").
-std::string IsoTimeFrom100ns(uint64_t time);
-// UTC in ISO 8601 of seconds since 1970 ("2026-12-10T16:03:11Z").
-std::string IsoTimeFromUnix(uint32_t seconds);
 
 // One strip-chart line: when the reply came, delta and latency in seconds, what the server said.
 std::string StripChartLine(const TimeSample& sample);
