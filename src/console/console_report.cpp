@@ -134,6 +134,48 @@ std::string HistoryLine(const SummaryRecord& r) {
          (unmeasured.empty() ? "" : "  (" + unmeasured + ")");
 }
 
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+namespace {
+
+const char kCsvHeader[] =
+    "time,state,status,machines_answering,masters,slaves,independents,clients,unanswered,reference_answered,"
+    "average_masters_ms,average_slaves_ms,average_independents_ms,average_clients_ms,average_total_ms,"
+    "worst_masters_ms,worst_slaves_ms,worst_independents_ms,worst_clients_ms,single_machine_test,"
+    "single_machine_limit_ms,total_variance_test,total_variance_limit_ms,master_slave_test,master_slave_limit_ms,"
+    "not_measured";
+
+std::string CsvRow(const SummaryRecord& r) {
+  std::vector<std::string> fields = {IsoTimeFromUnix(r.time), CheckStateName(r.status), std::to_string(r.status)};
+  for (uint32_t count : r.counts) fields.push_back(std::to_string(count));
+  fields.push_back(std::to_string(r.unansweredMachines));
+  fields.push_back(r.checkFlags & kCheckReferenceUnanswered ? "0" : "1");
+  for (int64_t average : r.averages) fields.push_back(std::to_string(average));
+  for (int64_t worst : r.worst) fields.push_back(std::to_string(worst));
+  for (auto [enabled, limit] : {std::pair{r.singleTest, r.singleLimit}, std::pair{r.totalTest, r.totalLimit},
+                                std::pair{r.slaveTest, r.slaveLimit}}) {
+    fields.push_back(enabled ? "1" : "0");
+    fields.push_back(std::to_string(LimitThreshold(limit, r.limitUnit)));
+  }
+  fields.push_back(UnmeasuredText(r));
+  std::string row;
+  for (const std::string& field : fields) row += (row.empty() ? "" : ",") + CsvField(field);
+  return row + "\r\n";
+}
+
+}  // namespace
+
+std::string HistoryCsv(const std::vector<SummaryRecord>& records) {
+  std::string text = std::string(kCsvHeader) + "\r\n";
+  for (const SummaryRecord& record : records) text += CsvRow(record);
+  return text;
+}
+
 uint64_t WorstVariance(const SummaryRecord& record) {
   uint64_t worst = 0;
   for (int64_t value : record.worst) worst = std::max(worst, Magnitude(value));

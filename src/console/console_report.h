@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "console/json_writer.h"
 #include "monitor/settings.h"
@@ -29,6 +30,10 @@ std::string SummaryText(const std::string& label, const SummaryRecord& record);
 CJsonWriter& WriteSummaryJson(CJsonWriter& json, const SummaryRecord& record);
 // One line of the history listing.
 std::string HistoryLine(const SummaryRecord& record);
+// A CSV field as RFC 4180 writes it: quoted, its quotes doubled, when it holds a comma, quote or line end.
+std::string CsvField(const std::string& text);
+// The stored checks as RFC 4180 CSV: a header row, then one row per record, CR LF line ends.
+std::string HistoryCsv(const std::vector<SummaryRecord>& records);
 // The largest magnitude among the worst variances of the four kinds of machines, in ms.
 uint64_t WorstVariance(const SummaryRecord& record);
 
