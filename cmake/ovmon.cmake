@@ -72,7 +72,7 @@ function(ovmon_add_resources target)
 endfunction()
 
 # ovmon_test(NAME n SOURCES ... [WIN32_ONLY] [RESOURCES] [LIBS ...] [LOCK name]): a GoogleTest
-# program linked with the module its folder tests (tests/mail/setup tests ovmon_mailsetup);
+# program linked with the module its folder tests (tests/mailsetup tests ovmon_mailsetup);
 # portable tests run in both trees. Tests sharing a LOCK never run at the same time (those that
 # make the service's machine-wide events take "service-objects"); LOCK "all" runs each test of
 # the program alone (it changes what every Wine process of the prefix sees).

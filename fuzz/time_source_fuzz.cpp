@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/blank_text.h"
 #include "sampling/time_source_round_trip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -62,7 +62,9 @@ void SaveAfterSheet(INT_PTR result) {
 }
 
 // The log viewer lives from before the sheet until after it: its window is closed and its
-// preferences saved before anything else is released.
+// preferences saved before anything else is released. Shutdown returns only once the viewer's
+// thread has ended (its open dialogs cancelled), so neither the viewer nor the rich edit
+// library released after it is still in use.
 void RunSheetWithLogViewer() {
   CLogViewer viewer;
   viewer.LoadPreferences();

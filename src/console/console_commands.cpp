@@ -11,15 +11,16 @@
 
 #include "console/console_report.h"
 #include "mail/mailbox.h"
-#include "mail/setup/mail_setup_rules.h"
+#include "mail/mail_setup_rules.h"
 #include "mail/smtp_engine.h"
 #include "monitor/data_store.h"
 #include "monitor/check_metrics.h"
 #include "monitor/service_signals.h"
 #include "monitor/service_state.h"
 #include "monitor/settings.h"
-#include "pages/status_display.h"
+#include "monitor/summary_record.h"
 #include "platform/describe_error.h"
+#include "platform/help_address.h"
 #include "platform/registry.h"
 #include "platform/stop_event.h"
 #include "sampling/installed_product.h"
@@ -28,7 +29,6 @@
 #include "sampling/sampler_rules.h"
 #include "sampling/system_clock.h"
 #include "sampling/time_sampler.h"
-#include "ui/online_help.h"
 
 namespace {
 

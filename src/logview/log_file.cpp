@@ -41,38 +41,62 @@ class CLogFileHandle {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
-// Reads count bytes at offset into *bytes (fewer when the file shrank meanwhile); false on a failed read.
-bool ReadAt(const CLogFileHandle& file, const LogTail& tail, std::string* bytes) {
+// Reads [read.from, read.to) into *bytes (fewer when the file shrank meanwhile); false on a failed read.
+bool ReadRange(const CLogFileHandle& file, const LogRead& read, std::string* bytes) {
   LARGE_INTEGER offset;
-  offset.QuadPart = static_cast<LONGLONG>(tail.offset);
+  offset.QuadPart = static_cast<LONGLONG>(read.from);
   if (!SetFilePointerEx(file.Get(), offset, nullptr, FILE_BEGIN)) return false;
-  size_t done = 0;
-  while (done < tail.count) {
-    DWORD read = 0;
-    DWORD want = static_cast<DWORD>(tail.count - done);
-    if (!ReadFile(file.Get(), &(*bytes)[done], want, &read, nullptr)) return false;
-    if (read == 0) break;
-    done += read;
+  size_t count = static_cast<size_t>(read.to - read.from), done = 0;
+  bytes->resize(count + 1);
+  while (done < count) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), &(*bytes)[done], static_cast<DWORD>(count - done), &got, nullptr)) return false;
+    if (got == 0) break;
+    done += got;
   }
   bytes->resize(done);
   return true;
 }
 
-// The document for the tail of an open file.
-std::string RenderTail(const CLogFileHandle& file, const LogTail& tail, const LogRtfOptions& options, size_t* shown) {
+// The file's identity: its volume and its number there (0 when the system gives none).
+uint64_t FileIdentity(const CLogFileHandle& file) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!GetFileInformationByHandle(file.Get(), &info)) return 0;
+  uint64_t index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  return index ^ (uint64_t{info.dwVolumeSerialNumber} << 32);
+}
+
+// The appended lines as an edit; false when the read fails or shown finds the file rewritten.
+bool ReadAppended(const CLogFileHandle& file, const LogRead& read, CShownLog* shown, const LogRtfOptions& options,
+                  LogEdit* edit) {
   try {
-    std::string bytes(tail.count + 1, '\0');
-    if (!ReadAt(file, tail, &bytes)) return BuildLogRtfFailure(kReadFailure);
-    *shown = bytes.size();
-    return BuildLogRtf(bytes, tail.truncated, options);
+    std::string bytes;
+    return ReadRange(file, read, &bytes) && shown->Append(read, bytes, options, edit);
   } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+// The document for the tail of an open file; *count learns how many bytes it shows.
+std::string ReadDocument(const CLogFileHandle& file, const LogRead& read, uint64_t identity, CShownLog* shown,
+                         const LogRtfOptions& options, size_t* count) {
+  try {
+    std::string bytes;
+    if (ReadRange(file, read, &bytes)) {
+      *count = bytes.size();
+      return shown->Rebuild(read, identity, bytes, options);
+    }
+    shown->Forget();
+    return BuildLogRtfFailure(kReadFailure);
+  } catch (const std::bad_alloc&) {
+    shown->Forget();
     return BuildLogRtfFailure(kAllocationFailure);
   }
 }
 
 }  // namespace
 
-LogSnapshot ReadLogSnapshot(const std::string& path, const LogRtfOptions& options) {
+LogSnapshot ReadLogSnapshot(const std::string& path, CShownLog* shown, const LogRtfOptions& options) {
   LogSnapshot snapshot;
   CLogFileHandle file;
   snapshot.readOnly = !file.Open(path, GENERIC_READ | GENERIC_WRITE);
@@ -80,7 +104,18 @@ LogSnapshot ReadLogSnapshot(const std::string& path, const LogRtfOptions& option
   snapshot.opened = true;
   snapshot.size = std::max<int64_t>(file.Size(), 0);
   GetFileTime(file.Get(), nullptr, nullptr, &snapshot.written);
-  snapshot.rtf = RenderTail(file, PlanLogTail(static_cast<uint64_t>(snapshot.size)), options, &snapshot.shown);
+  uint64_t size = static_cast<uint64_t>(snapshot.size), identity = FileIdentity(file);
+  LogRead read = shown->Plan(identity, size);
+  if (!read.rebuild) {
+    if (ReadAppended(file, read, shown, options, &snapshot.edit)) {
+      snapshot.rebuild = false;
+      snapshot.shown = PlanLogTail(size).count;
+      return snapshot;
+    }
+    shown->Forget();  // rewritten, or unreadable for now: read the tail afresh
+    read = shown->Plan(identity, size);
+  }
+  snapshot.rtf = ReadDocument(file, read, identity, shown, options, &snapshot.shown);
   return snapshot;
 }
 

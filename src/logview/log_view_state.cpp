@@ -1,8 +1,8 @@
 #include "logview/log_view_state.h"
 
-FollowTick CLogFollow::OnTick(int scrollPosition) const {
+FollowTick CLogFollow::OnTick(int position) const {
   if (!autoRefresh_) return FollowTick::kIdle;
-  return scrollPosition >= followPosition_ ? FollowTick::kCheckSize : FollowTick::kPaused;
+  return Follows(position) ? FollowTick::kCheckSize : FollowTick::kPaused;
 }
 
 void CLogFollow::Refreshed(int64_t size, int followPosition) {
@@ -39,3 +39,5 @@ void CLogFind::NotFound() {
   continuing_ = false;
   next_ = 0;
 }
+
+bool CLogFind::CanFind(const std::string& text) { return text.find_first_not_of(" \t\r\n") != std::string::npos; }

@@ -1,8 +1,9 @@
 // The log viewer's rules over plain values: when the view follows a growing log and when it
 // pauses because the user scrolled up, and where the next search starts. The window feeds
-// them its scroll position, the file's size and the user's clicks.
+// them its vertical position (the first row in view), the file's size and the user's clicks.
 #pragma once
 #include <cstdint>
+#include <string>
 
 // What one tick of the viewer's timer does.
 enum class FollowTick {
@@ -15,8 +16,11 @@ class CLogFollow {
  public:
   explicit CLogFollow(bool autoRefresh) : autoRefresh_(autoRefresh) {}
 
-  // The tick at the text's vertical scroll position.
-  FollowTick OnTick(int scrollPosition) const;
+  // The tick at the text's vertical position.
+  FollowTick OnTick(int position) const;
+  // Whether the view at this position sits where the last refresh left it (or further on), or
+  // the position is unknown: a refresh then moves it along with the file.
+  bool Follows(int position) const { return position >= followPosition_; }
   // Whether a file of this size must be reloaded.
   bool NeedsReload(int64_t size) const { return size != lastSize_; }
   // A refresh read size bytes of file and left the view at followPosition (-1: unknown).
@@ -53,6 +57,8 @@ class CLogFind {
   void Edited() { continuing_ = false; }
   // The button's caption.
   const char* Caption() const { return continuing_ ? "Find Next" : "Find"; }
+  // Whether the button is enabled for this find text: it holds more than blanks.
+  static bool CanFind(const std::string& text);
 
  private:
   bool continuing_ = false;

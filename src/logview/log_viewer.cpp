@@ -2,13 +2,23 @@
 
 #include "logview/log_files.h"
 #include "ui/activation_context.h"
+#include "ui/dpi.h"
 #include "ui/resource.h"
 
 namespace {
 
 const int kOpenWaitMilliseconds = 20 * 55;  // the window appears well within this
-const DWORD kShutdownWaitMilliseconds = 1000;
+const DWORD kEndRequestMilliseconds = 100;  // Shutdown asks the thread to end again this often
 const int kMaxListedFiles = 10000;          // a folder of logs is never this full
+
+// Waits up to milliseconds for thread to end, taking the messages other threads send to this
+// one meanwhile (posted ones stay queued); true once it has ended.
+bool WaitForThreadEnd(HANDLE thread, DWORD milliseconds) {
+  DWORD waited = MsgWaitForMultipleObjects(1, &thread, FALSE, milliseconds, QS_SENDMESSAGE);
+  MSG message;
+  if (waited == WAIT_OBJECT_0 + 1) PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  return waited == WAIT_OBJECT_0;
+}
 
 }  // namespace
 
@@ -23,8 +33,12 @@ bool CLogViewer::WindowReady() const { return WaitForSingleObject(ready_, 0) == 
 
 DWORD WINAPI CLogViewer::ThreadMain(void* param) {
   auto* viewer = static_cast<CLogViewer*>(param);
+  EnterSystemDpiAwareness();  // drawn as sharply as the sheet, its sizes scaled to the DPI
   CActivationScope activation(viewer->module_);
   viewer->RunModal(viewer->module_, IDD_LOG_VIEWER, nullptr);
+  viewer->endTarget_ = nullptr;
+  if (viewer->noticeIcon_) DestroyIcon(viewer->noticeIcon_);
+  viewer->noticeIcon_ = nullptr;
   ResetEvent(viewer->ready_);
   viewer->window_ = nullptr;
   return 0;
@@ -49,14 +63,15 @@ void CLogViewer::BringToFront() {
   SetForegroundWindow(window_);
 }
 
-// A read blocked on a slow file is cancelled rather than its handle closed under it.
+// The request is repeated until the thread ends: a window still being made, or a dialog that
+// ignores the first cancel, gets it again. A read blocked on a slow file is cancelled rather
+// than its handle closed under it.
 void CLogViewer::Shutdown() {
   if (!thread_) return;
-  HANDLE started[] = {ready_, thread_};
-  WaitForMultipleObjects(2, started, FALSE, kOpenWaitMilliseconds);
-  CancelSynchronousIo(thread_);
-  if (WindowReady()) PostMessageA(window_, kEndViewerMessage, 0, 0);
-  WaitForSingleObject(thread_, kShutdownWaitMilliseconds);
+  do {
+    CancelSynchronousIo(thread_);
+    if (HWND window = endTarget_) PostMessageA(window, kEndViewerMessage, 0, 0);
+  } while (!WaitForThreadEnd(thread_, kEndRequestMilliseconds));
   CloseHandle(thread_);
   thread_ = nullptr;
 }
@@ -78,6 +93,7 @@ void CLogViewer::SetFile(const std::string& path) {
   folder_ = split.folder;
   fileName_ = split.fileName;
   follow_.FileChanged();
+  shown_.Forget();
   if (!window_) return;
   SetWindowTextA(window_, path.c_str());
   if (pattern_.empty()) pattern_ = DefaultLogPattern(fileName_);

@@ -37,7 +37,9 @@ class CLogViewer : public CBasicDialog {
   void LoadPreferences();
   // Writes the per-user preferences and the recent files.
   void SavePreferences() const;
-  // Ends the window and its thread (waiting up to 1 s) at applet exit.
+  // Ends the window and its thread at applet exit: the dialogs and the menu open on that thread
+  // are cancelled first, and this returns only once the thread has ended, so that nothing it
+  // may still use (this object, the rich edit library) is freed under it.
   void Shutdown();
 
   // Opens the file in Notepad through notepad from now on (tests record the launches).
@@ -58,7 +60,6 @@ class CLogViewer : public CBasicDialog {
 
  private:
   static constexpr UINT kEndViewerMessage = WM_APP + 1;  // posted by Shutdown to the viewer thread
-  static constexpr UINT kTextFocusMessage = WM_APP + 2;  // posted on activation: the text takes the focus again
 
   static DWORD WINAPI ThreadMain(void* viewer);
   bool WindowReady() const;
@@ -73,7 +74,6 @@ class CLogViewer : public CBasicDialog {
   void RestorePlacement();
   void RecordPlacement();
   void SetUpText();
-  HWND FreshTextControl();
   void Layout();
   void UpdateMenu();
   void ShowNotice(bool shown);
@@ -82,6 +82,7 @@ class CLogViewer : public CBasicDialog {
   bool HandleKey(const MSGFILTER* filter);
   bool HandleControlKey(WPARAM key);
   void FocusField(int id);
+  void EndModalLoops();
   HWND Item(int id) const { return GetDlgItem(window_, id); }
 
   // Commands (log_viewer_commands.cpp).
@@ -99,8 +100,8 @@ class CLogViewer : public CBasicDialog {
   void Refresh();
   void ShowSnapshot(const LogSnapshot& snapshot);
   void ShowStatus(const LogSnapshot& snapshot);
-  int ShowText(const std::string& rtf);
-  int ScrollPosition() const;
+  int ShowText(const LogSnapshot& snapshot);
+  int TopRow() const;
   void Tick();
   void Clear();
   void ClearLog();
@@ -120,16 +121,18 @@ class CLogViewer : public CBasicDialog {
   LogViewerPreferences preferences_;
   HANDLE thread_ = nullptr;
   HANDLE ready_ = nullptr;  // set while the window exists
+  std::atomic<HWND> endTarget_{nullptr};  // the window Shutdown asks to end, while it exists
   bool readOnly_ = false;
   std::atomic<int> busy_{0};
   HINSTANCE module_ = nullptr;
   CLogFollow follow_{true};
   CLogFind find_;
+  CShownLog shown_;
   CMRU mru_;
   std::vector<FontFace> fonts_;
   bool filling_ = false;
-  bool textFocusOnLeave_ = false;  // the text had the focus when the window was last deactivated
   HMENU menu_ = nullptr;
   HWND statusBar_ = nullptr;
+  HICON noticeIcon_ = nullptr;  // the paused notice's icon, at the small size, while the window exists
   std::unique_ptr<CNotepad> notepad_ = std::make_unique<CNotepad>();
 };

@@ -50,6 +50,7 @@ bool CLogViewer::RunMenuCommand(UINT id) {
 
 void CLogViewer::ToggleShow(bool* flag) {
   *flag = !*flag;
+  shown_.Forget();
   UpdateMenu();
   PostMessageA(window_, WM_COMMAND, IDM_LOG_REFRESH, 0);
 }
@@ -90,7 +91,7 @@ void CLogViewer::OpenFile() {
 void CLogViewer::OpenInNotepad() { notepad_->Launch(filePath_, window_); }
 
 void CLogViewer::FindTextChanged() {
-  EnableWindow(Item(IDC_LOG_FIND), !IsItemBlank(window_, IDC_LOG_FIND_TEXT));
+  EnableWindow(Item(IDC_LOG_FIND), CLogFind::CanFind(GetItemString(window_, IDC_LOG_FIND_TEXT)));
   find_.Edited();
   SetDlgItemTextA(window_, IDC_LOG_FIND, find_.Caption());
 }

@@ -10,6 +10,7 @@
 
 #include "logview/byte_size.h"
 #include "logview/log_files.h"
+#include "logview/log_text.h"
 #include "platform/registry_encoding.h"
 #include "ui/msg_box.h"
 #include "ui/resource.h"
@@ -54,7 +55,7 @@ LogClock LocalClock() {
 void CLogViewer::Refresh() {
   CBusyScope busy(&busy_);
   if (!busy.Entered()) return;
-  LogSnapshot snapshot = ReadLogSnapshot(filePath_, preferences_.show);
+  LogSnapshot snapshot = ReadLogSnapshot(filePath_, &shown_, preferences_.show);
   readOnly_ = snapshot.readOnly;
   UpdateMenu();
   if (snapshot.opened) ShowSnapshot(snapshot);
@@ -62,7 +63,7 @@ void CLogViewer::Refresh() {
 
 void CLogViewer::ShowSnapshot(const LogSnapshot& snapshot) {
   ShowStatus(snapshot);
-  int follow = ShowText(snapshot.rtf);
+  int follow = ShowText(snapshot);
   follow_.Refreshed(snapshot.size, follow);
 }
 
@@ -74,31 +75,36 @@ void CLogViewer::ShowStatus(const LogSnapshot& snapshot) {
   SendMessageW(statusBar_, SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(LastChangedText(snapshot.written).c_str()));
 }
 
-// Replaces the text with the document and scrolls as the file wants: a start-up log stays at
-// its first line, any other goes to its last. Returns the scroll position to follow from.
-int CLogViewer::ShowText(const std::string& rtf) {
-  HWND text = FreshTextControl();
-  SendMessageA(text, WM_SETREDRAW, FALSE, 0);
-  SETTEXTEX format = {ST_DEFAULT, CP_UTF8};
-  SendMessageA(text, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&format), reinterpret_cast<LPARAM>(rtf.c_str()));
-  bool startup = IsStartupLog(fileName_);
-  SendMessageA(text, WM_VSCROLL, startup ? SB_TOP : SB_BOTTOM, 0);
-  SendMessageA(text, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(text, nullptr, TRUE);
-  return startup ? 0 : ScrollPosition();
+// Brings the text up to date: the whole document set, or the appended lines added and the
+// passed ones dropped. A view that followed the file scrolls as the file wants (a start-up log
+// to its first line, any other to its last); one the user scrolled away stays on the lines he
+// reads. Returns the row to follow from: where following leaves the view.
+int CLogViewer::ShowText(const LogSnapshot& snapshot) {
+  CLogText text(Item(IDC_LOG_TEXT));
+  text.Draw(false);
+  int top = text.TopRow();
+  bool following = follow_.Follows(top);
+  if (snapshot.rebuild) {
+    text.Replace(snapshot.rtf);
+  } else {
+    text.Change(snapshot.edit);
+    top = static_cast<int>(RowAfterEdit(static_cast<size_t>(top), snapshot.edit));
+    // The control has made other rows than the lines it was given: show it afresh next time.
+    if (text.Rows() != shown_.NoteRows() + shown_.Lines() + 1) shown_.Forget();
+  }
+  int follow = text.ScrollToEdge(IsStartupLog(fileName_));
+  if (!following) text.ScrollToRow(top);
+  text.Draw(true);
+  return follow;
 }
 
-int CLogViewer::ScrollPosition() const {
-  POINT position = {};
-  SendDlgItemMessageA(window_, IDC_LOG_TEXT, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&position));
-  return position.y;
-}
+int CLogViewer::TopRow() const { return CLogText(Item(IDC_LOG_TEXT)).TopRow(); }
 
 // Every half second: reload a grown or shrunk file unless the user scrolled up.
 void CLogViewer::Tick() {
   CBusyScope busy(&busy_);
   if (!busy.Entered() || !follow_.AutoRefresh() || !IsWindowVisible(window_)) return;
-  if (follow_.OnTick(ScrollPosition()) == FollowTick::kPaused) return ShowNotice(true);
+  if (follow_.OnTick(TopRow()) == FollowTick::kPaused) return ShowNotice(true);
   ShowNotice(false);
   int64_t size = QueryLogSize(filePath_);
   if (size >= 0 && follow_.NeedsReload(size)) PostMessageA(window_, WM_COMMAND, IDM_LOG_REFRESH, 0);
@@ -119,6 +125,7 @@ void CLogViewer::ClearLog() {
   }
   if (!ClearLogFile(filePath_, ClearedLogLine(LocalClock(), CurrentUserName()))) return;
   follow_.FileChanged();
+  shown_.Forget();
   if (!follow_.AutoRefresh()) PostMessageA(window_, WM_COMMAND, IDM_LOG_REFRESH, 0);
 }
 

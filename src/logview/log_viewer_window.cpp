@@ -5,6 +5,9 @@
 #include <richedit.h>
 #include <windowsx.h>
 
+#include <cstring>
+
+#include "ui/dpi.h"
 #include "ui/page_colors.h"
 #include "ui/window_manipulation.h"
 #include "ui/resource.h"
@@ -13,8 +16,9 @@ namespace {
 
 const UINT_PTR kFollowTimer = 1;
 const UINT kFollowMilliseconds = 500;
+// Sizes in pixels at 96 DPI, scaled to the window's DPI.
 const int kStatusEdges[] = {150, 300, 1000};
-const int kTextTop = 60;
+const int kTextLeft = 4, kTextTop = 60;
 const POINT kMinimumSize = {350, 250};
 const UINT kCopyCommand = 0xE122;  // the context menu's Copy: keystrokes, not a posted command
 
@@ -28,6 +32,12 @@ const MenuCheck kShowChecks[] = {{IDM_LOG_SHOW_DATE, &LogRtfOptions::showDate, "
                                  {IDM_LOG_SHOW_TIME, &LogRtfOptions::showTime, "Show Time"},
                                  {IDM_LOG_SHOW_LEVEL, &LogRtfOptions::showLevel, "Show Level"},
                                  {IDM_LOG_SHOW_COLORS, &LogRtfOptions::showColor, "Show Colors"}};
+
+// The module's icon id at the small icon size.
+HANDLE SmallIcon(HINSTANCE module, int id, UINT flags) {
+  return LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                    GetSystemMetrics(SM_CYSMICON), flags);
+}
 
 UINT Checked(bool on) { return on ? MF_CHECKED : MF_UNCHECKED; }
 UINT Greyed(bool greyed) { return greyed ? MF_GRAYED : MF_ENABLED; }
@@ -63,21 +73,27 @@ INT_PTR CLogViewer::OnInitDialog(HWND, LPARAM) {
   ShowNotice(!follow_.AutoRefresh());
   SetFocus(Item(IDC_LOG_TEXT));
   filling_ = false;
+  endTarget_ = window_;
   SetEvent(ready_);
   return 0;
 }
 
-// The icon, the menu, the find field's cue and the status bar.
+// The icons, the menu, the find field's cue and the status bar.
 void CLogViewer::SetUpFrame() {
-  HANDLE icon = LoadImageA(module_, MAKEINTRESOURCEA(IDI_LOG_VIEWER), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                           GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+  HANDLE icon = SmallIcon(module_, IDI_LOG_VIEWER, LR_SHARED);
   SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  // An icon control takes the size of its icon: the paused notice's, at full size, would lie
+  // over the notice and the text. Not shared: a shared icon keeps the size it was first loaded at.
+  noticeIcon_ = static_cast<HICON>(SmallIcon(module_, IDI_LOG_PAUSED, 0));
+  SendDlgItemMessageA(window_, IDC_LOG_NOTICE_ICON, STM_SETICON, reinterpret_cast<WPARAM>(noticeIcon_), 0);
   menu_ = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_LOG_VIEWER_MENU));
   SetMenu(window_, menu_);
   SendDlgItemMessageW(window_, IDC_LOG_FIND_TEXT, EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L" Word or phrase..."));
   statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window_,
                                nullptr, module_, nullptr);
-  SendMessageA(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(kStatusEdges));
+  int edges[3];
+  for (int i = 0; i < 3; ++i) edges[i] = ScaleForWindow(window_, kStatusEdges[i]);
+  SendMessageA(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
 }
 
 // The saved placement brought back onto a monitor, else the template's placement recorded.
@@ -97,32 +113,15 @@ void CLogViewer::RecordPlacement() {
   std::copy(placement, placement + 4, preferences_.position);
 }
 
+// The one text control of the window's life. Lines are never wrapped: each log line is one
+// row, which the refresh counts on when it adds and drops lines.
 void CLogViewer::SetUpText() {
   HWND text = Item(IDC_LOG_TEXT);
   SendMessageA(text, EM_SETUNDOLIMIT, 0, 0);
   SendMessageA(text, EM_EXLIMITTEXT, 0, 0xFFFFE);
   SendMessageA(text, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTICODEPAGE, 0);
+  SendMessageA(text, EM_SETTARGETDEVICE, 0, 1);
   SendMessageA(text, EM_SETEVENTMASK, 0, ENM_KEYEVENTS);
-}
-
-// Replacing a long text in place costs the rich edit time that grows with the square of its
-// length (it removes the old text piece by piece); a fresh control takes a whole document in
-// one pass. The fresh one takes the old one's place, style, settings, font and focus.
-HWND CLogViewer::FreshTextControl() {
-  HWND old = Item(IDC_LOG_TEXT);
-  RECT rect = RectInDialog(window_, old);
-  HWND fresh = CreateWindowExA(static_cast<DWORD>(GetWindowLongPtrA(old, GWL_EXSTYLE)), "RichEdit20A", "",
-                               static_cast<DWORD>(GetWindowLongPtrA(old, GWL_STYLE)), rect.left, rect.top,
-                               rect.right - rect.left, rect.bottom - rect.top, window_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG_TEXT)), module_, nullptr);
-  if (!fresh) return old;
-  bool focused = GetFocus() == old;
-  SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // its place in the tab order
-  DestroyWindow(old);
-  SetUpText();
-  ApplyFont();
-  if (focused) SetFocus(fresh);
-  return fresh;
 }
 
 void CLogViewer::Layout() {
@@ -130,8 +129,9 @@ void CLogViewer::Layout() {
   GetClientRect(window_, &client);
   SendMessageA(statusBar_, WM_SIZE, 0, 0);
   GetWindowRect(statusBar_, &status);
-  int height = client.bottom - (status.bottom - status.top) - kTextTop;
-  MoveWindow(Item(IDC_LOG_TEXT), 4, kTextTop, client.right - 8, height > 0 ? height : 0, TRUE);
+  int left = ScaleForWindow(window_, kTextLeft), top = ScaleForWindow(window_, kTextTop);
+  int height = client.bottom - (status.bottom - status.top) - top;
+  MoveWindow(Item(IDC_LOG_TEXT), left, top, client.right - 2 * left, height > 0 ? height : 0, TRUE);
 }
 
 void CLogViewer::UpdateMenu() {
@@ -156,7 +156,8 @@ INT_PTR CLogViewer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!filling_ && !IsIconic(window_) && IsWindowVisible(window_)) RecordPlacement();
       return 0;
     case WM_GETMINMAXINFO:
-      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = kMinimumSize;
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {ScaleForWindow(window_, kMinimumSize.x),
+                                                               ScaleForWindow(window_, kMinimumSize.y)};
       return 1;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lParam) != Item(IDC_LOG_NOTICE)) return 0;
@@ -171,18 +172,8 @@ INT_PTR CLogViewer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) == Item(IDC_LOG_TEXT)) ShowContextMenu(lParam);
       return 1;
-    case WM_ACTIVATE:
-      // A refresh while the window is inactive replaces the text control the dialog would give
-      // the focus back to; the text takes it again once the activation is done.
-      if (LOWORD(wParam) == WA_INACTIVE)
-        textFocusOnLeave_ = GetFocus() == Item(IDC_LOG_TEXT);
-      else if (textFocusOnLeave_)
-        PostMessageA(window_, kTextFocusMessage, 0, 0);
-      return 0;
-    case kTextFocusMessage:
-      if (GetActiveWindow() == window_) SetFocus(Item(IDC_LOG_TEXT));
-      return 1;
     case kEndViewerMessage:
+      EndModalLoops();
       KillTimer(window_, kFollowTimer);
       End(0);
       return 1;
@@ -246,8 +237,8 @@ INT_PTR CLogViewer::OnNotify(UINT_PTR controlId, NMHDR* header) {
 bool CLogViewer::HandleKey(const MSGFILTER* filter) {
   WPARAM key = filter->wParam;
   if (GetKeyState(VK_CONTROL) < 0) return HandleControlKey(key);
-  if (key == VK_F5) {
-    if (!follow_.AutoRefresh()) Refresh();
+  if (key == VK_F5) {  // posted: the refresh changes the text that is sending this notification
+    if (!follow_.AutoRefresh()) PostMessageA(window_, WM_COMMAND, IDM_LOG_REFRESH, 0);
     return true;
   }
   if (key != VK_F3) return false;
@@ -271,4 +262,22 @@ bool CLogViewer::HandleControlKey(WPARAM key) {
 void CLogViewer::FocusField(int id) {
   SetFocus(Item(id));
   if (id == IDC_LOG_FIND_TEXT) SendMessageA(Item(id), EM_SETSEL, 0, -1);
+}
+
+// The modal loops this thread may be in besides the window's own: the context menu, the file
+// dialog, the delete question and any box those show. Each is cancelled as the user would
+// (Esc), so the code that opened it goes on as after a cancel and the thread can end.
+void CLogViewer::EndModalLoops() {
+  EndMenu();
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM viewer) {
+        char name[16] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (window != reinterpret_cast<HWND>(viewer) && !strcmp(name, "#32770"))
+          SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(window_));
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "mail/mail_setup_rules.h"
 #include "mail/mailbox.h"
 #include "sampling/network_discovery_settings.h"
 
@@ -69,6 +70,11 @@ struct CMonitorSettings {
 
   bool operator==(const CMonitorSettings&) const = default;
 };
+
+// True when the record has an SMTP server, a sender address and at least one recipient.
+inline bool IsMailConfigured(const CMonitorSettings& s) {
+  return IsSetupReady(s.mailTo, s.mailCc, s.mailBcc, s.mailSenderAddress, s.mailServer);
+}
 
 // Registry subkeys of the record.
 extern const char kSummariesKey[];

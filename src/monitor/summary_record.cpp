@@ -120,3 +120,10 @@ SummaryRecord ConvertOldSummary(const uint8_t* old) {
   }
   return r;
 }
+
+SummaryRecord SummaryFromValue(const std::string& value) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(value.data());
+  if (value.size() == kSummarySize) return DecodeSummary(bytes);
+  if (value.size() == kOldSummarySize) return ConvertOldSummary(bytes);
+  return SummaryRecord{};
+}

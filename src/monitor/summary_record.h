@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 constexpr size_t kSummarySize = 328;
 constexpr size_t kOldSummarySize = 432;
@@ -61,5 +62,8 @@ using SummaryBytes = std::array<uint8_t, kSummarySize>;
 SummaryBytes EncodeSummary(const SummaryRecord& record);
 // The record from its 328 stored bytes.
 SummaryRecord DecodeSummary(const uint8_t* bytes);
+// The record kept in a "Check Results" value: 328 bytes as stored, 432 bytes of the older
+// layout converted, anything else (missing, short, long) a zero record.
+SummaryRecord SummaryFromValue(const std::string& value);
 // The 328-byte record converted from a 432-byte record of the older layout.
 SummaryRecord ConvertOldSummary(const uint8_t* old);

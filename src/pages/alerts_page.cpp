@@ -2,12 +2,11 @@
 
 #include <cstring>
 
-#include "mail/setup/mail_setup_rules.h"
-#include "mail/setup/smtp_setup.h"
+#include "mailsetup/smtp_setup.h"
 #include "monitor/service_signals.h"
 #include "monitor/settings.h"
 #include "platform/registry_encoding.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"
 #include "ui/page_colors.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "monitor/settings.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "logview/log_viewer.h"
 #include "monitor/settings.h"
 #include "platform/module.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 #include "ui/control_utils.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"

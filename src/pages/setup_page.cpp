@@ -1,9 +1,8 @@
 #include "pages/setup_page.h"
 
-#include "mail/setup/mail_setup_rules.h"
-#include "mail/setup/smtp_setup.h"
+#include "mailsetup/smtp_setup.h"
 #include "monitor/settings.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 #include "timesources/network_discovery_dialog.h"
 #include "timesources/reference_editor.h"
 #include "ui/control_utils.h"

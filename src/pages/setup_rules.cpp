@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "monitor/settings.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 
 const ListChoice kCheckFrequencies[11] = {
     {"Every Five Minutes", 5},    {"Every Ten Minutes", 10},  {"Every Fifteen Minutes", 15},

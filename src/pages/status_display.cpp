@@ -13,13 +13,6 @@ const char kTemplateText[] = "Last check...";
 
 }  // namespace
 
-SummaryRecord SummaryFromValue(const std::string& value) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(value.data());
-  if (value.size() == kSummarySize) return DecodeSummary(bytes);
-  if (value.size() == kOldSummarySize) return ConvertOldSummary(bytes);
-  return SummaryRecord{};
-}
-
 uint32_t NextAnimationState(uint32_t state) {
   if (state == 1) return 3;
   if (state == 3) return 2;

@@ -14,9 +14,6 @@ constexpr uint32_t kFirstAnimationState = 3;
 extern const char kNoHistoryText[];  // the line of a record whose time is 0
 extern const char kScanningText[];   // both lines while a check runs
 
-// The record kept in a "Check Results" value: 328 bytes as stored, 432 bytes of the older
-// layout converted, anything else (missing, short, long) a zero record.
-SummaryRecord SummaryFromValue(const std::string& value);
 // The icon state that follows state while a check runs: 3, 2, 1, 3, ...; any other gives 1.
 uint32_t NextAnimationState(uint32_t state);
 

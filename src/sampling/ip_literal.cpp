@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "sampling/digest.h"
 #include "sampling/netlogon.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 
 const char* const kPtpKeyValueNames[kPtpKeyCount] = {
     "ptpSPP", "ptpAnnounce", "ptpSync", "ptpDelayResp", "ptpPDelayResp", "ptpDelayReq", "ptpPDelayReq"};

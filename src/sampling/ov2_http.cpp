@@ -10,7 +10,7 @@
 #include "sampling/keyring.h"
 #include "sampling/ov2_packet.h"
 #include "sampling/sampler_rules.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "sampling/ip_literal.h"
 #include "sampling/keyring.h"
 #include "sampling/netlogon.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 
 namespace {
 
@@ -403,18 +403,3 @@ const char* LeapName(uint32_t leap) {
   return leap <= 4 ? kLeaps[leap] : "Unknown";
 }
 
-std::string TrimBlanks(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return std::string();
-  size_t last = text.find_last_not_of(" \t\r\n");
-  return text.substr(first, last - first + 1);
-}
-
-void TrimBlanksInPlace(char* buffer) {
-  if (!buffer) return;
-  size_t length = std::strlen(buffer);
-  while (length > 0 && std::strchr(" \t\r\n", buffer[length - 1])) buffer[--length] = '\0';
-  size_t first = 0;
-  while (first < length && std::strchr(" \t\r\n", buffer[first])) ++first;
-  if (first > 0) std::memmove(buffer, buffer + first, length - first + 1);
-}

@@ -75,8 +75,3 @@ bool IsStreamProtocol(uint32_t protocol);
 const char* RoleName(uint32_t role);
 // Name of a leap indicator code; "Unknown" for others.
 const char* LeapName(uint32_t leap);
-
-// Trims space, tab, CR and LF from both ends.
-std::string TrimBlanks(const std::string& text);
-// The same in place on a zero-terminated buffer, moving the remainder to its start.
-void TrimBlanksInPlace(char* buffer);

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/blank_text.h"
 #include "sampling/time_source.h"
 
 const char kMonitoredMachinesValue[] = "Monitored Machines";

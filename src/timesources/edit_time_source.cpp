@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/blank_text.h"
 #include "platform/module.h"
 #include "sampling/keyring.h"
 #include "timesources/source_rules.h"

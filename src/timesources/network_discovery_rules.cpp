@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/blank_text.h"
 #include "sampling/ip_literal.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 #include "sampling/time_source.h"
 
 const DiscoveryPreset kDiscoveryPresets[6] = {

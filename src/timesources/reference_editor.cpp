@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "monitor/settings.h"
+#include "platform/blank_text.h"
 #include "platform/host_name.h"
 #include "platform/module.h"
 #include "sampling/installed_product.h"

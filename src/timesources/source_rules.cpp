@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/blank_text.h"
 #include "sampling/keyring.h"
 
 const std::array<ReferenceMode, 6> kReferenceModes = {{

@@ -4,15 +4,8 @@
 
 #include <string>
 
-// The program's version string, as sent with every help link.
-extern const char kVersionString[];
-// The host name of the online-help endpoint, as the Status page shows it.
-extern const char kHelpHostName[];
+#include "platform/help_address.h"
 
-// The address of the help home page.
-std::string BuildHelpHomeUrl();
-// The address of the help page on subject (a single lower-case word).
-std::string BuildHelpTopicUrl(const char* subject);
 // Opens the help home page in the user's browser.
 void OpenHelpHome(HWND parent);
 // Opens the help page on subject in the user's browser.

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "applet/launch.h"
-#include "mail/setup/email_address_dialog.h"
-#include "mail/setup/smtp_setup.h"
+#include "mailsetup/email_address_dialog.h"
+#include "mailsetup/smtp_setup.h"
 #include "monitor/settings.h"
 #include "pages/history_graph.h"
 #include "platform/module.h"

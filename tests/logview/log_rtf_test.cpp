@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -13,7 +14,7 @@ const char kHeader[] =
     "{\\colortbl ;\\red176\\green23\\blue31;\\red0\\green160\\blue255;\\red132\\green132\\blue132;"
     "\\red50\\green132\\blue46;\\red39\\green64\\blue139;\\red32\\green32\\blue32;\\red3\\green122\\blue3;}\r\n";
 const char kNote[] =
-    "\\cf5 The file is too large to display in its entirety. Open with Notepad to see earlier lines.\\cf0 \\line \\par";
+    "\\cf5 The file is too large to display in its entirety. Open with Notepad to see earlier lines.\\cf0 \\line \\par ";
 const LogRtfOptions kPlain = {true, true, true, false};
 
 // The document between the header and the closing "\par }".
@@ -131,8 +132,36 @@ TEST(LogRtf, SpecialCharactersAreEscapedAndLongEscapedLinesCut) {
       {std::string(251, 'a') + "\\b", std::string(251, 'a') + "\\\\b"},
       {std::string("nul\0byte", 8), "nul byte"},                // NUL would end the control's text
       {std::string("{\0}", 3), "\\{ \\}"},
+      {"a\vb\fc", "a b c"},  // the control would break the row at VT and FF
   };
   for (const Case& c : cases) EXPECT_EQ(Render(c.line), c.text + "\\line ") << c.line;
+}
+
+// Columns are cut from the line as the service wrote it and each piece is escaped on its own:
+// a special character at a column's edge keeps its backslash, and one that moves the prefix
+// out of place leaves the line whole.
+TEST(LogRtf, ColumnsAreCutBeforeEscaping) {
+  const std::string prefix = "Mon Jan 01 2024 12:00:00 Info:    ";
+  struct Case {
+    std::string line;
+    bool date, time, level;
+    std::string text;
+  } cases[] = {
+      {"Mon Jan 01 2024}2:00:00 Info:    x", false, true, true, "Mon Jan 01 2024\\}2:00:00 Info:    x"},
+      {"Mon Jan 01 2024\\2:00:00 Info:    x", false, true, true, "Mon Jan 01 2024\\\\2:00:00 Info:    x"},
+      {"Mon Jan 01 2024 12:00:0\\ Info:    x", false, true, true, "12:00:0\\\\ Info:    x"},
+      {"Mon Jan {1 2024 12:00:00 Info:    x", false, true, true, "12:00:00 Info:    x"},
+      {"Mon Jan {1 2024 12:00:00 Info:    x", true, false, true, "Mon Jan \\{1 2024 Info:    x"},
+      {"Mon Jan 01 2024 12:00:00 Info:{   {x}", true, true, false, "Mon Jan 01 2024 12:00:00 \\{x\\}"},
+      {"Mon Jan 01 2024 12:00:00 Info:{   {x}", false, false, true, "Info:\\{   \\{x\\}"},
+      {prefix + std::string(300, '{'), false, true, true, "12:00:00 Info:    " + Repeat("\\{", 110)},  // cut at 254
+      {std::string("Mon\0Jan 01 2024 12:00:00 Info:    x", 35), false, false, false,
+       std::string("Mon Jan 01 2024 12:00:00 Info:    x")},  // NUL is no space of the prefix
+  };
+  for (const Case& c : cases) {
+    LogRtfOptions options = {c.date, c.time, c.level, false};
+    EXPECT_EQ(Render(c.line, options), c.text + "\\line ") << c.line;
+  }
 }
 
 TEST(LogRtf, AnUnbalancedBraceDoesNotDisturbTheNextLine) {
@@ -204,6 +233,43 @@ TEST(LogRtf, ALogBeyondTheTailLimitLosesItsPartialFirstLineToTheNote) {
 TEST(LogRtf, ATruncatedTailStartingAtALineBreakKeepsItsFirstLine) {
   EXPECT_EQ(Render("\nfirst\nsecond", kPlain, true), std::string(kNote) + "first\\line second\\line ");
   EXPECT_EQ(Render("no break at all", kPlain, true), kNote);
+}
+
+// Lines share a paragraph sixteen at a time; a fragment added to a document continues the
+// paragraph the document ends with, and says where its lines start.
+TEST(LogRtf, LinesShareParagraphsInGroupsThatFragmentsContinue) {
+  std::string log, expected;
+  for (int i = 0; i < 17; ++i) {
+    log += "a" + std::to_string(i) + "\r\n";
+    expected += "a" + std::to_string(i) + (i == 15 ? "\\par " : "\\line ");
+  }
+  LogRtfLines lines;
+  EXPECT_EQ(Body(BuildLogRtf(log, false, kPlain, &lines)), expected);
+  EXPECT_EQ(lines.openLines, 1u);
+  EXPECT_EQ(lines.starts.size(), 17u);
+  EXPECT_EQ(lines.starts[10], 4u * 10);  // "a0\r\n" to "a9\r\n"
+  struct Case {
+    size_t openLines;
+    const char* bytes;
+    const char* body;
+    size_t openAfter;
+    std::vector<size_t> starts;
+  } cases[] = {
+      {0, "x\r\ny", "x\\line y\\line ", 2, {0, 3}},
+      {14, "\nx\r\n\r\ny\r\nz", "x\\line y\\par z\\line ", 1, {1, 6, 9}},
+      {15, "x", "x\\par ", 0, {0}},
+      {3, "\r\n", "", 3, {}},
+  };
+  for (const Case& c : cases) {
+    LogRtfLines continued;
+    continued.openLines = c.openLines;
+    continued.starts = {99};
+    std::string rtf = BuildLogRtfLines(c.bytes, kPlain, &continued);
+    EXPECT_EQ(rtf, kHeader + std::string(c.body) + "}") << c.bytes;
+    EXPECT_EQ(continued.openLines, c.openAfter) << c.bytes;
+    EXPECT_EQ(continued.starts, c.starts) << c.bytes;
+  }
+  EXPECT_EQ(BuildLogRtfNote(), kHeader + std::string(kNote) + "}");
 }
 
 TEST(LogRtf, FailuresShowInTheErrorColour) {

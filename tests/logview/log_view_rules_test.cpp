@@ -200,4 +200,18 @@ TEST(LogFind, FindNextContinuesUntilNothingIsFound) {
   EXPECT_EQ(find.Begin(), 0);
 }
 
+TEST(LogFind, FindIsOfferedForAnyTextBeyondBlanks) {
+  struct Case {
+    std::string text;
+    bool enabled;
+  } cases[] = {
+      {"", false},
+      {" \t\r\n", false},
+      {"needle", true},
+      {std::string(31, ' ') + "needle", true},  // past a short buffer's reach
+      {std::string(4000, ' ') + "x", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CLogFind::CanFind(c.text), c.enabled) << c.text.size();
+}
+
 }  // namespace

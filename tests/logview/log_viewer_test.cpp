@@ -9,6 +9,7 @@
 #include <richedit.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -16,10 +17,12 @@
 #include <vector>
 
 #include "logview/byte_size.h"
+#include "logview/log_rtf.h"
 #include "logview/preference_key.h"
 #include "platform/module.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
+#include "ui/window_manipulation.h"
 #include "ui/resource.h"
 
 namespace {
@@ -131,6 +134,11 @@ class LogViewerTest : public ::testing::Test {
     return lines;
   }
   bool Showing(const std::string& words) const { return Shown().find(words) != std::string::npos; }
+  // Whether the text holds words, asked in one message (for texts too long to read row by row).
+  bool Holds(const char* words) const {
+    FINDTEXTEXA search = {{0, -1}, words, {}};
+    return SendMessageA(Text(), EM_FINDTEXTEX, FR_DOWN, reinterpret_cast<LPARAM>(&search)) >= 0;
+  }
   // The colour of the first occurrence of words.
   COLORREF Colour(const char* words) const {
     FINDTEXTEXA search = {{0, -1}, words, {}};
@@ -245,6 +253,20 @@ TEST_F(LogViewerTest, PausesWhenScrolledUpAndResumesFromTheNotice) {
   EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
 }
 
+// Counts the changes made to the text while the control is inside its own handling of a key
+// (whose notification the viewer answers): a refresh there would change, on Windows even
+// destroy, the control that is still at work.
+WNDPROC g_textProc = nullptr;
+LONG g_inKey = 0, g_changesInKey = 0;
+LRESULT CALLBACK WatchKeyHandling(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  bool changes = msg == EM_SETTEXTEX || msg == EM_REPLACESEL || msg == WM_SETTEXT || msg == WM_DESTROY;
+  if (g_inKey && changes) ++g_changesInKey;
+  g_inKey += msg == WM_KEYDOWN;
+  LRESULT result = CallWindowProcA(g_textProc, window, msg, wParam, lParam);
+  g_inKey -= msg == WM_KEYDOWN;
+  return result;
+}
+
 TEST_F(LogViewerTest, AutoRefreshOffShowsTheNoticeAndF5Refreshes) {
   Open("orvanem.log", kInfo);
   Command(IDM_LOG_AUTO_REFRESH);
@@ -256,8 +278,14 @@ TEST_F(LogViewerTest, AutoRefreshOffShowsTheNoticeAndF5Refreshes) {
   ASSERT_TRUE(watch->WaitForTicks(2));
   SendMessageA(window, WM_NULL, 0, 0);
   EXPECT_FALSE(Showing("no reference"));
-  PostMessageA(Text(), WM_KEYDOWN, VK_F5, 0);
+  HWND text = Text();
+  g_changesInKey = 0;
+  g_textProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(text, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchKeyHandling)));
+  PostMessageA(text, WM_KEYDOWN, VK_F5, 0);
   ASSERT_TRUE(watch->WaitFor([&] { return Showing("no reference"); }));
+  EXPECT_EQ(g_changesInKey, 0);  // the refresh was posted, not run inside the key's notification
+  EXPECT_EQ(Text(), text);
   Command(IDC_LOG_NOTICE, STN_CLICKED);  // the notice turns it back on
   EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
   EXPECT_NE(GetMenuState(menu, IDM_LOG_AUTO_REFRESH, MF_BYCOMMAND) & MF_CHECKED, 0u);
@@ -267,10 +295,14 @@ TEST_F(LogViewerTest, AutoRefreshOffShowsTheNoticeAndF5Refreshes) {
 TEST_F(LogViewerTest, FindNextGoesThroughTheMatchesAndWrapsToFind) {
   Open("orvanem.log", std::string(kInfo) + "a needle here\r\n" + kWarning + "another Needle\r\n");
   HWND button = Item(IDC_LOG_FIND);
-  SetWindowTextA(Item(IDC_LOG_FIND_TEXT), "   ");
-  EXPECT_FALSE(IsWindowEnabled(button));
-  SetWindowTextA(Item(IDC_LOG_FIND_TEXT), "NEEDLE");
-  EXPECT_TRUE(IsWindowEnabled(button));
+  struct Case {
+    std::string text;
+    bool enabled;
+  } cases[] = {{"   ", false}, {std::string(31, ' ') + "needle", true}, {"NEEDLE", true}};
+  for (const Case& c : cases) {
+    SetWindowTextA(Item(IDC_LOG_FIND_TEXT), c.text.c_str());
+    EXPECT_EQ(IsWindowEnabled(button) != FALSE, c.enabled) << c.text;
+  }
   auto selected = [&] {
     CHARRANGE range = {};
     SendMessageA(Text(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
@@ -313,21 +345,28 @@ TEST_F(LogViewerTest, ClearingAPlainLogLeavesOneLineNamingTheUser) {
   ASSERT_TRUE(watch->WaitFor([&] { return Shown() == cleared.substr(0, cleared.size() - 2) + "\n"; })) << Shown();
 }
 
-// The viewer thread's message box.
-HWND FindQuestion(HWND viewerWindow) {
+// The first visible window of the viewer thread, the viewer aside, for which matches holds.
+HWND FindOnViewerThread(HWND viewerWindow, const std::function<bool(HWND)>& matches) {
   struct Search {
-    HWND viewer, box;
-  } search = {viewerWindow, nullptr};
+    HWND viewer;
+    const std::function<bool(HWND)>* matches;
+    HWND found;
+  } search = {viewerWindow, &matches, nullptr};
   EnumThreadWindows(
       GetWindowThreadProcessId(viewerWindow, nullptr),
       [](HWND window, LPARAM param) {
         auto* s = reinterpret_cast<Search*>(param);
-        if (window == s->viewer || !IsWindowVisible(window) || !GetDlgItem(window, IDC_MSGBOX_TEXT)) return TRUE;
-        s->box = window;
+        if (window == s->viewer || !IsWindowVisible(window) || !(*s->matches)(window)) return TRUE;
+        s->found = window;
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&search));
-  return search.box;
+  return search.found;
+}
+
+// The viewer thread's message box.
+HWND FindQuestion(HWND viewerWindow) {
+  return FindOnViewerThread(viewerWindow, [](HWND window) { return GetDlgItem(window, IDC_MSGBOX_TEXT) != nullptr; });
 }
 
 TEST_F(LogViewerTest, ClearingADatedLogAsksWhetherToDeleteIt) {
@@ -494,6 +533,375 @@ TEST_F(LogViewerTest, StoredPreferencesShapeTheWindowAndItsChangesAreStored) {
   EXPECT_EQ(saved.fontFace, face);
   EXPECT_FALSE(saved.autoRefresh);
   EXPECT_FALSE(saved.show.showLevel);
+}
+
+// The selected text of the control.
+std::string SelectedText(HWND text) {
+  CHARRANGE range = {};
+  SendMessageA(text, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  std::string selected(static_cast<size_t>(range.cpMax - range.cpMin) + 1, '\0');
+  SendMessageA(text, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(&selected[0]));
+  return selected.c_str();
+}
+
+// Selects the first occurrence of words; false when there is none.
+bool SelectText(HWND text, const char* words) {
+  FINDTEXTEXA search = {{0, -1}, words, {}};
+  if (SendMessageA(text, EM_FINDTEXTEX, FR_DOWN, reinterpret_cast<LPARAM>(&search)) < 0) return false;
+  SendMessageA(text, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&search.chrgText));
+  return true;
+}
+
+int FirstVisibleRow(HWND text) { return static_cast<int>(SendMessageA(text, EM_GETFIRSTVISIBLELINE, 0, 0)); }
+
+// The text control stays the same window while the log grows and the view changes: what the
+// user selected stays selected, the place he scrolled to stays in view, added lines take the
+// chosen font.
+TEST_F(LogViewerTest, OneTextControlKeepsTheSelectionAndTheReadersPlace) {
+  Open("orvanem.log", ManyLines("early", 200));
+  HWND text = Text();
+  ASSERT_TRUE(SelectText(text, "early 50"));
+  SendMessageA(text, WM_VSCROLL, SB_BOTTOM, 0);  // back to the end, where the view follows
+  WriteFileText(path, ManyLines("late", 50), true);
+  ASSERT_TRUE(watch->WaitFor([&] { return Showing("late 49"); }));
+  EXPECT_EQ(Text(), text);
+  EXPECT_EQ(SelectedText(text), "early 50");
+  CHARFORMAT2A format = {};
+  format.cbSize = sizeof format;
+  SendMessageA(text, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  std::string face = format.szFaceName;
+  LONG height = format.yHeight;
+  ASSERT_TRUE(SelectText(text, "late 49"));
+  SendMessageA(text, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+  EXPECT_EQ(format.szFaceName, face);
+  EXPECT_EQ(format.yHeight, height);
+  EXPECT_EQ(height, 9 * 20);  // the default size, not the document's own 12 points
+
+  Command(IDM_LOG_AUTO_REFRESH);  // off: F5 refreshes, and the first goes to the end
+  WriteFileText(path, ManyLines("more", 5), true);
+  PostMessageA(text, WM_KEYDOWN, VK_F5, 0);
+  ASSERT_TRUE(watch->WaitFor([&] { return Showing("more 4"); }));
+  SendMessageA(text, WM_VSCROLL, SB_TOP, 0);
+  SendMessageA(text, EM_LINESCROLL, 0, 20);
+  ASSERT_TRUE(SelectText(text, "early 70"));
+  int reading = FirstVisibleRow(text);
+  WriteFileText(path, ManyLines("last", 5), true);
+  PostMessageA(text, WM_KEYDOWN, VK_F5, 0);
+  ASSERT_TRUE(watch->WaitFor([&] { return Showing("last 4"); }));
+  EXPECT_EQ(FirstVisibleRow(text), reading);  // he reads on where he was
+  EXPECT_EQ(SelectedText(text), "early 70");
+
+  Command(IDM_LOG_SHOW_DATE);  // a rebuild, in the same control
+  ASSERT_TRUE(watch->WaitFor([&] { return Shown().rfind("12:00:00 Info:", 0) == 0; })) << Shown();
+  EXPECT_EQ(Text(), text);
+}
+
+// The rows a log shows, each line ended by "\n" instead of its break; without its level column
+// when level is false.
+std::string ShownRows(const std::string& log, bool level = true) {
+  std::string rows;
+  for (size_t at = 0, end; (end = log.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    std::string line = log.substr(at, end - at);
+    rows += (level ? line : line.substr(0, 25) + line.substr(34)) + "\n";
+  }
+  return rows;
+}
+
+// A line the service writes in pieces is shown once, whole, in its level's colour: the piece
+// shown before its end is replaced as the line grows, in the same control.
+TEST_F(LogViewerTest, ALineWrittenInPiecesIsShownWhole) {
+  std::string log = ManyLines("early", 15) + "Mon Jan 01 2024 12:00:01 WARNING: half";  // the 16th ends a paragraph
+  Open("orvanem.log", log);
+  HWND text = Text();
+  ASSERT_TRUE(Showing("WARNING: half\n"));
+  std::string rest = " and the rest\r\n" + ManyLines("late", 2);
+  WriteFileText(path, rest, true);
+  log += rest;
+  EXPECT_TRUE(watch->WaitFor([&] { return Shown() == ShownRows(log); })) << Shown();
+  EXPECT_EQ(Colour("half and the rest"), RGB(0, 160, 255));
+  EXPECT_EQ(Text(), text);
+}
+
+// A refresh that cannot add to what is shown rebuilds it, in the same control: the file shrank,
+// another file took its name (one whose end matches what was shown, so that only its identity
+// tells: adding to the text would keep the old first line), or the view's columns changed.
+TEST_F(LogViewerTest, RebuildsInTheSameControlWhenTheFileShrankOrWasReplacedOrTheViewChanged) {
+  std::string log = ManyLines("early", 30);
+  Open("orvanem.log", log);
+  HWND text = Text();
+  std::string replaced = "Mon Jan 01 2024 12:00:00 Info:    EARLY 0\r\n" + log.substr(log.find("\r\n") + 2) +
+                         ManyLines("late", 2);
+  std::string shrunk = ManyLines("short", 3);
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    std::string rows;
+  } cases[] = {
+      {"replaced",
+       [&] {
+         std::string fresh = path + ".new";
+         WriteFileText(fresh, replaced);
+         auto moved = [&] { return MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0; };
+         ASSERT_TRUE(watch->WaitFor(moved));  // not while the viewer has the file open
+       },
+       ShownRows(replaced)},
+      {"shrank", [&] { WriteFileText(path, shrunk); }, ShownRows(shrunk)},
+      {"level column off", [&] { Command(IDM_LOG_SHOW_LEVEL); }, ShownRows(shrunk, false)},
+  };
+  for (const Case& c : cases) {
+    c.change();
+    EXPECT_TRUE(watch->WaitFor([&] { return Shown() == c.rows; })) << c.what << ":\n" << Shown();
+    EXPECT_EQ(Text(), text) << c.what;
+  }
+}
+
+// A log that grows past the 524287 bytes shown loses its first lines at the top and gains the
+// note, and then reads exactly as a fresh view of the same file.
+TEST_F(LogViewerTest, TheTopIsTrimmedWhenTheWindowMoves) {
+  const std::string word = "early" + std::string(60, '.');  // about 100 bytes a line
+  std::string log = ManyLines(word.c_str(), 5300);
+  log.resize(log.rfind("\r\n", kLogTailBytes - 3000) + 2);
+  Open("orvanem.log", log);
+  EXPECT_FALSE(Holds("too large"));
+  WriteFileText(path, ManyLines("late", 100), true);
+  ASSERT_TRUE(watch->WaitFor([&] { return Holds("late 99"); }));
+  std::string grown = Shown();
+  const std::string note = "The file is too large to display in its entirety. Open with Notepad to see earlier lines.";
+  EXPECT_EQ(grown.rfind(note + "\n\n", 0), 0u) << grown.substr(0, 200);
+  EXPECT_EQ(grown.find(word + " 0\n"), std::string::npos);
+  EXPECT_EQ(StatusText(1), "Showing last 512 KB");
+  for (COLORREF info : {RGB(0, 0, 0), RGB(32, 32, 32)}) {  // colours off and on: the same view, rebuilt
+    Command(IDM_LOG_SHOW_COLORS);
+    ASSERT_TRUE(watch->WaitFor([&] { return Colour("late 99") == info; }));
+  }
+  EXPECT_EQ(Shown(), grown);
+}
+
+// The client y of a character of the text.
+LONG PixelY(HWND text, LONG position) {
+  POINTL point = {};
+  SendMessageA(text, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), position);
+  return point.y;
+}
+
+// Scrolls the text from its end up past the top of a row, but by less than one step of the
+// 16-bit pixel position (EM_GETSCROLLPOS), which then still reads as at the end. Wine takes
+// plain pixels in EM_SETSCROLLPOS; false when every such move crosses a step.
+bool MoveUpUnseen(HWND text) {
+  SendMessageA(text, WM_VSCROLL, SB_TOP, 0);
+  LONG margin = PixelY(text, 0);
+  SendMessageA(text, WM_VSCROLL, SB_BOTTOM, 0);
+  POINT end = {};
+  SendMessageA(text, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&end));
+  int endRow = FirstVisibleRow(text);
+  LONG pixels = margin - PixelY(text, 0);
+  for (LONG up = 1; up < 64; ++up) {
+    POINT place = {0, pixels - up}, now = {};
+    SendMessageA(text, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place));
+    SendMessageA(text, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&now));
+    if (now.y != end.y) return false;
+    if (FirstVisibleRow(text) < endRow) return true;
+  }
+  return false;
+}
+
+// In a text taller than 65535 pixels the control's pixel position is a 16-bit value, scaled
+// to the text's height by Windows and Wine alike: with 150000 rows a row is less than one
+// step of it. The viewer reads the position as the first row in view, here above 65535, and
+// tells a reader one row up from the end.
+TEST_F(LogViewerTest, FollowingAndPausingHoldBeyond65535Rows) {
+  std::string log;
+  for (int i = 0; i < 150000; ++i) log += std::to_string(i % 10) + "\n";
+  Open("orvanem.log", log);
+  HWND text = Text();
+  int end = FirstVisibleRow(text);
+  ASSERT_GT(end, 65535);
+  ASSERT_TRUE(MoveUpUnseen(text));
+  int reading = FirstVisibleRow(text);
+  WriteFileText(path, ManyLines("late", 5), true);
+  ASSERT_TRUE(watch->WaitForTicks(2));
+  SendMessageA(window, WM_NULL, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+  EXPECT_FALSE(Holds("late 4"));
+  EXPECT_EQ(FirstVisibleRow(text), reading);
+  Command(IDC_LOG_NOTICE, STN_CLICKED);
+  ASSERT_TRUE(watch->WaitFor([&] { return Holds("late 4"); }));
+  EXPECT_GT(FirstVisibleRow(text), end);  // following again, to the new end
+  WriteFileText(path, ManyLines("later", 5), true);
+  ASSERT_TRUE(watch->WaitFor([&] { return Holds("later 4"); }));
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
+}
+
+// A window on the viewer thread for which the caption matches.
+HWND FindViewerDialog(HWND viewerWindow, const char* caption) {
+  return FindOnViewerThread(viewerWindow, [caption](HWND window) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return strcmp(text, caption) == 0;
+  });
+}
+
+// The sheet closes while the viewer thread shows a dialog: the dialog is cancelled and the
+// thread has ended before the viewer goes and the rich edit library is unloaded.
+TEST_F(LogViewerTest, ClosingTheSheetEndsTheDialogsOpenOnTheViewersThread) {
+  struct Case {
+    const char* file;
+    UINT command;
+    const char* caption;
+  } cases[] = {
+      {"orvanem.log", IDM_LOG_OPEN_FILE, "Select Log File"},
+      {"orvanem.2024-01-31.log", IDM_LOG_CLEAR, "Orvane Monitor"},
+  };
+  for (const Case& c : cases) {
+    Open(c.file, kInfo);
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, GetWindowThreadProcessId(window, nullptr));
+    PostMessageA(window, WM_COMMAND, c.command, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(watch->WaitFor([&] { return (dialog = FindViewerDialog(window, c.caption)) != nullptr; })) << c.caption;
+    watch.reset();
+    viewer->Shutdown();
+    EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0) << c.caption;
+    EXPECT_FALSE(IsWindow(dialog)) << c.caption;
+    EXPECT_EQ(ReadFileText(path), kInfo) << c.caption;  // cancelled: neither deleted nor cleared
+    CloseHandle(thread);
+    TearDown();
+    SetUp();
+  }
+}
+
+// ---- High DPI. Wine takes the DPI from the prefix's LogPixels when a process starts, so the
+// window is drawn at each DPI by a child process of this program: the parent sets LogPixels,
+// starts the child and puts the value back as soon as the child has taken its DPI.
+
+const char kDpiVariable[] = "OVMON_TEST_DPI";
+const char kDpiReadyVariable[] = "OVMON_TEST_DPI_READY";
+
+// The DPI this process was started to draw at (0: it is not a child).
+int ChildDpi() {
+  const char* dpi = std::getenv(kDpiVariable);
+  return dpi ? std::atoi(dpi) : 0;
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// A child takes its DPI before anything else and tells the parent.
+class CChildStart : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const char* ready = std::getenv(kDpiReadyVariable);
+    if (!ChildDpi() || !ready) return;
+    ScreenDpi();
+    HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, ready);
+    if (event) SetEvent(event), CloseHandle(event);
+  }
+};
+::testing::Environment* const g_childStart = ::testing::AddGlobalTestEnvironment(new CChildStart);
+
+// Runs this program's LogViewerAtDpi tests in a child drawing at dpi; its exit code.
+DWORD RunChildAt(int dpi) {
+  std::string ready = "ovmon-viewer-dpi-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(dpi);
+  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, ready.c_str());
+  SetEnvironmentVariableA(kDpiVariable, std::to_string(dpi).c_str());
+  SetEnvironmentVariableA(kDpiReadyVariable, ready.c_str());
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = std::string("\"") + self + "\" --gtest_filter=LogViewerAtDpi.*";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child = {};
+  HKEY desktop = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &desktop,
+                  nullptr);
+  DWORD old = 0, size = sizeof old, value = static_cast<DWORD>(dpi);
+  bool had = RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old), &size) == 0;
+  RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof value);
+  bool started = CreateProcessA(self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
+  if (started) {
+    HANDLE taken[2] = {event, child.hProcess};
+    WaitForMultipleObjects(2, taken, FALSE, 60000);
+  }
+  if (had)
+    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&old), sizeof old);
+  else
+    RegDeleteValueA(desktop, "LogPixels");
+  RegCloseKey(desktop);
+  SetEnvironmentVariableA(kDpiVariable, nullptr);
+  SetEnvironmentVariableA(kDpiReadyVariable, nullptr);
+  CloseHandle(event);
+  if (!started) return 2;
+  if (WaitForSingleObject(child.hProcess, 120000) != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 3);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(child.hProcess, &exitCode);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  return exitCode;
+}
+
+TEST(LogViewerHighDpi, TheWindowAt96And144And192Dpi) {
+  for (int dpi : {96, 144, 192}) EXPECT_EQ(RunChildAt(dpi), 0u) << dpi << " DPI: see the child's output above";
+}
+
+// ---- The child.
+
+class LogViewerAtDpi : public LogViewerTest {
+ protected:
+  void SetUp() override {
+    if (!ChildDpi()) GTEST_SKIP() << "run by LogViewerHighDpi.TheWindowAt96And144And192Dpi at each DPI";
+    ASSERT_EQ(ScreenDpi(), ChildDpi()) << "LogPixels did not reach the child";
+    LogViewerTest::SetUp();
+  }
+  int Px(int pixels) const { return MulDiv(pixels, ChildDpi(), 96); }
+};
+
+// The width text takes in the status bar's font.
+int StatusTextWidth(HWND bar, const std::string& text) {
+  HDC dc = GetDC(bar);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0)));
+  SIZE size = {};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(bar, dc);
+  return size.cx;
+}
+
+// The paused notice shows (auto-refresh off): no two visible controls overlap, the text sits
+// at x 4, y 60 at 96 DPI and the status bar's edges lie at 150, 300 and 1000, all scaled, and
+// the size parts hold their texts.
+TEST_F(LogViewerAtDpi, NothingOverlapsAndTheStatusPartsHoldTheirTexts) {
+  LogViewerPreferences stored;
+  stored.autoRefresh = false;
+  SaveLogViewerPreferences(stored);
+  Open("orvanem.log", ManyLines("a line of the log that is long enough to be shown cut", 8000));
+  ASSERT_TRUE(watch->WaitFor([&] { return IsWindowVisible(Item(IDC_LOG_NOTICE)) != FALSE; }));
+  std::vector<HWND> shown;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (IsWindowVisible(child)) shown.push_back(child);
+  for (size_t i = 0; i < shown.size(); ++i)
+    for (size_t j = i + 1; j < shown.size(); ++j) {
+      RECT a = RectInDialog(window, shown[i]), b = RectInDialog(window, shown[j]), both = {};
+      EXPECT_FALSE(IntersectRect(&both, &a, &b)) << ChildDpi() << " DPI: controls " << GetDlgCtrlID(shown[i])
+                                                  << " and " << GetDlgCtrlID(shown[j]) << " overlap";
+    }
+  RECT client = {}, text = RectInDialog(window, Text());
+  GetClientRect(window, &client);
+  EXPECT_EQ(text.left, Px(4));
+  EXPECT_EQ(text.top, Px(60));
+  EXPECT_EQ(text.right, client.right - Px(4));
+  HWND bar = FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr);
+  int edges[3] = {};
+  ASSERT_EQ(SendMessageA(bar, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)), 3);
+  EXPECT_EQ(std::vector<int>(edges, edges + 3), (std::vector<int>{Px(150), Px(300), Px(1000)}));
+  EXPECT_EQ(StatusText(1), "Showing last 512 KB");
+  for (int part : {0, 1}) {
+    RECT box = {};
+    SendMessageA(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&box));
+    EXPECT_LE(StatusTextWidth(bar, StatusText(part)), box.right - box.left - Px(6)) << StatusText(part);
+  }
 }
 
 }  // namespace

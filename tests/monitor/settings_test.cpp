@@ -251,6 +251,18 @@ TEST_F(SettingsTest, TheMailPasswordKeyAndTheFoldersCarryTheirAccessLists) {
   LocalFree(text);
 }
 
+TEST(MailConfigured, ServerSenderAndARecipientInAnyList) {
+  CMonitorSettings settings;
+  EXPECT_FALSE(IsMailConfigured(settings));
+  settings.mailServer = "smtp.example.com";
+  settings.mailSenderAddress = "monitor@example.com";
+  EXPECT_FALSE(IsMailConfigured(settings));
+  settings.mailBcc.push_back({"ops@example.com", "Ops"});
+  EXPECT_TRUE(IsMailConfigured(settings));
+  settings.mailServer.clear();
+  EXPECT_FALSE(IsMailConfigured(settings));
+}
+
 TEST(DefaultSenderDomain, KeepsWhatFollowsTheFirstDotOfLongNames) {
   EXPECT_EQ(DefaultSenderDomain("host.corp.example"), "corp.example");
   EXPECT_EQ(DefaultSenderDomain("host.a.b.c"), "a.b.c");

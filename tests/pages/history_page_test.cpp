@@ -181,6 +181,25 @@ TEST_F(HistoryPageTest, ListsRecordsOldestFirstAndShowsTheNewest) {
   }});
 }
 
+// A check that could not measure every machine says so under its counts; a passed one says nothing.
+TEST_F(HistoryPageTest, AnUnknownCheckSaysWhatItCouldNotMeasure) {
+  Store(0, kCheckQuiet);
+  SummaryRecord unknown;
+  unknown.time = kFirstTime + 1;
+  unknown.status = kCheckUnknown;
+  unknown.counts = {5, 5, 0, 0, 0};
+  unknown.unansweredMachines = 2;
+  unknown.checkFlags = kCheckReferenceUnanswered;
+  CMonitorStore(folder).WriteSummary(&unknown);
+  Run({[](HWND page) {
+         EXPECT_EQ(Text(page, IDC_HISTORY_UNMEASURED),
+                   "Not measured: 2 of 7 machines did not answer; the reference clock did not answer.");
+         Select(page, {0});
+         return true;
+       },
+       [](HWND page) { return Text(page, IDC_HISTORY_UNMEASURED).empty(); }});
+}
+
 TEST_F(HistoryPageTest, GarbageFilesAndValuesShowWhatTheFileHolds) {
   WriteText(folder + std::to_string(kFirstTime) + ".bin", std::string(kSummarySize, '\xFF'));
   SetStringValue(kParameters, "Check Results", "not a summary");

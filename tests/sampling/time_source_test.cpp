@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "platform/blank_text.h"
 #include "platform/describe_error.h"
 #include "sampling/fake_domain.h"
 #include "sampling/keyring.h"
@@ -415,19 +416,6 @@ TEST(DisplayTables, RolesAndLeaps) {
   for (uint32_t leap = 0; leap < 5; ++leap) EXPECT_STREQ(LeapName(leap), leaps[leap]);
   EXPECT_STREQ(LeapName(5), "Unknown");
   EXPECT_STREQ(LeapName(255), "Unknown");
-}
-
-TEST(Trimmers, BothForms) {
-  EXPECT_EQ(TrimBlanks(" \t\r\n a b \r\n"), "a b");
-  EXPECT_EQ(TrimBlanks(" \t "), "");
-  EXPECT_EQ(TrimBlanks("x"), "x");
-  char buffer[32] = "\t  host name \r\n";
-  TrimBlanksInPlace(buffer);
-  EXPECT_STREQ(buffer, "host name");
-  char blank[8] = " \n\t";
-  TrimBlanksInPlace(blank);
-  EXPECT_STREQ(blank, "");
-  TrimBlanksInPlace(nullptr);
 }
 
 // Format of a successful parse parses back to the same fields (with the listed exceptions),

@@ -327,13 +327,19 @@ TEST_F(MonitorServiceTest, AReferenceThatDoesNotAnswerLeavesTheCheckUnknown) {
             std::string::npos);
 }
 
-// Forty asks within a second: the first is answered at once, the rest merged into one more check.
+// Forty asks while an asked-for check runs: that check, then the rest merged into one more check.
 TEST_F(MonitorServiceTest, ABurstOfTriggersMakesAtMostOneMoreCheck) {
-  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[0].line});
+  // A silent machine keeps each check open for its receive time-out, so the burst lands inside one.
+  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[0].line, SilentMachine("client", 1)});
   WriteRegistryDword("\\Summaries", "Retention (records)", 9999);
   CServiceRun service;
   ASSERT_TRUE(service.NextCheck()) << "the check at start";
+  HANDLE working = OpenEventA(SYNCHRONIZE, FALSE, "Global\\ovmon-working-signal");
+  ASSERT_NE(working, nullptr);
+  ASSERT_TRUE(SignalService(false));
+  ASSERT_EQ(WaitForSingleObject(working, 30000), WAIT_OBJECT_0) << "the asked-for check runs";
   for (int i = 0; i < 40; ++i) ASSERT_TRUE(SignalService(false));
+  CloseHandle(working);
   ASSERT_TRUE(service.NextCheck()) << "the first ask";
   ASSERT_TRUE(service.NextCheck()) << "the others, merged";
   EXPECT_FALSE(service.NextCheck(2000)) << "no third";

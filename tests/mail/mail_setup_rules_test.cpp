@@ -1,10 +1,9 @@
-// The e-mail setup dialogs' rules without a window.
-#include "mail/setup/mail_setup_rules.h"
+// The mail settings' rules without a window.
+#include "mail/mail_setup_rules.h"
 
 #include <gtest/gtest.h>
 
 #include "mail/html_text.h"
-#include "monitor/settings.h"
 
 namespace {
 
@@ -20,13 +19,10 @@ TEST(MailSetupRules, MailIsConfiguredWithServerSenderAndARecipient) {
       {"smtp.example.com", "monitor@example.com", -1, false},
   };
   for (const auto& c : cases) {
-    CMonitorSettings settings;
-    settings.mailServer = c.server;
-    settings.mailSenderAddress = c.sender;
-    std::vector<Mailbox>* lists[3] = {&settings.mailTo, &settings.mailCc, &settings.mailBcc};
-    if (c.list >= 0) lists[c.list]->push_back({"ops@example.com", "Ops"});
-    EXPECT_EQ(IsMailConfigured(settings), c.configured) << c.server << "|" << c.sender << "|" << c.list;
-    EXPECT_EQ(IsSetupReady(settings.mailTo, settings.mailCc, settings.mailBcc, c.sender, c.server), c.configured);
+    std::vector<Mailbox> lists[3];
+    if (c.list >= 0) lists[c.list].push_back({"ops@example.com", "Ops"});
+    EXPECT_EQ(IsSetupReady(lists[0], lists[1], lists[2], c.sender, c.server), c.configured)
+        << c.server << "|" << c.sender << "|" << c.list;
   }
 }
 

@@ -1,5 +1,5 @@
-// The rules of the e-mail setup dialogs without their windows: whether the mail settings are
-// complete, the port that goes with an encryption choice, the queue folder's drive prefix,
+// The rules of the mail settings, as the e-mail setup dialogs and ovmonctl apply them: whether
+// they are complete, the port that goes with an encryption choice, the queue folder's drive prefix,
 // the recipients kept from the list's rows, the address dialog's name rule, and the test
 // message the dialog sends.
 #pragma once
@@ -10,10 +10,6 @@
 #include "mail/mailbox.h"
 #include "mail/smtp_message.h"
 
-struct CMonitorSettings;
-
-// True when the record has an SMTP server, a sender address and at least one recipient.
-bool IsMailConfigured(const CMonitorSettings& settings);
 // Whether the dialog can send: a recipient in some list, a sender address and a server.
 bool IsSetupReady(const std::vector<Mailbox>& to, const std::vector<Mailbox>& cc, const std::vector<Mailbox>& bcc,
                   const std::string& senderAddress, const std::string& server);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "mail/mailbox.h"
-#include "mail/setup/mail_setup_rules.h"
+#include "mail/mail_setup_rules.h"
 
 // The notification code the list's dialog gets (WM_COMMAND from the list) when an in-place
 // edit has ended, stored or discarded.

@@ -1,8 +1,8 @@
-#include "mail/setup/email_address_dialog.h"
+#include "mailsetup/email_address_dialog.h"
 
 #include <commctrl.h>
 
-#include "mail/setup/mail_setup_rules.h"
+#include "mail/mail_setup_rules.h"
 #include "platform/module.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"

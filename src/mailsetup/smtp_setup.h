@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "mail/mailbox.h"
-#include "mail/setup/mail_setup_rules.h"
-#include "mail/setup/recipient_list.h"
+#include "mail/mail_setup_rules.h"
+#include "mailsetup/recipient_list.h"
 #include "ui/basic_dialog.h"
 
 struct CMonitorSettings;

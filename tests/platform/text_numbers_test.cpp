@@ -1,4 +1,4 @@
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,15 @@
-#include "mail/setup/smtp_setup.h"
+#include "mailsetup/smtp_setup.h"
 
 #include <commctrl.h>
 
-#include "mail/setup/email_address_dialog.h"
-#include "mail/setup/mail_setup_rules.h"
+#include "mailsetup/email_address_dialog.h"
+#include "mail/mail_setup_rules.h"
 #include "mail/smtp_engine.h"
 #include "monitor/settings.h"
+#include "platform/blank_text.h"
 #include "platform/module.h"
 #include "platform/registry_encoding.h"
-#include "sampling/text_numbers.h"
+#include "platform/text_numbers.h"
 #include "sampling/time_source.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"

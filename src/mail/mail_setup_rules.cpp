@@ -1,12 +1,11 @@
-#include "mail/setup/mail_setup_rules.h"
+#include "mail/mail_setup_rules.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "monitor/settings.h"
+#include "platform/blank_text.h"
 #include "platform/registry_encoding.h"
-#include "sampling/text_numbers.h"
-#include "sampling/time_source.h"
+#include "platform/text_numbers.h"
 
 namespace {
 
@@ -48,11 +47,6 @@ const char kFooter[] =
     "www.tallowin.example";
 
 }  // namespace
-
-bool IsMailConfigured(const CMonitorSettings& s) {
-  return !s.mailServer.empty() && !s.mailSenderAddress.empty() &&
-         !(s.mailTo.empty() && s.mailCc.empty() && s.mailBcc.empty());
-}
 
 bool IsSetupReady(const std::vector<Mailbox>& to, const std::vector<Mailbox>& cc, const std::vector<Mailbox>& bcc,
                   const std::string& senderAddress, const std::string& server) {

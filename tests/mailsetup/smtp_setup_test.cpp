@@ -1,7 +1,7 @@
 // The e-mail setup and address dialogs driven under Wine over a settings record in memory;
 // Send Test Email goes to the loopback SMTP server (the MIME check of what it received runs
 // after, in test_mail_check.py).
-#include "mail/setup/smtp_setup.h"
+#include "mailsetup/smtp_setup.h"
 
 #include <windows.h>
 #include <commctrl.h>

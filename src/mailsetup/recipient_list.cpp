@@ -1,4 +1,4 @@
-#include "mail/setup/recipient_list.h"
+#include "mailsetup/recipient_list.h"
 
 #include <commctrl.h>
 
