@@ -3,8 +3,8 @@ BUILD=${OVMON_BUILD:-$ROOT/build}
 . "$ROOT/scripts/peers.sh"
 
 PACKAGES="cmake ninja-build clang g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 xvfb xauth imagemagick xdotool googletest libbenchmark-dev libssl-dev libclang-rt-14-dev wixl
-  $PEER_PACKAGES"
+  wine wine64 xvfb xauth imagemagick xdotool googletest libbenchmark-dev libssl-dev libclang-rt-14-dev wixl msitools
+  python3-prometheus-client $PEER_PACKAGES"
 
 # Installs the Debian packages that are missing.
 install_packages() {
@@ -27,13 +27,17 @@ build_native() {
   cmake --build "$BUILD/native" -j2
 }
 
-# Windows tree: ovmon.cpl and the tests, cross-compiled with mingw-w64.
-build_windows() {
+# Windows tree: ovmon.cpl and the tests, cross-compiled with mingw-w64; with targets, only those
+# (and what they need).
+build_windows() {  # [target...]
   echo "=== Windows build"
   cmake -S "$ROOT" -B "$BUILD/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
-  cmake --build "$BUILD/win" -j2
+  cmake --build "$BUILD/win" -j2 ${1:+--target "$@"}
 }
+
+# The programs a package or the demo runs: the applet, the service and ovmonctl.
+PROGRAM_TARGETS="ovmon_cpl ovmonsvc ovmonctl"
 
 # A private Wine prefix with its own persistent wineserver (null graphics driver
 # unless WINE_GRAPHICS says otherwise). stop_wine ends it and removes the prefix.

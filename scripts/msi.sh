@@ -1,7 +1,9 @@
 # The installer's description and its build with msitools' wixl (scripts/package and the
-# installer's test): ovmon.cpl and ovmonsvc.exe into "Program Files\Tallowin\Orvane Monitor", the
-# applet registered with Control Panel, the Monitor service added, started and marked installed;
-# on removal the service is stopped and removed and "ovmonsvc -purge" removes what it stored.
+# installer's test): ovmon.cpl, ovmonsvc.exe and ovmonctl.exe into "Program Files\Tallowin\Orvane
+# Monitor", that folder added to the system PATH, the applet registered with Control Panel, the
+# Monitor service added, started and marked installed, its event source registered with the
+# message table of ovmonsvc.exe; on removal the service is stopped and removed, the PATH entry
+# goes and "ovmonsvc -purge" removes what it stored.
 
 # Writes the installer built from the programs of a Windows build folder.
 build_msi() {  # build-folder msi-path
@@ -35,6 +37,15 @@ build_msi() {  # build-folder msi-path
                               Type="ownProcess" Start="auto" ErrorControl="normal"/>
               <ServiceControl Id="MonitorControl" Name="Orvane Monitor" Start="install" Stop="both"
                               Remove="uninstall" Wait="yes"/>
+              <RegistryKey Root="HKLM" Key="SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Orvane Monitor">
+                <RegistryValue Name="EventMessageFile" Type="string" Value="#%[INSTALLDIR]ovmonsvc.exe"/>
+                <RegistryValue Name="CategoryMessageFile" Type="string" Value="#%[INSTALLDIR]ovmonsvc.exe"/>
+                <RegistryValue Name="CategoryCount" Type="integer" Value="4"/>
+                <RegistryValue Name="TypesSupported" Type="integer" Value="7"/>
+              </RegistryKey>
+            </Component>
+            <Component Id="Console" Guid="7A3E1C5D-2B4F-4E8A-9D6C-0F1E2D3C4B5A" Win64="yes">
+              <File Id="ovmonctl.exe" Name="ovmonctl.exe" Source="ovmonctl.exe" KeyPath="yes"/>
             </Component>
           </Directory>
         </Directory>
@@ -48,10 +59,27 @@ build_msi() {  # build-folder msi-path
     <Feature Id="Complete" Level="1">
       <ComponentRef Id="Applet"/>
       <ComponentRef Id="Service"/>
+      <ComponentRef Id="Console"/>
       <ComponentRef Id="Installed"/>
     </Feature>
   </Product>
 </Wix>
 WXS
   (cd "$1" && wixl -a x64 -o "$2" "$2.wxs")
+  add_msi_path_and_expand "$2"
+}
+
+# What wixl cannot write, added to the built package with msibuild: the Console component's PATH
+# entry (appended to the system PATH on install, only that part removed on removal) with the
+# actions that write and remove it, and the "#%" (REG_EXPAND_SZ) values wixl escapes as "##%".
+add_msi_path_and_expand() {  # msi-path
+  local tables
+  tables=$(mktemp -d)
+  printf 'Environment\tName\tValue\tComponent_\r\ns72\tl255\tL255\ts72\r\nEnvironment\tEnvironment\r\n' >"$tables/Environment.idt"
+  printf 'ConsolePath\t=-*PATH\t[~];[INSTALLDIR]\tConsole\r\n' >>"$tables/Environment.idt"
+  msiinfo export "$1" InstallExecuteSequence >"$tables/InstallExecuteSequence.idt"
+  printf 'RemoveEnvironmentStrings\t\t3300\r\nWriteEnvironmentStrings\t\t5200\r\n' >>"$tables/InstallExecuteSequence.idt"
+  msiinfo export "$1" Registry | sed 's/\t##%/\t#%/' >"$tables/Registry.idt"
+  msibuild "$1" -i "$tables/Environment.idt" -i "$tables/InstallExecuteSequence.idt" -i "$tables/Registry.idt"
+  rm -rf "$tables"
 }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <map>
 
+#include "platform/iso_time.h"
+
 namespace {
 
 const char kProgramHelp[] =
@@ -15,6 +17,7 @@ const char kProgramHelp[] =
     "  status                     the service and its last check and last alert\n"
     "  history                    the stored checks, oldest first\n"
     "  check                      a monitoring plug-in: judge the last check\n"
+    "  metrics                    the monitor's metrics in the Prometheus text format\n"
     "  mail test                  send the e-mail setup's test message\n"
     "  settings show              every setting of the monitor\n"
     "Run 'ovmonctl <command> --help' for the options of a command.\n"
@@ -36,8 +39,12 @@ const std::map<std::string, std::string> kCommandHelp = {
      "Usage: ovmonctl status [--json]\n"
      "Whether the service runs or is checking, and its last check and last alert.\n"},
     {"history",
-     "Usage: ovmonctl history [--alerts] [--json]\n"
-     "The stored checks, oldest first; --alerts lists only those that raised an alert.\n"},
+     "Usage: ovmonctl history [--alerts] [--since TIME] [--until TIME] [--json | --csv]\n"
+     "The stored checks, oldest first; --alerts lists only those that raised an alert, --since those\n"
+     "at or after TIME, --until those before it. TIME is UTC: 2026-12-10 (its midnight),\n"
+     "2026-12-10T18:22 or 2026-12-10T18:22:28, a final Z allowed. --csv writes RFC 4180 rows (CR LF\n"
+     "line ends) under a header row: time, state, counts, averages and worst variances per role,\n"
+     "the tests and their limits in ms, and what was not measured.\n"},
     {"check",
      "Usage: ovmonctl check [--now [--wait SECONDS]] [--max-age SECONDS] [--warn-ms N] [--crit-ms N]\n"
      "Judges the service's last stored check (--now: asks the service for a check first and waits\n"
@@ -48,6 +55,10 @@ const std::map<std::string, std::string> kCommandHelp = {
      "machine answered is CRITICAL; one in which some machines or the reference clock did not answer\n"
      "is at least WARNING. Exit 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN (service not running, no\n"
      "recent check, bad usage).\n"},
+    {"metrics",
+     "Usage: ovmonctl metrics\n"
+     "The monitor's metrics in the Prometheus text exposition format, from the last stored check and\n"
+     "what the service counted since it started: what the service writes to \"Metrics File\".\n"},
     {"mail",
      "Usage: ovmonctl mail test [--to ADDRESS] [--server HOST] [--port N] [--security 0-3]\n"
      "                          [--user NAME] [--password-stdin]\n"
@@ -131,6 +142,18 @@ OptionHandler TextOption(const char* name, std::optional<std::string> ConsoleCom
   };
 }
 
+OptionHandler TimeOption(const char* name, std::optional<uint32_t> ConsoleCommand::*field) {
+  return [=](CArgReader& reader, ConsoleCommand* c) {
+    std::string text;
+    uint32_t seconds = 0;
+    if (!reader.Value(name, &text)) return false;
+    if (!ParseIsoTime(text, &seconds))
+      return reader.Fail(std::string(name) + " takes a UTC time: 2026-12-10, 2026-12-10T18:22 or 2026-12-10T18:22:28");
+    c->*field = seconds;
+    return true;
+  };
+}
+
 std::map<std::string, OptionHandler> OptionsOf(ConsoleVerb verb) {
   OptionHandler json = Flag(&ConsoleCommand::json);
   switch (verb) {
@@ -152,7 +175,11 @@ std::map<std::string, OptionHandler> OptionsOf(ConsoleVerb verb) {
     case ConsoleVerb::kStatus:
       return {{"--json", json}};
     case ConsoleVerb::kHistory:
-      return {{"--json", json}, {"--alerts", Flag(&ConsoleCommand::alertsOnly)}};
+      return {{"--json", json},
+              {"--csv", Flag(&ConsoleCommand::csv)},
+              {"--alerts", Flag(&ConsoleCommand::alertsOnly)},
+              {"--since", TimeOption("--since", &ConsoleCommand::since)},
+              {"--until", TimeOption("--until", &ConsoleCommand::until)}};
     case ConsoleVerb::kCheck:
       return {{"--last", Flag(&ConsoleCommand::last)},
               {"--now", Flag(&ConsoleCommand::now)},
@@ -183,7 +210,8 @@ bool ReadVerb(CArgReader& reader, ConsoleCommand* command) {
   std::string word = reader.Next();
   static const std::map<std::string, ConsoleVerb> kVerbs = {
       {"parse", ConsoleVerb::kParse},     {"test", ConsoleVerb::kTest},   {"status", ConsoleVerb::kStatus},
-      {"history", ConsoleVerb::kHistory}, {"check", ConsoleVerb::kCheck}, {"mail", ConsoleVerb::kMailTest},
+      {"history", ConsoleVerb::kHistory}, {"check", ConsoleVerb::kCheck}, {"metrics", ConsoleVerb::kMetrics},
+      {"mail", ConsoleVerb::kMailTest},
       {"settings", ConsoleVerb::kSettingsShow}};
   auto verb = kVerbs.find(word);
   if (verb == kVerbs.end()) return reader.Fail("unknown command '" + word + "'; see 'ovmonctl --help'");
@@ -228,6 +256,9 @@ bool ParseConsoleArgs(const std::vector<std::string>& args, ConsoleCommand* comm
   if (command->warnMs && command->critMs && *command->warnMs > *command->critMs)
     return reader.Fail("--warn-ms must not be above --crit-ms");
   if (command->now && command->last) return reader.Fail("--now and --last exclude each other");
+  if (command->json && command->csv) return reader.Fail("--json and --csv exclude each other");
+  if (command->since && command->until && *command->since >= *command->until)
+    return reader.Fail("--since must be before --until");
   return true;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-enum class ConsoleVerb { kHelp, kParse, kTest, kStatus, kHistory, kCheck, kMailTest, kSettingsShow };
+enum class ConsoleVerb { kHelp, kParse, kTest, kStatus, kHistory, kCheck, kMetrics, kMailTest, kSettingsShow };
 
 struct ConsoleCommand {
   ConsoleVerb verb = ConsoleVerb::kHelp;
@@ -17,6 +17,8 @@ struct ConsoleCommand {
   uint32_t intervalMs = 1000;  // test: pause between samples
   bool json = false;
   bool alertsOnly = false;     // history
+  bool csv = false;            // history: RFC 4180 rows
+  std::optional<uint32_t> since, until;    // history: checks at or after since, before until (seconds since 1970)
   bool last = false;           // check: read the last stored check (the default)
   bool now = false;            // check: ask the service for a check and judge that one
   std::optional<uint32_t> maxAgeSeconds;   // check: an older last check is UNKNOWN (default two periods)

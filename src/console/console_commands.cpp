@@ -1,5 +1,7 @@
 #include "console/console_commands.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -12,7 +14,9 @@
 #include "mail/mailbox.h"
 #include "mail/mail_setup_rules.h"
 #include "monitor/data_store.h"
+#include "monitor/check_metrics.h"
 #include "monitor/service_signals.h"
+#include "monitor/service_state.h"
 #include "monitor/settings.h"
 #include "monitor/summary_record.h"
 #include "platform/describe_error.h"
@@ -36,6 +40,14 @@ void Print(const std::string& text) {
 }
 
 void PrintLine(const std::string& line) { Print(line + "\n"); }
+
+// Writes text with its own line ends, none turned into CR LF (a format whose line ends are fixed).
+void PrintExactly(const std::string& text) {
+  std::fflush(stdout);
+  int mode = _setmode(_fileno(stdout), _O_BINARY);
+  Print(text);
+  if (mode != -1) _setmode(_fileno(stdout), mode);
+}
 
 // The report's CR LF line ends as a console program writes them.
 std::string UnixLines(std::string text) {
@@ -153,6 +165,16 @@ int RunHistory(const ConsoleCommand& command) {
   LoadSettings(&settings);
   std::vector<SummaryRecord> records;
   CMonitorStore(settings.dataFolder).ListSummaries(command.alertsOnly ? kSummariesAlertsOnly : kSummariesAll, &records);
+  records.erase(std::remove_if(records.begin(), records.end(),
+                               [&](const SummaryRecord& r) {
+                                 return (command.since && r.time < *command.since) ||
+                                        (command.until && r.time >= *command.until);
+                               }),
+                records.end());
+  if (command.csv) {
+    PrintExactly(HistoryCsv(records));
+    return kExitOk;
+  }
   if (!command.json) {
     for (const SummaryRecord& record : records) PrintLine(HistoryLine(record));
     return kExitOk;
@@ -161,6 +183,12 @@ int RunHistory(const ConsoleCommand& command) {
   json.BeginArray();
   for (const SummaryRecord& record : records) WriteSummaryJson(json.BeginObject(), record).End();
   PrintLine(json.End().Text());
+  return kExitOk;
+}
+
+// The metrics of the last stored check and of the service's run, as the service writes them.
+int RunMetrics() {
+  PrintExactly(FormatMetrics(StoredCheck("Check Results"), ReadServiceRunState()));
   return kExitOk;
 }
 
@@ -294,6 +322,8 @@ int RunConsoleCommand(const ConsoleCommand& command) {
       return RunHistory(command);
     case ConsoleVerb::kCheck:
       return RunCheck(command);
+    case ConsoleVerb::kMetrics:
+      return RunMetrics();
     case ConsoleVerb::kMailTest:
       return RunMailTest(command);
     case ConsoleVerb::kSettingsShow:

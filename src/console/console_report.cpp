@@ -12,31 +12,6 @@
 
 namespace {
 
-constexpr uint64_t kUnixEpochIn100ns = 116444736000000000ull;
-
-// Year, month and day of a count of days since 1970-01-01 (proleptic Gregorian).
-void CivilDate(int64_t days, int64_t* year, unsigned* month, unsigned* day) {
-  days += 719468;
-  int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  auto dayOfEra = static_cast<unsigned>(days - era * 146097);
-  unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  unsigned shifted = (5 * dayOfYear + 2) / 153;
-  *day = dayOfYear - (153 * shifted + 2) / 5 + 1;
-  *month = shifted < 10 ? shifted + 3 : shifted - 9;
-  *year = static_cast<int64_t>(yearOfEra) + era * 400 + (*month <= 2 ? 1 : 0);
-}
-
-std::string IsoTime(uint64_t seconds, const std::string& fraction) {
-  int64_t year = 0;
-  unsigned month = 0, day = 0;
-  CivilDate(static_cast<int64_t>(seconds / 86400), &year, &month, &day);
-  uint64_t inDay = seconds % 86400;
-  return StringPrintf("%04lld-%02u-%02uT%02u:%02u:%02u", static_cast<long long>(year), month, day,
-                      unsigned(inDay / 3600), unsigned(inDay / 60 % 60), unsigned(inDay % 60)) +
-         fraction + "Z";
-}
-
 // What the server said of itself, as the strip chart shows it.
 std::string ServerFacts(const TimeSample& sample) {
   if (sample.protocol == kProtocolNtp)
@@ -77,13 +52,6 @@ void WriteInt64Array(CJsonWriter& json, const std::string& name, const int64_t* 
 }
 
 }  // namespace
-
-std::string IsoTimeFrom100ns(uint64_t time) {
-  uint64_t since1970 = time > kUnixEpochIn100ns ? time - kUnixEpochIn100ns : 0;
-  return IsoTime(since1970 / 10000000, StringPrintf(".%03u", unsigned(since1970 / 10000 % 1000)));
-}
-
-std::string IsoTimeFromUnix(uint32_t seconds) { return IsoTime(seconds, ""); }
 
 std::string StripChartLine(const TimeSample& sample) {
   return IsoTimeFrom100ns(sample.receiveTime) +
@@ -164,6 +132,48 @@ std::string HistoryLine(const SummaryRecord& r) {
                       r.counts[0], static_cast<unsigned long long>(WorstVariance(r)),
                       static_cast<long long>(r.averages[4])) +
          (unmeasured.empty() ? "" : "  (" + unmeasured + ")");
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+namespace {
+
+const char kCsvHeader[] =
+    "time,state,status,machines_answering,masters,slaves,independents,clients,unanswered,reference_answered,"
+    "average_masters_ms,average_slaves_ms,average_independents_ms,average_clients_ms,average_total_ms,"
+    "worst_masters_ms,worst_slaves_ms,worst_independents_ms,worst_clients_ms,single_machine_test,"
+    "single_machine_limit_ms,total_variance_test,total_variance_limit_ms,master_slave_test,master_slave_limit_ms,"
+    "not_measured";
+
+std::string CsvRow(const SummaryRecord& r) {
+  std::vector<std::string> fields = {IsoTimeFromUnix(r.time), CheckStateName(r.status), std::to_string(r.status)};
+  for (uint32_t count : r.counts) fields.push_back(std::to_string(count));
+  fields.push_back(std::to_string(r.unansweredMachines));
+  fields.push_back(r.checkFlags & kCheckReferenceUnanswered ? "0" : "1");
+  for (int64_t average : r.averages) fields.push_back(std::to_string(average));
+  for (int64_t worst : r.worst) fields.push_back(std::to_string(worst));
+  for (auto [enabled, limit] : {std::pair{r.singleTest, r.singleLimit}, std::pair{r.totalTest, r.totalLimit},
+                                std::pair{r.slaveTest, r.slaveLimit}}) {
+    fields.push_back(enabled ? "1" : "0");
+    fields.push_back(std::to_string(LimitThreshold(limit, r.limitUnit)));
+  }
+  fields.push_back(UnmeasuredText(r));
+  std::string row;
+  for (const std::string& field : fields) row += (row.empty() ? "" : ",") + CsvField(field);
+  return row + "\r\n";
+}
+
+}  // namespace
+
+std::string HistoryCsv(const std::vector<SummaryRecord>& records) {
+  std::string text = std::string(kCsvHeader) + "\r\n";
+  for (const SummaryRecord& record : records) text += CsvRow(record);
+  return text;
 }
 
 uint64_t WorstVariance(const SummaryRecord& record) {

@@ -5,16 +5,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "console/json_writer.h"
 #include "monitor/settings.h"
 #include "monitor/summary_record.h"
+#include "platform/iso_time.h"
 #include "sampling/time_sample.h"
-
-// UTC in ISO 8601 of a time in 100 ns since 1601 ("2026-12-10T16:03:11.123Z").
-std::string IsoTimeFrom100ns(uint64_t time);
-// UTC in ISO 8601 of seconds since 1970 ("2026-12-10T16:03:11Z").
-std::string IsoTimeFromUnix(uint32_t seconds);
 
 // One strip-chart line: when the reply came, delta and latency in seconds, what the server said.
 std::string StripChartLine(const TimeSample& sample);
@@ -33,6 +30,10 @@ std::string SummaryText(const std::string& label, const SummaryRecord& record);
 CJsonWriter& WriteSummaryJson(CJsonWriter& json, const SummaryRecord& record);
 // One line of the history listing.
 std::string HistoryLine(const SummaryRecord& record);
+// A CSV field as RFC 4180 writes it: quoted, its quotes doubled, when it holds a comma, quote or line end.
+std::string CsvField(const std::string& text);
+// The stored checks as RFC 4180 CSV: a header row, then one row per record, CR LF line ends.
+std::string HistoryCsv(const std::vector<SummaryRecord>& records);
 // The largest magnitude among the worst variances of the four kinds of machines, in ms.
 uint64_t WorstVariance(const SummaryRecord& record);
 

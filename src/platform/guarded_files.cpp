@@ -87,15 +87,37 @@ HANDLE OpenGuardedFile(const std::string& folder, const std::string& name, DWORD
   return INVALID_HANDLE_VALUE;
 }
 
-bool RenameOpenFile(HANDLE file, const std::string& folder, const std::string& name) {
+const char kPartialFileSuffix[] = ".partial";
+
+bool RenameOpenFile(HANDLE file, const std::string& folder, const std::string& name, bool replace) {
   if (!IsPlainFileName(name)) return false;
   std::wstring target = Wide(InFolder(folder, name));
   std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + (target.size() + 1) * sizeof(wchar_t), 0);
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename->ReplaceIfExists = FALSE;
+  rename->ReplaceIfExists = replace;
   rename->FileNameLength = DWORD(target.size() * sizeof(wchar_t));
   target.copy(rename->FileName, target.size());
   return SetFileInformationByHandle(file, FileRenameInfo, rename, DWORD(buffer.size()));
+}
+
+bool WriteWholeFile(const std::string& folder, const std::string& name, const void* bytes, size_t size,
+                    bool replace) {
+  std::string partial = name + kPartialFileSuffix;
+  HANDLE file = OpenGuardedFile(folder, partial, GENERIC_WRITE | DELETE, CREATE_NEW);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS && DeleteFolderFile(folder, partial))
+    file = OpenGuardedFile(folder, partial, GENERIC_WRITE | DELETE, CREATE_NEW);  // left by a stopped write
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool complete = WriteFile(file, bytes, DWORD(size), &written, nullptr) && written == size && FlushFileBuffers(file) &&
+                  RenameOpenFile(file, folder, name, replace);
+  DWORD error = GetLastError();
+  if (!complete) {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+  }
+  CloseHandle(file);
+  SetLastError(complete ? 0 : error);
+  return complete;
 }
 
 bool DeleteFolderFile(const std::string& folder, const std::string& name) {

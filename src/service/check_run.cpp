@@ -33,13 +33,14 @@ uint32_t SampleSource(const TimeSourceSpec& spec, const SamplerSettings& sampler
   return 0;
 }
 
-// The reference's delta against this clock and its description; *answered is false when the
-// settings name enabled reference sources and none of them gave a time (with none named, this
-// machine's clock is the reference).
-int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings& sampler, std::string* described,
-                        bool* answered, CServiceLog* log) {
-  *described = "this machine's clock";
-  *answered = true;
+// The reference's delta against this clock, with its description, whether it answered (not when
+// the settings name enabled reference sources and none of them gave a time; with none named, this
+// machine's clock is the reference) and why each source that did not answer gave no time.
+int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings& sampler, CheckOutcome* outcome,
+                        CServiceLog* log) {
+  outcome->reference = "this machine's clock";
+  outcome->referenceAnswered = true;
+  std::string& failures = outcome->referenceFailures;
   if (!ReferenceUsesSources(settings.referenceClockType)) return 0;
   std::vector<int64_t> deltas;
   std::string names;
@@ -52,12 +53,14 @@ int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings&
     ++asked;  // a line that does not parse names a reference all the same: it did not answer
     if (!parsed) {
       log->Write(kLogWarning, "Reference line not understood: " + line.substr(0, 200));
+      failures += (failures.empty() ? "" : "; ") + line.substr(0, 60) + ": not understood";
       continue;
     }
     int64_t delta = 0;
     IpLiteral address;
     if (uint32_t code = SampleSource(spec, sampler, &delta, &address)) {
       log->Write(kLogWarning, "Reference " + spec.server + " gave no time: " + Describe(code));
+      failures += (failures.empty() ? "" : "; ") + spec.server + ": " + Describe(code);
       continue;
     }
     deltas.push_back(delta);
@@ -65,13 +68,12 @@ int64_t SampleReference(const CMonitorSettings& settings, const SamplerSettings&
   }
   if (asked == 0) return 0;
   if (deltas.empty()) {
-    log->Write(kLogError, "No reference time source answered: the check cannot be judged");
-    *described = "none answered (variances against this machine's clock)";
-    *answered = false;
+    outcome->reference = "none answered (variances against this machine's clock)";
+    outcome->referenceAnswered = false;
     return 0;
   }
   if (!settings.referenceClockAnalyze) names = names.substr(0, names.find(','));
-  *described = (settings.referenceClockAnalyze && deltas.size() > 1 ? "mean of " : "") + names;
+  outcome->reference = (settings.referenceClockAnalyze && deltas.size() > 1 ? "mean of " : "") + names;
   return ReferenceDelta(deltas, settings.referenceClockAnalyze);
 }
 
@@ -99,7 +101,7 @@ CheckOutcome RunCheck(const CMonitorSettings& settings, const std::vector<std::s
   CheckOutcome outcome;
   SamplerSettings sampler = TracedSamplerSettings(log);
   outcome.referenceTime = int64_t(SystemClock().Now());
-  int64_t referenceDelta = SampleReference(settings, sampler, &outcome.reference, &outcome.referenceAnswered, log);
+  int64_t referenceDelta = SampleReference(settings, sampler, &outcome, log);
   outcome.referenceTime += referenceDelta;
   for (const std::string& text : machineLines) {
     MachineLine line;

@@ -14,6 +14,7 @@ struct CheckOutcome {
   std::string reference;                // what the reference was, for the detail file
   int64_t referenceTime = 0;            // 100 ns since 1601 when the check began
   bool referenceAnswered = true;        // false when the configured reference clock gave no time
+  std::string referenceFailures;        // each reference source that gave no time and why ("a: reason; b: ...")
   bool stopped = false;                 // the stop event ended the check
 };
 

@@ -95,3 +95,10 @@ SummaryRecord ComputeSummary(const std::vector<MachineResult>& machines, const C
   record.status = JudgeCheckStatus(record);
   return record;
 }
+
+std::array<uint32_t, 4> UnansweredPerClass(const std::vector<MachineResult>& machines) {
+  std::array<uint32_t, 4> unanswered{};
+  for (const MachineResult& machine : machines)
+    if (machine.errorCode && machine.role < unanswered.size()) ++unanswered[machine.role];
+  return unanswered;
+}

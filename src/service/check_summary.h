@@ -2,6 +2,7 @@
 // against the reference clock, gathered per class into counts, averages and worst variances,
 // and the three tests that decide whether the check raises an alert.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,5 +40,7 @@ struct CheckPolicy {
 // anything could not be measured.
 SummaryRecord ComputeSummary(const std::vector<MachineResult>& machines, const CheckPolicy& policy, uint32_t time,
                              int64_t referenceTime, bool referenceAnswered);
+// How many machines of each class gave no sample, in the order of MachineClass.
+std::array<uint32_t, 4> UnansweredPerClass(const std::vector<MachineResult>& machines);
 // 100-nanosecond units to whole milliseconds, rounded half away from zero.
 int64_t RoundToMilliseconds(int64_t hundredNanoseconds);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <tuple>
 
+#include "platform/iso_time.h"
+
 namespace {
 
 struct Archive {
@@ -39,15 +41,7 @@ bool ParseArchive(const std::string& logName, const std::string& name, Archive* 
 
 }  // namespace
 
-int64_t DayNumber(const LogStamp& stamp) {
-  // Days from civil date (proleptic Gregorian), 1970-01-01 being day 0.
-  int64_t year = stamp.year - (stamp.month <= 2);
-  int64_t era = (year >= 0 ? year : year - 399) / 400;
-  int64_t yearOfEra = year - era * 400;
-  int64_t dayOfYear = (153 * (stamp.month + (stamp.month > 2 ? -3 : 9)) + 2) / 5 + stamp.day - 1;
-  int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
+int64_t DayNumber(const LogStamp& stamp) { return DaysFromCivil(stamp.year, stamp.month, stamp.day); }
 
 bool PeriodRollDue(uint32_t rollType, const LogStamp& lastWrite, const LogStamp& now) {
   int64_t then = DayNumber(lastWrite), today = DayNumber(now);

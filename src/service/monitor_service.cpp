@@ -5,6 +5,7 @@
 #include "mail/deliver_mail.h"
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
+#include "monitor/service_state.h"
 #include "platform/access_lists.h"
 #include "platform/guarded_files.h"
 #include "platform/named_objects.h"
@@ -14,6 +15,7 @@
 #include "service/check_run.h"
 #include "service/check_schedule.h"
 #include "service/check_store.h"
+#include "service/metrics_file.h"
 #include "service/retention.h"
 #include "service/monitored_machines.h"
 
@@ -31,22 +33,15 @@ class CWorking {
   HANDLE signal_;
 };
 
-// What a check found, in one line: the verdict, what it could not measure and why.
-std::string CheckLine(const SummaryRecord& record, const CheckOutcome& outcome) {
-  std::string line = "Check of " + std::to_string(outcome.machines.size()) + " machines: " +
-                     std::to_string(record.counts[0]) + " answered, average variance " +
-                     std::to_string(record.averages[4]) + " ms; " + CheckHeadline(record);
-  std::string reasons = UnansweredReasons(outcome.machines);
-  return reasons.empty() ? line : line + " (" + reasons + ")";
-}
-
 }  // namespace
 
 CMonitorService::CMonitorService()
     : settingsEvent_(MakeEvent(kSettingsEventName, false)),
       triggerEvent_(MakeEvent(kTriggerEventName, false)),
       workingSignal_(MakeEvent(kWorkingSignalName, true)),
-      ringing_(MakeEvent(kRingingEventName, true)) {}
+      ringing_(MakeEvent(kRingingEventName, true)) {
+  runState_.started = CurrentUnixSeconds();
+}
 
 HANDLE CMonitorService::MakeEvent(const char* name, bool manualReset) {
   std::string problem;
@@ -81,7 +76,8 @@ void CMonitorService::Run(HANDLE stop) {
   ReportProblems();
   RemovePartialFiles(settings_.dataFolder);
   GuardSecretKey(kSmtpKey);
-  log_.Write(kLogInfo, "Orvane Monitor service started");
+  WriteServiceRunState(runState_);
+  log_.Report(ServiceStartedEvent(machines_.size(), uint32_t(CheckPeriodMs() / 60000), settings_.dataFolder));
   CCheckSchedule schedule(CheckPeriodMs());
   for (;;) {
     CheckDue due = schedule.DueAt(GetTickCount64());
@@ -98,11 +94,11 @@ void CMonitorService::Run(HANDLE stop) {
     if (woke == WAIT_OBJECT_0 + 1) {
       Reload();
       schedule.SetPeriod(CheckPeriodMs());
-      log_.Write(kLogInfo, "Settings changed; read again");
+      log_.Report(SettingsReadEvent(machines_.size(), uint32_t(CheckPeriodMs() / 60000), settings_.dataFolder));
     }
     if (woke == WAIT_OBJECT_0 + 2) schedule.Ask();
   }
-  log_.Write(kLogInfo, "Orvane Monitor service stopped");
+  log_.Report(ServiceStoppedEvent(runState_.checks, runState_.alerts));
 }
 
 bool CMonitorService::CheckNow() {
@@ -123,7 +119,8 @@ bool CMonitorService::CheckNow() {
 uint32_t CMonitorService::KeyForCheck(uint32_t now, bool* afterJump) {
   CheckKey key = ChooseCheckKey(StoredCheckKeys(settings_.dataFolder), now, uint32_t(CheckPeriodMs() / 1000));
   *afterJump = key.afterJump;
-  if (key.time == 0) log_.Write(kLogError, "No key is left for a check in " + settings_.dataFolder);
+  if (key.time == 0)
+    log_.StoreRefused(settings_.dataFolder, "no key is left for a check (the newest stored check holds the last one)");
   if (key.afterJump)
     log_.Write(kLogWarning, "The clock is far past the newest stored check (it jumped, or the service did not run); "
                             "that gap does not age the stored checks");
@@ -136,14 +133,16 @@ uint32_t CMonitorService::KeyForCheck(uint32_t now, bool* afterJump) {
 bool CMonitorService::CheckAndStore(SummaryRecord* stored, std::string* storedDetail) {
   std::string refusal = FolderRefusal(settings_.dataFolder);
   if (!refusal.empty()) {
-    log_.Write(kLogError, "The data folder " + settings_.dataFolder + " is refused: " + refusal + "; no check is stored");
+    log_.StoreRefused(settings_.dataFolder, refusal + "; no check is stored");
     return false;
   }
   uint32_t now = clock_ ? clock_() : CurrentUnixSeconds();
   bool afterJump = false;
   uint32_t time = KeyForCheck(now, &afterJump);
   if (time == 0) return false;
+  ULONGLONG began = GetTickCount64();
   CheckOutcome outcome = RunCheck(settings_, machines_, &log_);
+  uint32_t durationMs = uint32_t(std::min<ULONGLONG>(GetTickCount64() - began, 0xFFFFFFFF));
   if (outcome.stopped) {
     log_.Write(kLogWarning, "Check abandoned: the service is stopping");
     return false;
@@ -155,16 +154,32 @@ bool CMonitorService::CheckAndStore(SummaryRecord* stored, std::string* storedDe
   if (afterJump) record.checkFlags |= kCheckAfterClockJump;
   std::string detail = FormatCheckDetail(FormatUnixTime(time), outcome.reference, outcome.machines, record);
   if (!StoreCheck(settings_.dataFolder, record, detail)) {
-    log_.Write(kLogError, "Could not store the check in " + settings_.dataFolder);
+    log_.StoreRefused(settings_.dataFolder, "the check's summary could not be written");
     return false;
   }
-  log_.Status(CheckLine(record, outcome), CheckRaisesAlert(record));
+  for (const ServiceEvent& event : CheckEvents(record, outcome.machines, outcome.referenceFailures)) log_.Report(event);
+  RecordCheck(record, UnansweredPerClass(outcome.machines), durationMs);
   RetentionRules rules{settings_.retentionDays, settings_.retentionRecords, uint32_t(CheckPeriodMs() / 1000)};
   if (size_t removed = ApplyRetention(settings_.dataFolder, rules, now))
     log_.Write(kLogTrace, std::to_string(removed) + " old checks removed");
   *stored = record;
   *storedDetail = detail;
   return true;
+}
+
+// Counts a stored check in the run state and writes that and the metrics file.
+void CMonitorService::RecordCheck(const SummaryRecord& record, const std::array<uint32_t, 4>& unanswered,
+                                  uint32_t durationMs) {
+  ++runState_.checks;
+  runState_.alerts += CheckRaisesAlert(record) ? 1 : 0;
+  runState_.lastCheck = record.time;
+  runState_.lastCheckMs = durationMs;
+  runState_.unanswered = unanswered;
+  WriteServiceRunState(runState_);
+  std::string metrics = MetricsFilePath();
+  if (metrics.empty()) return;
+  std::string refusal = WriteMetricsFile(metrics, FormatMetrics(record, runState_));
+  if (!refusal.empty()) log_.StoreRefused(metrics, refusal);
 }
 
 void CMonitorService::RaiseAlert(const SummaryRecord& record, const std::string& detail) {
@@ -185,6 +200,8 @@ void CMonitorService::MailAlert(const SummaryRecord& record, const std::string& 
   message.AddHtmlElement("pre", EscapeHtml(detail), "");
   std::string report = DeliverMail(&message, settings_.mailServer, settings_.mailPort, settings_.mailSecurity,
                                    settings_.mailUserName, settings_.mailPassword);
-  if (report.empty()) log_.Write(kLogInfo, "Alert mail sent");
-  else log_.Write(kLogError, "Alert mail failed: " + report);
+  std::string server = settings_.mailServer + ":" + std::to_string(settings_.mailPort);
+  size_t recipients = message.to.size() + message.cc.size() + message.bcc.size();
+  log_.Report(report.empty() ? MailSentEvent(record.time, server, recipients)
+                             : MailFailedEvent(record.time, server, report));
 }

@@ -5,11 +5,13 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "monitor/check_metrics.h"
 #include "monitor/settings.h"
 #include "service/check_summary.h"
 #include "service/service_log.h"
@@ -39,12 +41,15 @@ class CMonitorService {
   void NotifyChecks(HANDLE event) { checked_ = event; }
   // The clock that keys the checks (seconds since 1970); tests move it.
   void UseClock(std::function<uint32_t()> clock) { clock_ = std::move(clock); }
+  // Sends the service's Event Viewer entries to sink instead of the Event Log (tests record them).
+  void SendEventsTo(EventLogSink sink) { log_.SendEventsTo(std::move(sink)); }
 
  private:
   HANDLE MakeEvent(const char* name, bool manualReset);
   uint32_t KeyForCheck(uint32_t now, bool* afterJump);
   bool CheckAndStore(SummaryRecord* stored, std::string* storedDetail);
   uint64_t CheckPeriodMs() const;
+  void RecordCheck(const SummaryRecord& record, const std::array<uint32_t, 4>& unanswered, uint32_t durationMs);
   void RaiseAlert(const SummaryRecord& record, const std::string& detail);
   void MailAlert(const SummaryRecord& record, const std::string& detail);
 
@@ -58,4 +63,5 @@ class CMonitorService {
   std::vector<std::string> machines_;
   CServiceLog log_;
   std::function<uint32_t()> clock_;
+  ServiceRunState runState_;
 };

@@ -17,6 +17,7 @@
 #include "sampling/network.h"
 #include "sampling/system_clock.h"
 #include "service/check_store.h"
+#include "service/event_source.h"
 #include "service/folder_files.h"
 #include "service/log_roll.h"
 #include "service/monitor_service.h"
@@ -137,6 +138,7 @@ uint32_t InstallService(const std::string& programPath) {
   CloseServiceHandle(manager);
   if (!result) WriteRegistryDword("", "Service Installed", 1);
   if (!result) GuardSecretKey(kSmtpKey);  // the mail password's key, before anything is stored in it
+  if (!result) result = RegisterEventMessages(programPath);
   return result;
 }
 
@@ -206,6 +208,7 @@ uint32_t PurgeServiceData() {
   std::string queueParent = settings.mailQueueFolder.substr(0, settings.mailQueueFolder.find_last_of('\\', settings.mailQueueFolder.size() - 2));
   RemoveDirectoryA(queueParent.c_str());  // the mail component's folder, when this made it and nothing else uses it
   DeleteLogAndArchives(ServiceLogPath());
+  RemoveEventMessages();
   bool removed = DeleteRegistryKey("\\") || !RegistryKeyExists("\\");
   uint32_t result = removed ? 0 : GetLastError();
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tallowin");  // the company's key, when no other product is left in it
@@ -218,5 +221,6 @@ uint32_t RemoveService() {
     return DeleteService(service) ? 0u : uint32_t(GetLastError());
   });
   if (!result) DeleteRegistryValue("", "Service Installed");
+  if (!result) RemoveEventMessages();
   return result;
 }

@@ -18,12 +18,14 @@ int RunInConsole();
 // Sets "ovmon-trigger-event" as "Rescan Now" does and waits up to timeoutMs for the check's
 // "Check Results"; 0, ERROR_SERVICE_NOT_ACTIVE when no service runs, or WAIT_TIMEOUT.
 uint32_t RescanAndWait(uint32_t timeoutMs);
-// Adds the service (automatic start, this program with no arguments) and sets "Service Installed"; 0 or the error.
+// Adds the service (automatic start, this program with no arguments), sets "Service Installed" and
+// registers this program as the event source's message file; 0 or the error.
 uint32_t InstallService(const std::string& programPath);
 // Stops the installed service (waiting for its process), then removes what the service and the
 // applet left on this machine: the stored checks and detail files
-// with their data folder, the log and its archives, an empty mail queue folder, and the product's
-// registry key; 0 or the error of the registry key.
+// with their data folder, the log and its archives, an empty mail queue folder, the event source's
+// registration and the product's registry key; 0 or the error of the registry key.
 uint32_t PurgeServiceData();
-// Stops the service (waiting for its process), removes it and clears "Service Installed"; 0 or the error.
+// Stops the service (waiting for its process), removes it, clears "Service Installed" and removes
+// the event source's registration; 0 or the error.
 uint32_t RemoveService();

@@ -38,6 +38,9 @@ LogFileFacts FactsOf(const std::string& path) {
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
 std::string NameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
+// An insert's length in Event Viewer, well within the Event Log's limit for one string.
+constexpr size_t kInsertBytes = 4096;
+
 WORD EventType(LogLevel level) {
   if (level == kLogError) return EVENTLOG_ERROR_TYPE;
   return level == kLogWarning ? EVENTLOG_WARNING_TYPE : EVENTLOG_INFORMATION_TYPE;
@@ -70,28 +73,50 @@ void CServiceLog::Configure(const ServiceLogSettings& settings) {
   refusal_ = FolderRefusal(folder);
   if (refusal_.empty() && !IsPlainFileName(NameOf(settings_.path))) refusal_ = "it names no file";
   if (refusal_.empty() && !CreateGuardedFolder(folder)) refusal_ = "its folder cannot be created";
-  if (!refusal_.empty()) Report(EVENTLOG_ERROR_TYPE, "The service log " + settings_.path + " is refused: " + refusal_ + "; no text log is written");
+  if (!refusal_.empty()) Publish(StoreRefusedEvent(settings_.path, refusal_ + "; no text log is written"), true);
 }
 
-void CServiceLog::Write(LogLevel level, const std::string& message) {
-  std::lock_guard<std::mutex> hold(lock_);
-  if (LogLevelAllows(settings_.logging.textLogLevel, level)) Append(FormatLogLine(Now(), level, message));
-  if (!settings_.eventLogSummaryOnly && LogLevelAllows(settings_.logging.eventLogLevel, level))
-    Report(EventType(level), message);
+void CServiceLog::Report(const ServiceEvent& event) {
+  const ServiceEventInfo& info = EventInfo(event.kind);
+  Emit(event, info.statusLine, info.summary);
 }
+
+void CServiceLog::StoreRefused(const std::string& where, const std::string& why) {
+  Report(StoreRefusedEvent(where, why));
+}
+
+void CServiceLog::Write(LogLevel level, const std::string& message) { Report(MessageEvent(level, message)); }
 
 void CServiceLog::Status(const std::string& message, bool alert) {
-  std::lock_guard<std::mutex> hold(lock_);
-  if (LogLevelAllows(settings_.logging.textLogLevel, alert ? kLogError : kLogInfo))
-    Append(FormatStatusLine(Now(), message));
-  if (LogLevelAllows(settings_.logging.eventLogLevel, alert ? kLogError : kLogInfo))
-    Report(alert ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, message);
+  Emit(MessageEvent(alert ? kLogError : kLogInfo, message), true, true);
 }
 
-void CServiceLog::Report(WORD type, const std::string& message) {
-  if (!settings_.eventLogEnabled || !eventSource_) return;
-  const char* strings[] = {message.c_str()};
-  ReportEventA(eventSource_, type, 0, 1, nullptr, 1, 0, strings, nullptr);
+void CServiceLog::SendEventsTo(EventLogSink sink) {
+  std::lock_guard<std::mutex> hold(lock_);
+  sink_ = std::move(sink);
+}
+
+void CServiceLog::Emit(const ServiceEvent& event, bool statusLine, bool summary) {
+  std::string text = FormatEventText(event);
+  std::lock_guard<std::mutex> hold(lock_);
+  if (LogLevelAllows(settings_.logging.textLogLevel, event.level))
+    Append(statusLine ? FormatStatusLine(Now(), text) : FormatLogLine(Now(), event.level, text));
+  Publish(event, summary);
+}
+
+void CServiceLog::Publish(const ServiceEvent& event, bool summary) {
+  if (!settings_.eventLogEnabled || (!summary && settings_.eventLogSummaryOnly) ||
+      !LogLevelAllows(settings_.logging.eventLogLevel, event.level))
+    return;
+  const ServiceEventInfo& info = EventInfo(event.kind);
+  EventLogEntry entry{EventType(event.level), info.category, info.id, {}};
+  for (const std::string& insert : event.inserts) entry.inserts.push_back(insert.substr(0, kInsertBytes));
+  if (sink_) return sink_(entry);
+  if (!eventSource_) return;
+  std::vector<const char*> strings;
+  for (const std::string& insert : entry.inserts) strings.push_back(insert.c_str());
+  ReportEventA(eventSource_, entry.type, entry.category, entry.id, nullptr, WORD(strings.size()), 0, strings.data(),
+               nullptr);
 }
 
 void CServiceLog::Append(const std::string& line) {
@@ -101,7 +126,7 @@ void CServiceLog::Append(const std::string& line) {
   if (file == INVALID_HANDLE_VALUE) {
     if (GetLastError() == ERROR_CANT_ACCESS_FILE) {
       refusal_ = "it is a link or has another name (a hard link)";
-      Report(EVENTLOG_ERROR_TYPE, "The service log " + settings_.path + " is refused: " + refusal_ + "; no text log is written");
+      Publish(StoreRefusedEvent(settings_.path, refusal_ + "; no text log is written"), true);
     }
     return;
   }
@@ -122,15 +147,18 @@ void CServiceLog::RollIfDue(uint64_t lineBytes) {
 }
 
 void CServiceLog::Roll(const SYSTEMTIME& archiveDate) {
-  std::string folder = FolderOf(settings_.path), name = NameOf(settings_.path);
+  std::string folder = FolderOf(settings_.path), name = NameOf(settings_.path), archive;
   HANDLE log = OpenGuardedFile(folder, name, DELETE, OPEN_EXISTING);
   if (log == INVALID_HANDLE_VALUE) return;
-  for (uint32_t sequence = 1; sequence < 10000; ++sequence) {
-    if (RenameOpenFile(log, folder, ArchiveName(name, StampOf(archiveDate), sequence))) break;
-    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) break;
+  for (uint32_t sequence = 1; archive.empty() && sequence < 10000; ++sequence) {
+    std::string candidate = ArchiveName(name, StampOf(archiveDate), sequence);
+    if (RenameOpenFile(log, folder, candidate)) archive = folder + candidate;
+    else if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   CloseHandle(log);
-  for (const std::string& doomed :
-       ArchivesToDelete(name, FilesMatching(folder, "*"), settings_.logging.textRollType, settings_.logging.textMaxArchives))
-    DeleteFolderFile(folder, doomed);
+  std::vector<std::string> doomed =
+      ArchivesToDelete(name, FilesMatching(folder, "*"), settings_.logging.textRollType, settings_.logging.textMaxArchives);
+  for (const std::string& old : doomed) DeleteFolderFile(folder, old);
+  if (!archive.empty())
+    Publish(LogRolledEvent(settings_.path, archive, doomed.size()), EventInfo(ServiceEventKind::kLogRolled).summary);
 }

@@ -51,6 +51,11 @@ TEST(ConsoleArgs, CommandsAndTheirOptions) {
   EXPECT_FALSE(mail.server.has_value());
 
   EXPECT_EQ(Parse({"history", "--alerts", "--json"}).alertsOnly, true);
+  ConsoleCommand csv = Parse({"history", "--csv", "--since", "2023-11-14", "--until", "2023-11-14T22:30Z"});
+  EXPECT_TRUE(csv.csv);
+  EXPECT_EQ(csv.since, 1699920000u);
+  EXPECT_EQ(csv.until, 1700001000u);
+  EXPECT_EQ(Parse({"metrics"}).verb, ConsoleVerb::kMetrics);
   EXPECT_EQ(Parse({"settings", "show"}).verb, ConsoleVerb::kSettingsShow);
   EXPECT_EQ(Parse({"status"}).verb, ConsoleVerb::kStatus);
 }
@@ -96,6 +101,11 @@ TEST(ConsoleArgs, MistakesGiveOneLineReasons) {
       {{"mail", "test", "--port", "65536"}, "--port takes a whole number from 1 to 65535"},
       {{"mail", "test", "--to", ""}, "--to needs a value"},
       {{"settings", "edit"}, "'settings' needs 'show'; see 'ovmonctl settings --help'"},
+      {{"history", "--csv", "--json"}, "--json and --csv exclude each other"},
+      {{"history", "--since", "yesterday"}, "--since takes a UTC time: 2026-12-10, 2026-12-10T18:22 or 2026-12-10T18:22:28"},
+      {{"history", "--until", "2023-02-29"}, "--until takes a UTC time: 2026-12-10, 2026-12-10T18:22 or 2026-12-10T18:22:28"},
+      {{"history", "--since", "2024-01-02", "--until", "2024-01-01"}, "--since must be before --until"},
+      {{"metrics", "--json"}, "unexpected '--json'; see 'ovmonctl metrics --help'"},
   };
   for (const auto& c : cases) {
     ConsoleCommand command;

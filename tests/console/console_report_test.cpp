@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -153,6 +154,39 @@ TEST(ConsoleReport, StoredChecksInWordsAndJson) {
   WriteSummaryJson(json.BeginObject(), record).End();
   EXPECT_NE(json.Text().find(R"("state":"alert","status":1,"machines":{"total":24,)"), std::string::npos) << json.Text();
   EXPECT_NE(json.Text().find(R"("worstVarianceMs":[-7,12,0,3])"), std::string::npos);
+}
+
+TEST(ConsoleReport, HistoryAsCsvRows) {
+  SummaryRecord passed = Check(3, {-7, 12, 0, 3});
+  passed.singleTest = passed.totalTest = passed.slaveTest = 1;
+  passed.limitUnit = 1;  // seconds: the columns say milliseconds
+  passed.singleLimit = 2;
+  passed.totalLimit = 1;
+  passed.slaveLimit = 0;
+  SummaryRecord unknown = Check(0, {0, 0, 0, -1500});
+  unknown.time = 1700000600;
+  unknown.unansweredMachines = 3;
+  unknown.checkFlags = kCheckReferenceUnanswered;
+  std::string csv = HistoryCsv({passed, unknown});
+  size_t header = csv.find("\r\n");
+  EXPECT_EQ(csv.substr(0, csv.find(',')), "time");
+  EXPECT_EQ(csv.substr(header + 2),
+            "2023-11-14T22:13:20Z,passed,3,24,2,6,1,15,0,1,1,2,0,5,3,-7,12,0,3,1,2000,1,1000,1,0,\r\n"
+            "2023-11-14T22:23:20Z,unknown,0,24,2,6,1,15,3,0,1,2,0,5,3,0,0,0,-1500,0,0,0,0,0,0,"
+            "3 of 27 machines did not answer; the reference clock did not answer\r\n");
+  // Every row has as many fields as the header.
+  for (size_t start = 0, end; (end = csv.find("\r\n", start)) != std::string::npos; start = end + 2)
+    EXPECT_EQ(std::count(csv.begin() + long(start), csv.begin() + long(end), ','), 25) << csv.substr(start, end - start);
+  EXPECT_EQ(HistoryCsv({}), csv.substr(0, header + 2));
+  const struct {
+    const char* field;
+    const char* written;
+  } fields[] = {{"plain words; no quotes", "plain words; no quotes"},
+                {"a, b", "\"a, b\""},
+                {"say \"hi\"", "\"say \"\"hi\"\"\""},
+                {"two\r\nlines", "\"two\r\nlines\""},
+                {"", ""}};
+  for (const auto& f : fields) EXPECT_EQ(CsvField(f.field), f.written) << f.field;
 }
 
 TEST(ConsoleReport, SettingsListingNeverShowsThePassword) {

@@ -1,11 +1,14 @@
 #!/usr/bin/python3
 """ovmonctl under Wine against the loopback test servers: each command's output and exit code
-for success and for each failure class, --json read back with a real JSON parser, and Ctrl+C
-ending a run at once with the samples taken so far.
+for success and for each failure class, --json read back with a real JSON parser, --csv with
+Python's csv module, the metrics with the Prometheus client's own parser, and Ctrl+C ending a run
+at once with the samples taken so far.
 
 Run by ctest in the Windows tree with the Wine prefix and test servers that scripts/test starts;
 argv: wine, ovmonctl.exe, ovmonsvc.exe. It writes the Monitor's registry key of that prefix (no other test does).
 """
+import csv
+import io
 import json
 import os
 import re
@@ -24,13 +27,29 @@ PARAMETERS = PRODUCT + r"\Parameters"
 ISO = r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z"
 
 
-def run(*args, stdin=None):
-    """Runs ovmonctl; its output goes to files, which a lingering Wine helper cannot hold open."""
+def run_raw(*args, stdin=None):
+    """Runs ovmonctl; its output, as bytes, goes to files, which a lingering Wine helper cannot hold open."""
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         code = subprocess.run([WINE, OVMONCTL, *args], stdout=out, stderr=err, stdin=stdin, timeout=120).returncode
         out.seek(0)
         err.seek(0)
-        return code, Text(out.read()), Text(err.read())
+        return code, out.read(), err.read()
+
+
+def run(*args, stdin=None):
+    """Runs ovmonctl; its output as text."""
+    code, out, err = run_raw(*args, stdin=stdin)
+    return code, Text(out), Text(err)
+
+
+def metrics(text):
+    """The samples of a metrics text as the Prometheus client's parser reads them: {(name, labels): value}."""
+    from prometheus_client.parser import text_string_to_metric_families
+    return {(sample.name, tuple(sorted(sample.labels.items()))): sample.value
+            for family in text_string_to_metric_families(text) for sample in family.samples}
+
+
+ROLES = ["master", "slave", "independent", "client"]
 
 
 def Text(data):
@@ -210,6 +229,42 @@ class Stored(unittest.TestCase):
         code, out, _ = run("history", "--json")
         self.assertEqual([r["state"] for r in json.loads(out)], ["passed", "alert", "passed"])
 
+    def test_history_as_csv(self):
+        code, out, _ = run_raw("history", "--csv")
+        self.assertEqual(code, 0)
+        text = out.decode("ascii")
+        self.assertEqual(text.count("\n"), text.count("\r\n"), "RFC 4180 line ends")
+        rows = list(csv.DictReader(io.StringIO(text, newline="")))
+        self.assertEqual([(r["time"], r["state"]) for r in rows],
+                         [("2023-11-14T22:13:20Z", "passed"), ("2023-11-14T22:23:20Z", "alert"),
+                          ("2023-11-14T22:33:20Z", "passed")])
+        row = rows[1]
+        self.assertEqual([row[k] for k in ("machines_answering", "masters", "clients", "unanswered")],
+                         ["24", "2", "15", "0"])
+        self.assertEqual([row["worst_%s_ms" % r] for r in ("masters", "slaves", "independents", "clients")],
+                         ["0", "12", "-7", "3"])
+        self.assertEqual([row[k] for k in ("single_machine_test", "single_machine_limit_ms", "total_variance_limit_ms",
+                                           "master_slave_test", "master_slave_limit_ms")], ["0", "1000", "750", "1", "500"])
+        for args, times in [(["--since", "2023-11-14T22:20Z", "--until", "2023-11-14T22:33:20"], ["2023-11-14T22:23:20Z"]),
+                            (["--since", "2023-11-14T22:23:20Z", "--alerts"], ["2023-11-14T22:23:20Z"]),
+                            (["--until", "2023-11-14"], [])]:
+            code, out, _ = run_raw("history", "--csv", *args)
+            self.assertEqual(code, 0, args)
+            self.assertEqual([r["time"] for r in csv.DictReader(io.StringIO(out.decode("ascii"), newline=""))], times)
+        code, out, _ = run("history", "--since", "2023-11-14T22:20:00Z")
+        self.assertEqual([line.split()[0] for line in out.splitlines()], ["2023-11-14T22:23:20Z", "2023-11-14T22:33:20Z"])
+
+    def test_metrics_of_the_stored_check(self):
+        code, out, _ = run_raw("metrics")
+        self.assertEqual(code, 0)
+        self.assertNotIn(b"\r", out)
+        samples = metrics(out.decode("ascii"))
+        self.assertEqual(samples[("ovmon_last_check_timestamp_seconds", ())], 1700001200)
+        self.assertEqual(samples[("ovmon_last_check_status", ())], 3)
+        self.assertEqual(samples[("ovmon_machines_answering", (("role", "client"),))], 15)
+        self.assertEqual(samples[("ovmon_variance_worst_seconds", (("role", "independent"),))], -0.007)
+        self.assertEqual(samples[("ovmon_limit_seconds", (("test", "total_variance"),))], 0.75)
+
     def test_check_without_the_service_is_unknown(self):
         for args in [[], ["--last", "--warn-ms", "5"]]:
             code, out, _ = run("check", *args)
@@ -277,6 +332,8 @@ class Live(unittest.TestCase):
         reg_add("Monitored Machines", "REG_MULTI_SZ",
                 "\\0".join("master " + source % (fleet + i) for i in (1, 2)))
         reg_add("Single Limit", "REG_DWORD", "1000")
+        cls.metrics_file = os.path.join(cls.folder, "ovmon.prom")
+        reg_add("Metrics File", "REG_SZ", windows_path(cls.metrics_file))
         cls.service = subprocess.Popen([WINE, OVMONSVC, "-console"], stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 60
@@ -289,6 +346,32 @@ class Live(unittest.TestCase):
             cls.service.send_signal(signal.SIGINT)
             cls.service.wait(timeout=60)
         import_registry(["[-%s]" % PARAMETERS])
+
+    def test_before_the_stop_the_metrics_file_and_ovmonctl_agree_with_the_check(self):
+        code, out, _ = run("check", "--now")
+        self.assertEqual(code, 0, out)
+        with open(self.metrics_file, encoding="ascii", newline="") as file:
+            text = file.read()
+        self.assertEqual(run_raw("metrics")[1].decode("ascii"), text, "the same from the stored state")
+        self.assertEqual([name for name in os.listdir(self.folder) if name.startswith("ovmon.prom")], ["ovmon.prom"])
+        samples = metrics(text)
+        check = json.loads(run("status", "--json")[1])["lastCheck"]
+        self.assertEqual(samples[("ovmon_last_check_timestamp_seconds", ())], check["timeSeconds"])
+        self.assertEqual(samples[("ovmon_last_check_status", ())], check["status"])
+        self.assertEqual(samples[("ovmon_last_check_reference_answered", ())], 1)
+        for i, role in enumerate(ROLES):
+            label = (("role", role),)
+            self.assertEqual(samples[("ovmon_machines_answering", label)], list(check["machines"].values())[i + 1])
+            self.assertEqual(samples[("ovmon_machines_unanswered", label)], 0)
+            self.assertAlmostEqual(samples[("ovmon_variance_average_seconds", label)], check["averageVarianceMs"][i] / 1000)
+            self.assertAlmostEqual(samples[("ovmon_variance_worst_seconds", label)], check["worstVarianceMs"][i] / 1000)
+        self.assertAlmostEqual(samples[("ovmon_variance_total_average_seconds", ())], check["averageVarianceMs"][4] / 1000)
+        self.assertEqual(samples[("ovmon_limit_seconds", (("test", "single_machine"),))], 1.0)
+        self.assertEqual(samples[("ovmon_test_failed", (("test", "single_machine"),))], 0)
+        self.assertGreaterEqual(samples[("ovmon_checks_total", ())], 2)
+        self.assertEqual(samples[("ovmon_alerts_total", ())], 0)
+        self.assertLessEqual(samples[("ovmon_service_start_time_seconds", ())], check["timeSeconds"])
+        self.assertGreater(samples[("ovmon_last_check_duration_seconds", ())], 0)
 
     def test_check_runs_one_and_judges_it(self):
         code, out, _ = run("check", "--now")
@@ -334,7 +417,7 @@ class LiveSilent(unittest.TestCase):
         while run("status")[1].startswith("Service: not running") and time.monotonic() < deadline:
             time.sleep(0.1)
         try:
-            return run("check", "--now")
+            return run("check", "--now") + (metrics(run("metrics")[1]),)
         finally:
             service.send_signal(signal.SIGINT)
             service.wait(timeout=60)
@@ -343,10 +426,14 @@ class LiveSilent(unittest.TestCase):
     def test_some_silent_is_a_warning_all_silent_critical(self):
         for machines, expected, words in [(["good", "silent"], 1, "1 of 2 machines did not answer"),
                                           (["silent", "silent"], 2, "none of the 2 machines answered")]:
-            code, out, _ = self.serve(machines)
+            code, out, _, samples = self.serve(machines)
             self.assertEqual(code, expected, out)
             self.assertIn("unknown (%s)" % words, out)
             self.assertIn(" unanswered=%d" % machines.count("silent"), out)
+            master = (("role", "master"),)
+            self.assertEqual(samples[("ovmon_machines_unanswered", master)], machines.count("silent"))
+            self.assertEqual(samples[("ovmon_machines_answering", master)], machines.count("good"))
+            self.assertEqual(samples[("ovmon_last_check_status", ())], 0)
 
 
 if __name__ == "__main__":

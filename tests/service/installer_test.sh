@@ -1,7 +1,8 @@
 #!/bin/bash
-# The installer under Wine, in the prefix scripts/test made: "msiexec /i" puts the applet and the
-# service in place, registers the applet with Control Panel and leaves the service running;
-# "msiexec /x" leaves no file, service or registry key of ours.
+# The installer under Wine, in the prefix scripts/test made: "msiexec /i" puts the applet, the
+# service and ovmonctl in place, puts their folder on the system PATH, registers the applet with
+# Control Panel and the service's event source, and leaves the service running; "msiexec /x"
+# leaves no file, service, PATH entry or registry key of ours.
 #   installer_test.sh <Windows build folder> <source folder> <access_text.exe>
 set -uo pipefail
 BUILD_WIN=$1 ROOT=$2 ACCESS_TEXT=$3
@@ -29,11 +30,27 @@ trap 'wine msiexec /x "$MSI" /qn >/dev/null 2>&1; rm -rf "$WORK"' EXIT
 check "msiexec /i succeeds" wine msiexec /i "$MSI" /qn
 check "the applet is installed" test -f "$PROGRAMS/Orvane Monitor/ovmon.cpl"
 check "the service is installed" test -f "$PROGRAMS/Orvane Monitor/ovmonsvc.exe"
+check "ovmonctl is installed" test -f "$PROGRAMS/Orvane Monitor/ovmonctl.exe"
+ENVIRONMENT='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
+check "the system PATH ends with the program folder" grep -qi ';C:\\Program Files\\Tallowin\\Orvane Monitor\\\?$' \
+  <(query "$ENVIRONMENT" /v PATH)
+SOURCE='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Orvane Monitor'
+for value in EventMessageFile CategoryMessageFile; do
+  check "Event Viewer finds $value in ovmonsvc.exe" \
+    grep -q "$value    REG_EXPAND_SZ    C:\\\\Program Files\\\\Tallowin\\\\Orvane Monitor\\\\ovmonsvc.exe$" \
+    <(query "$SOURCE" /v "$value")
+done
+check "the source has four categories" grep -q 'CategoryCount    REG_DWORD    0x4$' <(query "$SOURCE" /v CategoryCount)
+check "the source reports errors, warnings and information" grep -q 'TypesSupported    REG_DWORD    0x7$' \
+  <(query "$SOURCE" /v TypesSupported)
 check "Control Panel lists the applet" grep -q 'ovmon    REG_SZ    C:\\Program Files\\Tallowin\\Orvane Monitor\\ovmon.cpl' \
   <(query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls' /v ovmon)
 check "\"Service Installed\" is set" grep -q 'REG_DWORD    0x1' \
   <(query 'HKLM\Software\Tallowin\Orvane Monitor\Parameters' /v 'Service Installed')
 check "the service runs" grep -q 'STATE *: 4 *RUNNING' <(service_state)
+# A process started now finds ovmonctl by its name, as a new console does after the install.
+check "a new process runs ovmonctl by its name alone" grep -q '^Service: running' \
+  <(wine cmd /c ovmonctl status 2>/dev/null | tr -d '\r')
 check "the service answers Rescan with a stored check" wine "$PROGRAMS/Orvane Monitor/ovmonsvc.exe" -rescan
 check "the check is in the data folder" compgen -G "$SYSTEM/OVMonitorData/*.bin"
 check "the service writes its log" test -e "$SYSTEM/orvanem.log"
@@ -54,6 +71,9 @@ check "no program folder is left" absent test -e "$PROGRAMS"
 check "no service is left" absent grep -q 'SERVICE_NAME' <(service_state)
 check "no registry key of the product is left" absent grep -q Tallowin <(query 'HKLM\Software\Tallowin')
 check "Control Panel no longer lists it" absent grep -q ovmon <(query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls')
+check "the PATH no longer names the program folder" absent grep -qi 'Orvane Monitor' <(query "$ENVIRONMENT" /v PATH)
+check "the system PATH is left with its own entries" grep -qi 'system32' <(query "$ENVIRONMENT" /v PATH)
+check "no event source is left" absent grep -q EventMessageFile <(query "$SOURCE")
 # (Other tests of the prefix may make the default data folder itself: its files are what counts.)
 check "no stored checks are left" absent compgen -G "$SYSTEM/OVMonitorData/*.[bd][ia][nt]"
 check "a file that is no stored check stays" test -e "$SYSTEM/OVMonitorData/notes.txt"

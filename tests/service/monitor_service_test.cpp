@@ -11,12 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "monitor/check_metrics.h"
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
+#include "monitor/service_state.h"
 #include "platform/access_lists.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "sampling/network.h"
+#include "service/event_recorder.h"
 #include "service/fleet.h"
 #include "service/monitored_machines.h"
 #include "service/service_run.h"
@@ -427,6 +430,147 @@ TEST_F(MonitorServiceTest, ALogThatIsAHardLinkIsRefused) {
   service.Reload();
   ASSERT_TRUE(service.CheckNow()) << "the check is stored all the same";
   EXPECT_EQ(FileText(victim), "precious");
+}
+
+// The IDs the recorder saw, without those of lines that are no event of their own kind (1000).
+std::vector<DWORD> KindIds(CEventRecorder& recorder) {
+  std::vector<DWORD> ids;
+  for (DWORD id : recorder.Ids())
+    if (id != 1000) ids.push_back(id);
+  return ids;
+}
+
+// The first entry with that ID (an empty one when there is none).
+EventLogEntry EntryOf(CEventRecorder& recorder, DWORD id) {
+  for (const EventLogEntry& entry : recorder.Entries())
+    if (entry.id == id) return entry;
+  return EventLogEntry();
+}
+
+// The service's work reports each kind of event with its own ID, category and inserts: the start,
+// a check that fails a test with a silent machine and a silent reference, the settings read again,
+// and the stop.
+TEST_F(MonitorServiceTest, EachKindOfEventReachesEventViewerWithItsOwnId) {
+  WriteRegistryBool(kEventViewerKey, "Summary Only", false);
+  WriteRegistryDword(kEventViewerKey, "Log Level", kLogInfo);
+  WriteRegistryDword("", "Single Limit", 1);
+  WriteRegistryList("", "Reference Clocks", {SilentMachine("", 9).substr(1)});
+  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[0].line, SilentMachine("client", 1)});
+  CEventRecorder recorder;
+  {
+    CServiceRun service(recorder.Sink());
+    ASSERT_TRUE(service.NextCheck());
+    ASSERT_TRUE(SignalService(true));
+    ASSERT_TRUE(SignalService(false));
+    ASSERT_TRUE(service.NextCheck()) << "a check after the settings were read again";
+  }
+  EXPECT_EQ(KindIds(recorder), (std::vector<DWORD>{100, 201, 202, 203, 102, 201, 202, 203, 101}));
+  EXPECT_EQ(EntryOf(recorder, 100).inserts, (std::vector<std::string>{"2", "720", folder}));
+  EXPECT_EQ(EntryOf(recorder, 101).inserts, (std::vector<std::string>{"2", "2"}));
+  EventLogEntry alerted = EntryOf(recorder, 201), silent = EntryOf(recorder, 202), reference = EntryOf(recorder, 203);
+  EXPECT_EQ(alerted.type, EVENTLOG_ERROR_TYPE);
+  EXPECT_EQ(alerted.category, kCategoryCheck);
+  ASSERT_EQ(alerted.inserts.size(), 6u);
+  EXPECT_EQ(alerted.inserts[5], "At least one machine's variance exceeds 1 ms");
+  ASSERT_EQ(silent.inserts.size(), 4u);
+  EXPECT_EQ(silent.inserts[1], "ALERT");
+  EXPECT_EQ(silent.inserts[2], "1 of 2 machines did not answer");
+  EXPECT_EQ(silent.inserts[3].rfind("silent1: ", 0), 0u) << silent.inserts[3];
+  ASSERT_EQ(reference.inserts.size(), 3u);
+  EXPECT_EQ(reference.inserts[2].rfind("127.0.0.1: ", 0), 0u) << reference.inserts[2];
+  EXPECT_EQ(EntryOf(recorder, 102).category, kCategoryService);
+}
+
+TEST_F(MonitorServiceTest, AnAlertMailIsReportedSentOrFailed) {
+  const char kSmtp[] = "\\Logs and Alerts\\SMTP";
+  WriteRegistryBool(kSmtp, "Enabled", true);
+  WriteRegistryString(kSmtp, "Server", "127.0.0.1");
+  WriteRegistryString(kSmtp, "From", "Clock Monitor <monitor@example.com>");
+  WriteRegistryList(kSmtp, "To", {"Operations <ops-events@example.com>"});
+  WriteRegistryDword(kEventViewerKey, "Log Level", kLogInfo);
+  WriteRegistryDword("", "Single Limit", 1000);  // the fleet's 1500 ms fails it
+  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[5].line});
+  struct Case {
+    uint32_t port;
+    DWORD id;
+  } cases[] = {{uint32_t(std::atoi(std::getenv("OVMON_SMTP_PLAIN_PORT"))), 300}, {9, 301}};
+  for (const Case& c : cases) {
+    WriteRegistryDword(kSmtp, "Port", c.port);
+    CEventRecorder recorder;
+    CMonitorService service;
+    service.SendEventsTo(recorder.Sink());
+    service.Reload();
+    ASSERT_TRUE(service.CheckNow());
+    EXPECT_EQ(KindIds(recorder), (std::vector<DWORD>{201, c.id})) << c.port;
+    EventLogEntry mail = EntryOf(recorder, c.id);
+    ASSERT_EQ(mail.inserts.size(), 3u);
+    EXPECT_EQ(mail.inserts[1], "127.0.0.1:" + std::to_string(c.port));
+    EXPECT_EQ(mail.category, kCategoryAlert);
+    if (c.id == 300) {
+      EXPECT_EQ(mail.inserts[2], "1");
+    }
+  }
+}
+
+// Wherever the service writes nothing it should have written, Event Viewer says where and why.
+TEST_F(MonitorServiceTest, AStoreThatCannotBeWrittenIsReported) {
+  std::string notAFolder = folder + "a-file";
+  std::ofstream(notAFolder) << "a file, not a folder";
+  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[0].line});
+  struct Case {
+    const char* what;
+    std::string dataFolder, metricsFile;
+    bool stored;
+    std::string where;
+  } cases[] = {
+      {"a data folder that is a file", notAFolder + "\\", "", false, notAFolder + "\\"},
+      {"a metrics file in a folder that is not there", folder, folder + "absent\\ovmon.prom", true,
+       folder + "absent\\ovmon.prom"},
+  };
+  for (const Case& c : cases) {
+    WriteRegistryString("", "Data Folder", c.dataFolder);
+    WriteRegistryString("", "Metrics File", c.metricsFile);
+    CEventRecorder recorder;
+    CMonitorService service;
+    service.SendEventsTo(recorder.Sink());
+    service.Reload();
+    EXPECT_EQ(service.CheckNow(), c.stored) << c.what;
+    EventLogEntry refused = EntryOf(recorder, 401);
+    ASSERT_EQ(refused.inserts.size(), 2u) << c.what;
+    EXPECT_EQ(refused.inserts[0], c.where) << c.what;
+    EXPECT_EQ(refused.type, EVENTLOG_ERROR_TYPE);
+  }
+}
+
+// After every check the metrics file holds the metrics of that check and of the run so far, as
+// ovmonctl computes them from the stored state, written whole (no temporary file is left).
+TEST_F(MonitorServiceTest, TheMetricsFileFollowsEveryCheck) {
+  std::string metricsFolder = folder + "metrics\\";
+  ASSERT_TRUE(CreateDirectoryA(metricsFolder.c_str(), nullptr));
+  WriteRegistryString("", "Metrics File", metricsFolder + "ovmon.prom");
+  WriteRegistryList("", kMonitoredMachinesValue, {FleetMachines()[0].line, SilentMachine("client", 1)});
+  uint32_t before = CurrentUnixSeconds();
+  CServiceRun service;
+  for (uint32_t checks = 1; checks <= 2; ++checks) {
+    if (checks > 1) {
+      ASSERT_TRUE(SignalService(false));
+    }
+    ASSERT_TRUE(service.NextCheck());
+    SummaryRecord record = DecodeSummary(reinterpret_cast<const uint8_t*>(RegistryCopy("Check Results").data()));
+    ServiceRunState state = ReadServiceRunState();
+    EXPECT_EQ(state.checks, checks);
+    EXPECT_EQ(state.alerts, checks) << "a silent machine raises the alert actions";
+    EXPECT_EQ(state.lastCheck, record.time);
+    EXPECT_EQ(state.unanswered, (std::array<uint32_t, 4>{0, 0, 0, 1}));
+    EXPECT_GE(state.started, before);
+    EXPECT_LE(state.started, record.time);
+    EXPECT_EQ(FileText(metricsFolder + "ovmon.prom"), FormatMetrics(record, state));
+  }
+  service.Stop();
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((metricsFolder + "*.partial").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 }  // namespace

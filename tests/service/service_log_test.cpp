@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "service/log_roll.h"
+#include "service/event_recorder.h"
 #include "service/service_log.h"
 #include "support/temp_folder.h"
 
@@ -114,6 +115,93 @@ TEST(ServiceLog, WritesOnlyWhatTheLevelLetsThrough) {
   } cases[] = {{" ERROR:   an error\r\n", true}, {" WARNING: a warning\r\n", true}, {" Info:    some information", false},
                {" Status:  a check\r\n", true}, {"a quiet check", false}};
   for (const Case& c : cases) EXPECT_EQ(text.find(c.line) != std::string::npos, c.written) << c.line;
+}
+
+// Each kind reaches Event Viewer with its own ID, category and type, as "Enabled", "Summary Only"
+// and the Event Viewer's "Log Level" allow; the text log has its line whatever they say.
+TEST(ServiceLog, EventsReachEventViewerWithTheirIdsAsTheSettingsAllow) {
+  SummaryRecord alert;
+  alert.time = 1700000000;
+  alert.status = kCheckAlert;
+  alert.counts = {2, 2, 0, 0, 0};
+  alert.singleTest = 1;
+  alert.singleLimit = 10;
+  alert.worst = {20, 0, 0, 0};
+  SummaryRecord passed = alert;
+  passed.status = kCheckQuiet;
+  const struct {
+    const char* what;
+    ServiceEvent event;
+    bool enabled, summaryOnly;
+    uint32_t level;
+    DWORD id;  // 0: no entry
+    WORD type, category;
+    const char* line;  // what the text log line holds
+  } cases[] = {
+      {"a passed check at level 3", CheckEvents(passed, {}, "")[0], true, true, 3, 200, EVENTLOG_INFORMATION_TYPE,
+       kCategoryCheck, " Status:  Check of 2 machines at 2023-11-14T22:13:20Z: 2 answered"},
+      {"a passed check at level 1", CheckEvents(passed, {}, "")[0], true, true, 1, 0, 0, 0, " Status:  Check of 2"},
+      {"an alert at level 1", CheckEvents(alert, {}, "")[0], true, true, 1, 201, EVENTLOG_ERROR_TYPE, kCategoryCheck,
+       "; ALERT: At least one machine's variance exceeds 10 ms."},
+      {"an alert, Event Viewer off", CheckEvents(alert, {}, "")[0], false, false, 5, 0, 0, 0, " Status:  Check of 2"},
+      {"a start, summary only", ServiceStartedEvent(3, 720, "C:\\d\\"), true, true, 5, 0, 0, 0,
+       " Info:    The Orvane Monitor service started: 3 monitored machines"},
+      {"a start", ServiceStartedEvent(3, 720, "C:\\d\\"), true, false, 3, 100, EVENTLOG_INFORMATION_TYPE,
+       kCategoryService, "a check every 720 minutes, checks stored in C:\\d\\."},
+      {"a refused store, summary only", StoreRefusedEvent("C:\\d\\", "it is a link"), true, true, 1, 401,
+       EVENTLOG_ERROR_TYPE, kCategoryStorage, " ERROR:   The Orvane Monitor service wrote nothing to C:\\d\\: it is a link."},
+      {"a failed mail", MailFailedEvent(1700000000, "m:25", "refused"), true, true, 1, 301, EVENTLOG_ERROR_TYPE,
+       kCategoryAlert, "could not be sent through m:25: refused"},
+      {"another line", MessageEvent(kLogWarning, "a warning"), true, false, 2, 1000, EVENTLOG_WARNING_TYPE,
+       kCategoryService, " WARNING: a warning"},
+  };
+  for (const auto& c : cases) {
+    std::string folder = EmptyTempFolder("service-log-events");
+    CEventRecorder recorder;
+    CServiceLog log;
+    log.SendEventsTo(recorder.Sink());
+    ServiceLogSettings settings;
+    settings.path = folder + "orvanem.log";
+    settings.logging.textLogLevel = 5;
+    settings.logging.eventLogLevel = c.level;
+    settings.eventLogEnabled = c.enabled;
+    settings.eventLogSummaryOnly = c.summaryOnly;
+    log.Configure(settings);
+    log.Report(c.event);
+    std::vector<EventLogEntry> entries = recorder.Entries();
+    ASSERT_EQ(entries.size(), c.id ? 1u : 0u) << c.what;
+    if (c.id) {
+      EXPECT_EQ(entries[0].id, c.id) << c.what;
+      EXPECT_EQ(entries[0].type, c.type) << c.what;
+      EXPECT_EQ(entries[0].category, c.category) << c.what;
+      EXPECT_EQ(entries[0].inserts, c.event.inserts) << c.what;
+    }
+    std::ifstream file(settings.path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find(c.line), std::string::npos) << c.what << ": " << text;
+  }
+}
+
+TEST(ServiceLog, ARollIsReportedWithItsArchive) {
+  std::string folder = EmptyTempFolder("service-log-rolled");
+  std::ofstream(folder + Dated(3)) << "old\r\n";
+  OldLog(folder + "orvanem.log", 10, 1);
+  CEventRecorder recorder;
+  CServiceLog log;
+  log.SendEventsTo(recorder.Sink());
+  ServiceLogSettings settings;
+  settings.path = folder + "orvanem.log";
+  settings.logging.textRollType = kRollDaily;
+  settings.logging.textMaxArchives = 1;
+  settings.logging.eventLogLevel = 3;
+  settings.eventLogSummaryOnly = false;
+  log.Configure(settings);
+  log.Write(kLogError, "after the roll");
+  std::vector<EventLogEntry> entries = recorder.Entries();
+  ASSERT_EQ(recorder.Ids(), (std::vector<DWORD>{400, 1000}));
+  EXPECT_EQ(entries[0].inserts, (std::vector<std::string>{settings.path, folder + Dated(1), "1"}));
+  EXPECT_EQ(entries[0].category, kCategoryStorage);
+  EXPECT_EQ(entries[1].inserts, (std::vector<std::string>{"after the roll"}));
 }
 
 }  // namespace

@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "monitor/service_signals.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
 #include "sampling/network.h"
+#include "service/event_source.h"
 #include "service/fleet.h"
+#include "service/service_events.h"
 #include "service/service_host.h"
 #include "support/temp_folder.h"
 
@@ -81,6 +84,15 @@ TEST_F(ServiceProgramTest, TheConsoleRunChecksAtStartAndEndsOnItsStopEvent) {
 TEST_F(ServiceProgramTest, TheServiceManagerInstallsStartsStopsAndRemovesIt) {
   ASSERT_EQ(InstallService(ServiceProgram()), 0u);
   EXPECT_TRUE(ReadRegistryFlag("", "Service Installed", false));
+  // Event Viewer finds the events' texts and categories in the program.
+  DWORD type = 0;
+  std::string messages;
+  EXPECT_TRUE(ReadRegistryBinary(kEventSourceKey, "EventMessageFile", &messages, &type));
+  EXPECT_EQ(type, DWORD(REG_EXPAND_SZ));
+  EXPECT_EQ(messages, ServiceProgram() + '\0');
+  EXPECT_EQ(ReadRegistryString(kEventSourceKey, "CategoryMessageFile", ""), ServiceProgram());
+  EXPECT_EQ(ReadRegistryDword(kEventSourceKey, "CategoryCount", 0), kEventCategoryCount);
+  EXPECT_EQ(ReadRegistryDword(kEventSourceKey, "TypesSupported", 0), 7u);
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
   ASSERT_NE(manager, nullptr);
   SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
@@ -106,7 +118,37 @@ TEST_F(ServiceProgramTest, TheServiceManagerInstallsStartsStopsAndRemovesIt) {
   EXPECT_EQ(OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS), nullptr);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_SERVICE_DOES_NOT_EXIST));
   EXPECT_FALSE(RegistryValueExists("", "Service Installed"));
+  EXPECT_FALSE(RegistryKeyExists(kEventSourceKey));
   CloseServiceHandle(manager);
+}
+
+// The message table in the program formats every event ID with its inserts as the service's own
+// text log writes it, and names every category.
+TEST(ServiceMessages, EveryEventFormatsWithItsInsertsFromTheProgram) {
+  HMODULE program = LoadLibraryExA(ServiceProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr) << GetLastError();
+  auto format = [program](DWORD id, const std::vector<std::string>& inserts) {
+    std::vector<DWORD_PTR> arguments;
+    for (const std::string& insert : inserts) arguments.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
+    arguments.push_back(0);
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY |
+                                      FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                                  program, id, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                  reinterpret_cast<char*>(&text), 0, reinterpret_cast<va_list*>(arguments.data()));
+    std::string formatted = length ? std::string(text, length) : "(none: " + std::to_string(GetLastError()) + ")";
+    if (text) LocalFree(text);
+    return formatted;
+  };
+  for (const ServiceEventInfo& info : ServiceEventTable()) {
+    ServiceEvent event{info.kind, {}, info.level};
+    for (uint32_t n = 1; n <= info.inserts; ++n) event.inserts.push_back("<insert " + std::to_string(n) + " 50%>");
+    EXPECT_EQ(format(info.id, event.inserts), FormatEventText(event) + "\r\n") << info.id;
+  }
+  const char* const kCategories[] = {"Service", "Check", "Alert", "Storage"};
+  for (DWORD category = 1; category <= kEventCategoryCount; ++category)
+    EXPECT_EQ(format(category, {}), std::string(kCategories[category - 1]) + "\r\n");
+  FreeLibrary(program);
 }
 
 }  // namespace

@@ -10,9 +10,11 @@
 
 class CServiceRun {
  public:
-  CServiceRun() : checked_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+  // events, when given, receives the service's Event Viewer entries.
+  explicit CServiceRun(EventLogSink events = nullptr) : checked_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
     ResetEvent(StopEvent());
     service_.NotifyChecks(checked_);
+    if (events) service_.SendEventsTo(std::move(events));
     thread_ = std::thread([this] { service_.Run(StopEvent()); });
   }
   ~CServiceRun() {
