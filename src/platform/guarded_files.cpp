@@ -62,7 +62,7 @@ std::string FolderRefusal(const std::string& folder) {
     steps.push_back(FactsOf(step));
     if (!steps.back().found) break;
   }
-  if (steps.empty()) return "\"" + folder + "\" is not a full path";
+  if (!IsFullPath(folder)) return "\"" + folder + "\" is not a full path";
   return PathRefusal(steps);
 }
 

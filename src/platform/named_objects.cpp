@@ -37,14 +37,14 @@ HANDLE CreateGlobalEvent(const std::string& name, bool manualReset, SECURITY_ATT
                       GlobalObjectName(name).c_str());
 }
 
-HANDLE CreateServiceEvent(const std::string& name, bool manualReset, std::string* problem) {
+HANDLE CreateServiceEvent(const std::string& name, bool manualReset, std::string* why) {
   HANDLE event = CreateGlobalEvent(name, manualReset, GuardedEventAttributes());
   if (!event) {
-    *problem = "the event \"" + GlobalObjectName(name) + "\" cannot be created (error " + std::to_string(GetLastError()) + ")";
+    *why = "it cannot be created (error " + std::to_string(GetLastError()) + ")";
     return nullptr;
   }
   if (GetLastError() != ERROR_ALREADY_EXISTS || IsTrustedObject(event)) return event;
-  *problem = "the event \"" + GlobalObjectName(name) + "\" already exists with a foreign owner or access list";
+  *why = "it already exists with a foreign owner or access list, so it is not used";
   CloseHandle(event);
   return nullptr;
 }

@@ -11,7 +11,7 @@ HANDLE OpenGlobalEvent(const std::string& name, DWORD access);
 HANDLE CreateGlobalEvent(const std::string& name, bool manualReset, SECURITY_ATTRIBUTES* attributes = nullptr);
 // Creates an event of the service's by the naming rule with the guarded access list (everyone may
 // wait, only SYSTEM and Administrators change it). An event of that name that already exists is
-// taken only when its owner and access list are trusted; otherwise nullptr, and *problem says why.
-HANDLE CreateServiceEvent(const std::string& name, bool manualReset, std::string* problem);
+// taken only when its owner and access list are trusted; otherwise nullptr, and *why says why.
+HANDLE CreateServiceEvent(const std::string& name, bool manualReset, std::string* why);
 // The process-wide attributes with a null access-control list.
 SECURITY_ATTRIBUTES* OpenSecurityAttributes();

@@ -32,6 +32,13 @@ std::vector<std::string> PathSteps(const std::string& folder) {
   }
 }
 
+bool IsFullPath(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return true;
+  if (path.compare(0, 2, "\\\\") != 0) return false;
+  size_t server = path.find('\\', 2);
+  return server != std::string::npos && server > 2 && server + 1 < path.size() && path[server + 1] != '\\';
+}
+
 bool IsPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
 }

@@ -21,5 +21,7 @@ std::string PathRefusal(const std::vector<PathStepFacts>& steps);
 // The folders on the way to folder, from the first below the root ("C:\a\b\" gives "C:\a",
 // "C:\a\b"; a UNC path starts below its share); empty for a path that is not absolute.
 std::vector<std::string> PathSteps(const std::string& folder);
+// Whether a path is absolute: a drive and a backslash ("C:\..."), or a share ("\\server\share...").
+bool IsFullPath(const std::string& path);
 // Whether a name is a plain file name of a folder: no separator, no drive or stream colon, not "." or "..".
 bool IsPlainFileName(const std::string& name);

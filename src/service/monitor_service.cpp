@@ -9,6 +9,7 @@
 #include "platform/access_lists.h"
 #include "platform/guarded_files.h"
 #include "platform/named_objects.h"
+#include "platform/object_names.h"
 #include "platform/registry.h"
 #include "sampling/system_clock.h"
 #include "service/check_detail_text.h"
@@ -44,14 +45,14 @@ CMonitorService::CMonitorService()
 }
 
 HANDLE CMonitorService::MakeEvent(const char* name, bool manualReset) {
-  std::string problem;
-  HANDLE event = CreateServiceEvent(name, manualReset, &problem);
-  if (!event) problems_.push_back(problem);
+  std::string why;
+  HANDLE event = CreateServiceEvent(name, manualReset, &why);
+  if (!event) problems_.push_back({"the event \"" + GlobalObjectName(name) + "\"", why});
   return event;
 }
 
 void CMonitorService::ReportProblems() {
-  for (const std::string& problem : problems_) log_.Write(kLogError, "Not trusted: " + problem);
+  for (const auto& [where, why] : problems_) log_.StoreRefused(where, why);
 }
 
 CMonitorService::~CMonitorService() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "monitor/check_metrics.h"
@@ -53,7 +54,7 @@ class CMonitorService {
   void RaiseAlert(const SummaryRecord& record, const std::string& detail);
   void MailAlert(const SummaryRecord& record, const std::string& detail);
 
-  std::vector<std::string> problems_;  // made first: the events below add to it
+  std::vector<std::pair<std::string, std::string>> problems_;  // where and why; made first: the events add to it
   HANDLE settingsEvent_ = nullptr;
   HANDLE triggerEvent_ = nullptr;
   HANDLE workingSignal_ = nullptr;

@@ -90,9 +90,9 @@ uint32_t RunAsService() {
 }
 
 int RunInConsole() {
-  std::string problem;
-  HANDLE named = CreateServiceEvent(kConsoleStopEventName, false, &problem);
-  if (!named) std::fprintf(stderr, "ovmonsvc: %s; only Ctrl+C stops this run\n", problem.c_str());
+  std::string why;
+  HANDLE named = CreateServiceEvent(kConsoleStopEventName, false, &why);
+  if (!named) std::fprintf(stderr, "ovmonsvc: the stop event: %s; only Ctrl+C stops this run\n", why.c_str());
   if (named) ResetEvent(named);  // a stop meant for an earlier run
   HANDLE watcher = named ? CreateThread(nullptr, 0, WatchStopEvent, named, 0, nullptr) : nullptr;
   SetConsoleCtrlHandler(OnConsoleBreak, TRUE);

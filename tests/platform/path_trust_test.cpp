@@ -57,6 +57,16 @@ TEST(PathTrust, TheFoldersOnAPathFromBelowItsRoot) {
   for (const Case& c : cases) EXPECT_EQ(PathSteps(c.folder), c.steps) << c.folder;
 }
 
+TEST(PathTrust, FullPathsOnly) {
+  struct Case {
+    const char* path;
+    bool full;
+  } cases[] = {{"C:\\", true},         {"C:\\a\\b", true}, {"\\\\nas\\share", true}, {"\\\\nas\\share\\d\\", true},
+               {"\\\\nas", false},      {"\\\\nas\\", false},  {"\\\\\\x", false},        {"C:", false},
+               {"C:relative", false}, {"relative\\x", false}, {"\\rooted", false},       {"", false}};
+  for (const Case& c : cases) EXPECT_EQ(IsFullPath(c.path), c.full) << c.path;
+}
+
 TEST(PathTrust, PlainFileNamesOnly) {
   struct Case {
     const char* name;

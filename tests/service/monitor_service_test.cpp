@@ -415,7 +415,7 @@ TEST(ServiceEvents, CarryTheirAccessListAndAForeignOneIsRefused) {
   }
   CloseHandle(squatter);
   EXPECT_NE(FileText(logFolder + "orvanem.log")
-                .find("Not trusted: the event \"Global\\ovmon-trigger-event\" already exists with a foreign owner"),
+                .find("the event \"Global\\ovmon-trigger-event\": it already exists with a foreign owner"),
             std::string::npos);
 }
 
