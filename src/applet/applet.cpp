@@ -1,3 +1,4 @@
+// CPlApplet: the messages Control Panel sends the applet, answered from its one launch state.
 #include "applet/applet.h"
 
 #include <cpl.h>

@@ -1,3 +1,4 @@
+// The administrator gate's judgement, the UAC state and the elevated start of a program.
 #include "applet/elevation.h"
 
 #include "applet/launch_state.h"

@@ -1,3 +1,4 @@
+// The machine-wide mutex that keeps one sheet up at a time, and bringing the running one forward.
 #include "applet/instance_limit.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Opening the applet: the gate, the elevated relaunch, and the sheet's run in this process.
 #include "applet/launch.h"
 
 #include <commctrl.h>

@@ -1,3 +1,4 @@
+// Setting up and tearing down what the sheet needs while it runs: shared objects and timing.
 #include "applet/process_environment.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The system's answers to the administrator gate, and the shell launch of a program.
 #include "applet/system_access.h"
 
 #include "platform/os_info.h"

@@ -1,3 +1,4 @@
+// Parsing ovmonctl's command line into a command and its options, and the help texts.
 #include "console/console_args.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The ovmonctl commands: each runs the applet's engines and prints its answer.
 #include "console/console_commands.h"
 
 #include <fcntl.h>

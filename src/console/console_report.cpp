@@ -1,3 +1,4 @@
+// The texts and JSON that ovmonctl prints for samples, the service, its checks and settings.
 #include "console/console_report.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The JSON writer's escaping, nesting and number forms.
 #include "console/json_writer.h"
 
 #include "platform/string_printf.h"

@@ -1,3 +1,4 @@
+// Formatting byte counts for the log viewer's status bar.
 #include "logview/byte_size.h"
 
 #include <cinttypes>

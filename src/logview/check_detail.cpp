@@ -1,3 +1,4 @@
+// Finding a stored check's detail file and opening it in Notepad.
 #include "logview/check_detail.h"
 
 #include <windows.h>

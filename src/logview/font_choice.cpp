@@ -1,3 +1,4 @@
+// Choosing the log viewer's face and point size from what the display offers.
 #include "logview/font_choice.h"
 
 #include <algorithm>

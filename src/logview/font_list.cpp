@@ -1,3 +1,4 @@
+// Enumerating the display's fixed-pitch fonts and their point sizes.
 #include "logview/font_list.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Reading a log for a refresh: its tail, or what was appended since the last read.
 #include "logview/log_file.h"
 
 #define SECURITY_WIN32

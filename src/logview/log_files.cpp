@@ -1,3 +1,4 @@
+// The service's log file names: split paths, patterns, recent files, dated and start-up logs.
 #include "logview/log_files.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Rendering log bytes as the viewer's rich text: columns, colours and escaping.
 #include "logview/log_rtf.h"
 
 #include <array>

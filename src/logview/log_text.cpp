@@ -1,3 +1,4 @@
+// The viewer's rich edit control as rows of log lines: replacing, appending and scrolling.
 #include "logview/log_text.h"
 
 #include <richedit.h>

@@ -1,3 +1,4 @@
+// The viewer's follow and pause rules over plain positions and sizes.
 #include "logview/log_view_state.h"
 
 FollowTick CLogFollow::OnTick(int position) const {

@@ -1,3 +1,4 @@
+// CLogViewer's life and file choice: its thread, its preferences and its file list.
 #include "logview/log_viewer.h"
 
 #include "logview/log_files.h"

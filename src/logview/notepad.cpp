@@ -1,3 +1,4 @@
+// Starting Notepad on a file, elevated when User Account Control is on.
 #include "logview/notepad.h"
 
 namespace {

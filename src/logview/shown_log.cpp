@@ -1,3 +1,4 @@
+// The line-by-line account of what the viewer's text shows of its file.
 #include "logview/shown_log.h"
 
 #include <algorithm>

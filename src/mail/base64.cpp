@@ -1,3 +1,4 @@
+// Base64 encoding, with or without line breaks.
 #include "mail/base64.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The table of file extensions and their MIME content types.
 #include "mail/content_type.h"
 
 #include <cctype>

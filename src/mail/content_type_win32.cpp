@@ -1,3 +1,4 @@
+// ContentTypeForName on Windows: the type registered for the extension, else the built-in table.
 #include <windows.h>
 
 #include "mail/content_type.h"

@@ -1,3 +1,4 @@
+// Reading and checking a mail file's envelope: sender, recipients and their bounds.
 #include "mail/envelope_reader.h"
 
 EnvelopeRead ReadEnvelopeLine(FILE* mail, std::string* line) {

@@ -1,3 +1,4 @@
+// Choosing the EHLO/HELO name from "FQDN" or the machine's own names.
 #include "mail/helo_name.h"
 
 #include "mail/smtp_command.h"

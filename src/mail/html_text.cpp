@@ -1,3 +1,4 @@
+// Turning an HTML mail body into its plain-text alternative.
 #include "mail/html_text.h"
 
 #include <cstddef>

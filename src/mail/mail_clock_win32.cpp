@@ -1,3 +1,4 @@
+// The mail's Date header from the system clock and the local time zone.
 #include <windows.h>
 
 #include "mail/mail_clock.h"

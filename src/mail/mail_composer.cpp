@@ -1,3 +1,4 @@
+// Composing a message's headers, MIME parts and mail-file bytes.
 #include "mail/mail_composer.h"
 
 #include <cstdint>

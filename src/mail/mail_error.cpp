@@ -1,3 +1,4 @@
+// Texts of mail result codes and the SMTP reply codes behind them.
 #include "mail/mail_error.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The mail settings' rules: readiness, addresses, ports and folders.
 #include "mail/mail_setup_rules.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The SMTP session's socket: connecting, and sending and receiving with time limits.
 #include "mail/mail_socket.h"
 
 #include <algorithm>

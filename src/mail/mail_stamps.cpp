@@ -1,3 +1,4 @@
+// The Date, Message-ID and X-Mailer texts of a message.
 #include "mail/mail_stamps.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Parsing and formatting "Name <address>" mailboxes and their lists.
 #include "mail/mailbox.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// Quoted-printable encoding of text parts.
 #include "mail/quoted_printable.h"
 
 #include <cstddef>

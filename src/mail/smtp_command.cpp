@@ -1,3 +1,4 @@
+// Building the command lines of an SMTP session.
 #include "mail/smtp_command.h"
 
 #include "mail/base64.h"

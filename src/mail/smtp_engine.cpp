@@ -1,3 +1,4 @@
+// The SMTP conversation: greeting, EHLO, STARTTLS, AUTH, envelope and DATA.
 #include "mail/smtp_engine.h"
 
 #include <ws2tcpip.h>

@@ -1,3 +1,4 @@
+// Filling in and checking one e-mail before it is sent.
 #include "mail/smtp_message.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// Writing a message's mail file: attachments read, bytes composed, a temporary file written.
 #include <windows.h>
 
 #include <new>

@@ -1,3 +1,4 @@
+// Splitting received bytes into SMTP reply lines and judging each.
 #include "mail/smtp_reply.h"
 
 #include <cctype>

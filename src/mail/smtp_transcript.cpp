@@ -1,3 +1,4 @@
+// The SMTP transcript's lines and the verbosity each needs.
 #include "mail/smtp_transcript.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The SSPI/Schannel client channel: handshake, encryption, decryption and shutdown.
 #include "mail/tls_channel.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The words for SSPI and certificate statuses.
 #include "mail/tls_error.h"
 
 #include "platform/error_text.h"

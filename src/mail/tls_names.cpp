@@ -1,3 +1,4 @@
+// The names of TLS protocols and algorithms.
 #include "mail/tls_names.h"
 
 #include <cstdio>

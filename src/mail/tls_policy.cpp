@@ -1,3 +1,4 @@
+// The certificate policy read from "TLSIgnoreCertErrors" and applied to a chain.
 #include "mail/tls_policy.h"
 
 uint32_t SchannelCredentialFlags(uint32_t certFlags) {

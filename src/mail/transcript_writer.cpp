@@ -1,3 +1,4 @@
+// Writing the SMTP transcript file at its verbosity.
 #include "mail/transcript_writer.h"
 
 void CTranscriptWriter::Write(const SMTPLogEntry& entry) const {

@@ -1,3 +1,4 @@
+// The shared activity page: claiming, updating and releasing a program's slot.
 #include "platform/activity_section.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// DescribeError on Windows: the system's message table first, then the built-in texts.
 #include <windows.h>
 #include <winnetwk.h>
 

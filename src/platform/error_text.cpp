@@ -1,3 +1,4 @@
+// The built-in table of result-code texts and the fall-back wording.
 #include "platform/error_text.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// This machine's computer name, host name and first IPv4 address from Winsock.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 

@@ -1,3 +1,4 @@
+// Writing and reading ISO 8601 UTC times.
 #include "platform/iso_time.h"
 
 #include <cstdio>

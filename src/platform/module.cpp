@@ -1,3 +1,4 @@
+// The handle of the module holding the applet's code and resources.
 #include "platform/module.h"
 
 HINSTANCE AppletModule() {

@@ -1,3 +1,4 @@
+// Creating and opening the machine-wide events and mutexes with their access lists.
 #include "platform/named_objects.h"
 
 #include "platform/access_lists.h"

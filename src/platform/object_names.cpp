@@ -1,3 +1,4 @@
+// The names of the machine-wide kernel objects.
 #include "platform/object_names.h"
 
 std::string GlobalObjectName(const std::string& name) {

@@ -1,3 +1,4 @@
+// Reading the operating system's version, platform and product type.
 #include "platform/os_info.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The pure registry encodings: key paths, booleans, flags and multi-strings.
 #include "platform/registry_encoding.h"
 
 const char kProductTitle[] = "Orvane Monitor";

@@ -1,3 +1,4 @@
+// Waiting on one socket with a time limit.
 #include "platform/socket_wait.h"
 
 #include <windows.h>

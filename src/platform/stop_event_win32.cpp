@@ -1,3 +1,4 @@
+// The process's stop event: set once, waited on by every long operation.
 #include "platform/stop_event.h"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// Reading numbers in texts as the C runtime's 32-bit long does.
 #include "platform/text_numbers.h"
 
 namespace {

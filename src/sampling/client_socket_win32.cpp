@@ -1,3 +1,4 @@
+// CClientSocket: one exchange with a time source over UDP, TCP or HTTP, with its time stamps.
 #include "sampling/client_socket.h"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// The system clock's arithmetic: precision, tick figures, shared-time interpolation, clock texts.
 #include "sampling/clock_math.h"
 
 #include <cmath>

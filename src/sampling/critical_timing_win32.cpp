@@ -1,3 +1,4 @@
+// CCriticalTiming: raised priority, timer period and processor pinning around an exchange.
 #include "sampling/critical_timing.h"
 
 namespace {

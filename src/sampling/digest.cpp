@@ -1,3 +1,4 @@
+// MD5, SHA-1, SHA-256 and SHA-512, and the keyed digests built on them.
 #include "sampling/digest.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Finding which product of the family is installed, and its registry key.
 #include "sampling/installed_product.h"
 
 #include "platform/registry.h"

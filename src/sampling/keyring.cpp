@@ -1,3 +1,4 @@
+// The keyring's numbered keys and the keyed digests of the time protocols.
 #include "sampling/keyring.h"
 
 #include <cstring>

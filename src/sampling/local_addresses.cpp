@@ -1,3 +1,4 @@
+// This computer's own addresses, the host-name rule and the tests on them.
 #include "sampling/local_addresses.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Judging this machine's network and product role from what the system reports.
 #include "sampling/machine_role.h"
 
 uint32_t NetworkRoleFromServerType(uint32_t type, bool joined) {

@@ -1,3 +1,4 @@
+// Reading the machine's domain, role and domain controller from the system.
 #include <windows.h>
 #include <dsgetdc.h>
 #include <lm.h>

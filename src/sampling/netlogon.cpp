@@ -1,3 +1,4 @@
+// Domain secure-channel authentication of time requests and replies.
 #include "sampling/netlogon.h"
 
 #include <atomic>

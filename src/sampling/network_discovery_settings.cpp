@@ -1,3 +1,4 @@
+// The network discovery values: defaults, limits and their registry form.
 #include "sampling/network_discovery_settings.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Winsock start-up, the name cache and this machine's names and address lists.
 #include "sampling/network.h"
 
 #include <mutex>

@@ -1,3 +1,4 @@
+// Building NTP requests and validating their replies.
 #include "sampling/ntp_packet.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// CNTPTimeSampler: one NTP exchange and its sample.
 #include "sampling/ntp_sampler.h"
 
 #include "platform/activity_section.h"

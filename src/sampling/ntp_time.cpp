@@ -1,3 +1,4 @@
+// NTP timestamp arithmetic and its conversion to and from the system clock.
 #include "sampling/ntp_time.h"
 
 #include <cstring>

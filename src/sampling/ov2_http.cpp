@@ -1,3 +1,4 @@
+// Building the OV2 HTTP request and reading the server's reply.
 #include "sampling/ov2_http.h"
 
 #include <cctype>

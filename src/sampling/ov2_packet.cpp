@@ -1,3 +1,4 @@
+// Building OV2 requests and validating their replies.
 #include "sampling/ov2_packet.h"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// COV2TimeSampler and COV2HTTPClient: one OV2 exchange and its sample.
 #include "sampling/ov2_sampler.h"
 
 #include "platform/activity_section.h"

@@ -1,3 +1,4 @@
+// Reading a reply's arrival time from the socket's control messages.
 #include "sampling/receive_timestamp.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The text report of a time-source test.
 #include "sampling/sample_report.h"
 
 #include "platform/describe_error.h"

@@ -1,3 +1,4 @@
+// The trace line of each sampling attempt.
 #include "sampling/sample_trace.h"
 
 #include "platform/string_printf.h"

@@ -1,3 +1,4 @@
+// A sampling run's rules that need no sockets: counts, pauses and time budgets.
 #include "sampling/sampler_rules.h"
 
 #include <algorithm>

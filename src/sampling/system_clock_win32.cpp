@@ -1,3 +1,4 @@
+// CSystemClock: the precise system time, its calibration and its overrides.
 #include "sampling/system_clock.h"
 
 #include <cpuid.h>

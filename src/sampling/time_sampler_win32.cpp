@@ -1,3 +1,4 @@
+// CTimeSampler: a sampling run of one source, its retries, pauses and traces.
 #include "sampling/time_sampler.h"
 
 #include "platform/stop_event.h"

@@ -1,3 +1,4 @@
+// Parsing and writing the time-source line.
 #include "sampling/time_source.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Counting nested timing-critical sections per thread.
 #include "sampling/timing_nesting.h"
 
 bool CTimingNesting::Enter(uint32_t thread) {

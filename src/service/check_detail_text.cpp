@@ -1,3 +1,4 @@
+// Writing the readable detail file of a check.
 #include "service/check_detail_text.h"
 
 #include <cinttypes>

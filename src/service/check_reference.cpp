@@ -1,3 +1,4 @@
+// Finding a check's reference time and each machine's variance against it.
 #include "service/check_reference.h"
 
 namespace {

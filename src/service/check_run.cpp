@@ -1,3 +1,4 @@
+// Running one check: the reference, then every monitored machine, within the time budget.
 #include "service/check_run.h"
 
 #include "platform/describe_error.h"

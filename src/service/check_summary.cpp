@@ -1,3 +1,4 @@
+// Turning what a check found into its summary record.
 #include "service/check_summary.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Registering and removing the event source "Orvane Monitor".
 #include "service/event_source.h"
 
 #include <windows.h>

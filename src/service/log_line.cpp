@@ -1,3 +1,4 @@
+// Formatting the service's log lines.
 #include "service/log_line.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// When the text log rolls, its archives' names and which are removed.
 #include "service/log_roll.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Writing the metrics file after a check.
 #include "service/metrics_file.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Reading the service's list of monitored machines.
 #include "service/monitored_machines.h"
 
 #include <cctype>

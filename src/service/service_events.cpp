@@ -1,3 +1,4 @@
+// The events the service reports, each with its ID, category and inserts.
 #include "service/service_events.h"
 
 #include "monitor/check_verdicts.h"

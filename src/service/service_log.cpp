@@ -1,3 +1,4 @@
+// The service's text log: writing, rolling and refusing unsafe files.
 #include "service/service_log.h"
 
 #include "platform/guarded_files.h"

@@ -1,3 +1,4 @@
+// CEditTimeSource: the controls of one time-source line, shown and read back.
 #include "timesources/edit_time_source.h"
 
 #include <commctrl.h>

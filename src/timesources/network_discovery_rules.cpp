@@ -1,3 +1,4 @@
+// The network discovery dialog's presets and checks without its window.
 #include "timesources/network_discovery_rules.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CReferenceEditor: the reference list, its rows, buttons and check boxes.
 #include "timesources/reference_editor.h"
 
 #include <windowsx.h>

@@ -1,3 +1,4 @@
+// The reference and time source editors' rules that need no window.
 #include "timesources/source_rules.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// CTestTimeSource: the test dialog, its worker thread and its report.
 #include "timesources/time_source_test_dialog.h"
 
 #include <commctrl.h>

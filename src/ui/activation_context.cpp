@@ -1,3 +1,4 @@
+// Creating and activating the module's own activation context.
 #include "ui/activation_context.h"
 
 #include "ui/ui_resource.h"

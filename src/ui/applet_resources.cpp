@@ -1,3 +1,4 @@
+// Loading and freeing the icons, bitmaps and libraries the sheet uses.
 #include "ui/applet_resources.h"
 
 #include "platform/module.h"

@@ -1,3 +1,4 @@
+// CBasicDialog and BasicDialogProc: one dialog's creation and message routing.
 #include "ui/basic_dialog.h"
 
 CBasicDialog::~CBasicDialog() {

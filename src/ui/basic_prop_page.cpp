@@ -1,3 +1,4 @@
+// CBasicPropPage and BasicPageProc: a page's creation and notifications.
 #include "ui/basic_prop_page.h"
 
 #include "ui/page_contract.h"

@@ -1,3 +1,4 @@
+// CBasicPropSheet: building and running the property sheet.
 #include "ui/basic_prop_sheet.h"
 
 #include "platform/module.h"

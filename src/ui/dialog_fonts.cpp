@@ -1,3 +1,4 @@
+// Creating the bold, underlined and monospace dialog fonts.
 #include "ui/dialog_fonts.h"
 
 #include <cstring>

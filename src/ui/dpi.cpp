@@ -1,3 +1,4 @@
+// The thread's system DPI awareness, a window's DPI and the scaling of 96-DPI sizes.
 #include "ui/dpi.h"
 
 namespace {

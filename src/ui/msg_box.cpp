@@ -1,3 +1,4 @@
+// CMsgBox on template 100, and MsgBox.
 #include "ui/msg_box.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The pages' background and label colours.
 #include "ui/page_colors.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The pages' shared state and the steps of the page contract.
 #include "ui/page_contract.h"
 
 #include "ui/online_help.h"

@@ -1,3 +1,4 @@
+// Counting nested waits and showing the hourglass.
 #include "ui/wait_cursor.h"
 
 #include <windows.h>

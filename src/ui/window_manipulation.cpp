@@ -1,3 +1,4 @@
+// Placing windows near their owner, centred, or where they last were, at 96-DPI offsets.
 #include "ui/window_manipulation.h"
 
 #include "ui/dpi.h"
