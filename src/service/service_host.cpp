@@ -106,26 +106,6 @@ int RunInConsole() {
   return served ? 0 : 1;
 }
 
-uint32_t RescanAndWait(uint32_t timeoutMs) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BuildSettingsKeyPath("").c_str(), 0, KEY_NOTIFY, &key)) return ERROR_SERVICE_NOT_ACTIVE;
-  HANDLE changed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
-  std::string before;
-  ReadRegistryBinary("", "Check Results", &before);
-  uint32_t result = SignalService(false) ? 0 : ERROR_SERVICE_NOT_ACTIVE;
-  for (DWORD start = GetTickCount(); !result;) {
-    std::string now;
-    if (ReadRegistryBinary("", "Check Results", &now) && now != before) break;
-    DWORD spent = GetTickCount() - start;
-    if (spent >= timeoutMs || WaitForSingleObject(changed, timeoutMs - spent) != WAIT_OBJECT_0) result = WAIT_TIMEOUT;
-    else RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
-  }
-  CloseHandle(changed);
-  RegCloseKey(key);
-  return result;
-}
-
 uint32_t InstallService(const std::string& programPath) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
   if (!manager) return GetLastError();
@@ -171,6 +151,18 @@ uint32_t WithService(DWORD access, Action action) {
   return result;
 }
 
+// Waits up to timeoutMs while the service manager reports the service starting: a start returns
+// before the service has made its events (Wine's "net start" does not wait for it to run).
+void WaitWhileStarting(uint32_t timeoutMs) {
+  WithService(SERVICE_QUERY_STATUS, [timeoutMs](SC_HANDLE service) {
+    SERVICE_STATUS status = {};
+    for (DWORD start = GetTickCount(); QueryServiceStatus(service, &status) &&
+                                       status.dwCurrentState == SERVICE_START_PENDING && GetTickCount() - start < timeoutMs;)
+      Sleep(100);  // the service manager tells no one when a start ends; it is asked again
+    return 0u;
+  });
+}
+
 void DeleteLogAndArchives(const std::string& path) {
   size_t slash = path.find_last_of("\\/");
   std::string folder = path.substr(0, slash + 1), name = path.substr(slash + 1);
@@ -212,6 +204,27 @@ uint32_t PurgeServiceData() {
   bool removed = DeleteRegistryKey("\\") || !RegistryKeyExists("\\");
   uint32_t result = removed ? 0 : GetLastError();
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Tallowin");  // the company's key, when no other product is left in it
+  return result;
+}
+
+uint32_t RescanAndWait(uint32_t timeoutMs) {
+  WaitWhileStarting(timeoutMs);
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BuildSettingsKeyPath("").c_str(), 0, KEY_NOTIFY, &key)) return ERROR_SERVICE_NOT_ACTIVE;
+  HANDLE changed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
+  std::string before;
+  ReadRegistryBinary("", "Check Results", &before);
+  uint32_t result = SignalService(false) ? 0 : ERROR_SERVICE_NOT_ACTIVE;
+  for (DWORD start = GetTickCount(); !result;) {
+    std::string now;
+    if (ReadRegistryBinary("", "Check Results", &now) && now != before) break;
+    DWORD spent = GetTickCount() - start;
+    if (spent >= timeoutMs || WaitForSingleObject(changed, timeoutMs - spent) != WAIT_OBJECT_0) result = WAIT_TIMEOUT;
+    else RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
+  }
+  CloseHandle(changed);
+  RegCloseKey(key);
   return result;
 }
 
