@@ -3,6 +3,8 @@
 
 #include <richedit.h>
 
+#include <algorithm>
+
 namespace {
 
 // Rows removed at a time when the whole text goes (see Clear).
@@ -63,7 +65,6 @@ void CLogText::Replace(const std::string& document) {
   Clear();
   SETTEXTEX format = {ST_DEFAULT, CP_UTF8};
   SendMessageA(control_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&format), reinterpret_cast<LPARAM>(document.c_str()));
-  SendMessageA(control_, WM_HSCROLL, SB_LEFT, 0);  // a new text is read from its lines' start
 }
 
 void CLogText::Change(const LogEdit& edit) {
@@ -91,7 +92,9 @@ void CLogText::Change(const LogEdit& edit) {
 }
 
 int CLogText::ScrollToEdge(bool start) {
+  LONG x = ScrollPosition().x;
   SendMessageA(control_, WM_VSCROLL, start ? SB_TOP : SB_BOTTOM, 0);
+  ScrollSideways(x);  // Wine's control goes to the text's first or last letter, sideways too
   return TopRow();
 }
 
@@ -112,6 +115,21 @@ void CLogText::ScrollToRow(int row) {
   SendMessageA(control_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&position));
   position.y = PixelY(RowStart(static_cast<size_t>(row))) - top;
   SendMessageA(control_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&position));
+}
+
+// Not SB_LEFT: Wine's control takes it for the text's start and scrolls to the top as well.
+void CLogText::ScrollToLineStart() { ScrollSideways(0); }
+
+POINT CLogText::ScrollPosition() const {
+  POINT position = {};
+  SendMessageA(control_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&position));
+  return position;
+}
+
+void CLogText::ScrollSideways(LONG x) {
+  if (ScrollPosition().x == x) return;
+  WORD position = static_cast<WORD>(std::min<LONG>(std::max<LONG>(x, 0), 0xFFFF));
+  SendMessageA(control_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position), 0);
 }
 
 void CLogText::Draw(bool on) {

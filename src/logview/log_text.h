@@ -25,6 +25,8 @@ class CLogText {
   int ScrollToEdge(bool start);
   // Scrolls row (as far as the text allows) to the top of the view.
   void ScrollToRow(int row);
+  // Scrolls sideways to the left edge of the lines.
+  void ScrollToLineStart();
   // Stops or restarts drawing; restarting draws the whole control once.
   void Draw(bool on);
 
@@ -32,6 +34,8 @@ class CLogText {
   LONG Length() const;
   LONG RowStart(size_t row) const;
   LONG PixelY(LONG position) const;
+  POINT ScrollPosition() const;
+  void ScrollSideways(LONG x);
   void Delete(LONG from, LONG to);
   void Insert(LONG at, const std::string& fragment);
   void Clear();

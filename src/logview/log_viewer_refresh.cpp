@@ -94,6 +94,7 @@ int CLogViewer::ShowText(const LogSnapshot& snapshot) {
   }
   int follow = text.ScrollToEdge(IsStartupLog(fileName_));
   if (!following) text.ScrollToRow(top);
+  if (snapshot.rebuild) text.ScrollToLineStart();  // a new text is read from its lines' start
   text.Draw(true);
   return follow;
 }

@@ -157,11 +157,12 @@ class LogViewerTest : public ::testing::Test {
       SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
     return text;
   }
-  int ScrollY() const {
+  POINT ScrollPosition() const {
     POINT position = {};
     SendMessageA(Text(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&position));
-    return position.y;
+    return position;
   }
+  int ScrollY() const { return ScrollPosition().y; }
   std::vector<std::string> ListedFiles() const {
     std::vector<std::string> files;
     int count = static_cast<int>(SendMessageA(Item(IDC_LOG_FILES), CB_GETCOUNT, 0, 0));
@@ -216,6 +217,25 @@ TEST_F(LogViewerTest, ShowsTheLogColourCodedWithItsSizesAndSiblings) {
   EXPECT_EQ(WindowText(Item(IDC_LOG_FILES)), "orvanem.log");
   EXPECT_FALSE(IsWindowVisible(Item(IDC_LOG_NOTICE)));
   EXPECT_FALSE(IsWindowEnabled(Item(IDC_LOG_FIND)));
+}
+
+TEST_F(LogViewerTest, LinesWiderThanTheWindowAreShownFromTheirStart) {
+  std::string wide = "Mon Jan 01 2024 12:00:00 ERROR:   " + std::string(400, 'x') + "\r\n";
+  for (const std::string& log : {std::string(kInfo) + wide + kInfo, ManyLines("early", 200) + wide}) {
+    Open("orvanem.log", log);
+    EXPECT_EQ(ScrollPosition().x, 0) << log.size();
+    watch.reset();
+    viewer->Shutdown();
+  }
+}
+
+TEST_F(LogViewerTest, FollowingAWideLineKeepsTheViewAtTheLinesStart) {
+  std::string wide = "Mon Jan 01 2024 12:00:00 ERROR:   " + std::string(400, 'x') + "\r\n";
+  Open("orvanem.log", ManyLines("early", 200));
+  EXPECT_GT(ScrollY(), 0);
+  WriteFileText(path, wide + "Mon Jan 01 2024 12:00:09 Info:    appended\r\n", true);
+  ASSERT_TRUE(watch->WaitFor([&] { return Holds("appended"); }));
+  EXPECT_EQ(ScrollPosition().x, 0);
 }
 
 TEST_F(LogViewerTest, FollowsAGrowingLog) {
