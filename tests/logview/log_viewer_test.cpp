@@ -19,7 +19,6 @@
 #include "logview/byte_size.h"
 #include "logview/log_rtf.h"
 #include "logview/logview_resource.h"
-#include "logview/preference_key.h"
 #include "platform/module.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"

@@ -13,8 +13,8 @@
 
 #include "applet/launch.h"
 #include "logview/logview_resource.h"
-#include "logview/preference_key.h"
 #include "logview/recent_files.h"
+#include "logview/viewer_preferences.h"
 #include "monitor/settings.h"
 #include "pages/logging_page.h"
 #include "pages/pages_resource.h"
@@ -292,7 +292,7 @@ TEST_F(LoggingPageTest, ViewerPreferencesAndRecentFilesSurviveReopeningTheApplet
          PostMessageA(viewer, WM_COMMAND, IDM_LOG_OPEN_FILE, 0);
        }),
        PickInOpenDialog(archive), WaitUntil([&] { return ViewerShowing(archive) != nullptr; })});
-  CPreferenceKey key(CPreferenceKey::Access::kRead);
+  CRegistryKey key(HKEY_CURRENT_USER, kPreferenceKeyPath, CRegistryKey::Access::kRead);
   EXPECT_FALSE(key.ReadBool("LogView ShowDate", true));
   EXPECT_FALSE(key.ReadBool("LogView AutoRefresh", true));
   EXPECT_TRUE(key.ReadBool("LogView ShowTime", false));
