@@ -9,7 +9,7 @@ namespace {
 
 const REGSAM kWriteAccess = KEY_READ | KEY_WRITE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY;
 
-// The growth of a UTF-16 list buffer starts here and doubles up to the caller's bound.
+// The growth of a UTF-16 list buffer starts here (or at the caller's bound) and doubles up to the bound.
 const size_t kFirstListChars = 256;
 
 // An open key of the settings below HKLM.
@@ -94,7 +94,7 @@ bool CRegistryKey::ReadBinary(const char* name, void* data, DWORD size) const {
 }
 
 bool CRegistryKey::ReadWideList(const char* name, DWORD maxBytes, std::vector<std::wstring>* items) const {
-  std::vector<wchar_t> buffer(kFirstListChars);
+  std::vector<wchar_t> buffer(std::max<size_t>(1, std::min<size_t>(kFirstListChars, maxBytes / sizeof(wchar_t))));
   DWORD type = REG_NONE, size = 0;
   LONG result = key_ ? ERROR_MORE_DATA : result_;
   while (result == ERROR_MORE_DATA && buffer.size() * sizeof(wchar_t) <= maxBytes) {
