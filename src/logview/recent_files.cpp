@@ -1,7 +1,8 @@
 #include "logview/recent_files.h"
 
 #include "logview/log_files.h"
-#include "logview/preference_key.h"
+#include "logview/viewer_preferences.h"
+#include "platform/registry.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ std::wstring ToWide(const std::string& text) {
 
 void CMRU::Load() {
   std::vector<std::wstring> stored;
-  CPreferenceKey(CPreferenceKey::Access::kRead).ReadWideList(kValueName, kMaxValueBytes, &stored);
+  CRegistryKey(HKEY_CURRENT_USER, kPreferenceKeyPath, CRegistryKey::Access::kRead).ReadWideList(kValueName, kMaxValueBytes, &stored);
   for (const std::wstring& entry : stored)
     if (entries_.size() < kMaxCount) entries_.push_back(ToAnsi(entry));
 }
@@ -35,7 +36,7 @@ void CMRU::Load() {
 void CMRU::Save() const {
   std::vector<std::wstring> wide;
   for (const std::string& entry : entries_) wide.push_back(ToWide(entry));
-  CPreferenceKey(CPreferenceKey::Access::kWrite).WriteWideList(kValueName, wide);
+  CRegistryKey(HKEY_CURRENT_USER, kPreferenceKeyPath, CRegistryKey::Access::kCreate).WriteWideList(kValueName, wide);
 }
 
 void CMRU::Add(const std::string& path) { AddRecentFile(&entries_, path, kMaxCount); }

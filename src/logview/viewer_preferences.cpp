@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
-#include "logview/preference_key.h"
+#include "platform/registry.h"
+
+const char kPreferenceKeyPath[] = "Software\\Tallowin\\Orvane\\Monitor CPL";
 
 namespace {
 
@@ -23,11 +25,14 @@ std::array<FlagValue, 5> Flags(LogViewerPreferences* preferences) {
            {"LogView AutoRefresh", &preferences->autoRefresh}}};
 }
 
+// A face beginning with '%' names an environment variable and is stored expandable.
+DWORD FaceType(const std::string& face) { return !face.empty() && face[0] == '%' ? REG_EXPAND_SZ : REG_SZ; }
+
 }  // namespace
 
 LogViewerPreferences LoadLogViewerPreferences() {
   LogViewerPreferences preferences;
-  CPreferenceKey key(CPreferenceKey::Access::kRead);
+  CRegistryKey key(HKEY_CURRENT_USER, kPreferenceKeyPath, CRegistryKey::Access::kRead);
   key.ReadText("LogView FontFace", kMaxFaceBytes, &preferences.fontFace);
   key.ReadDword("LogView FontSize", &preferences.fontSize);
   for (FlagValue flag : Flags(&preferences)) *flag.value = key.ReadBool(flag.name, true);
@@ -39,9 +44,9 @@ LogViewerPreferences LoadLogViewerPreferences() {
 
 void SaveLogViewerPreferences(const LogViewerPreferences& preferences) {
   LogViewerPreferences values = preferences;
-  CPreferenceKey key(CPreferenceKey::Access::kWrite);
-  key.WriteText("LogView FontFace", values.fontFace);
+  CRegistryKey key(HKEY_CURRENT_USER, kPreferenceKeyPath, CRegistryKey::Access::kCreate);
+  key.WriteText("LogView FontFace", values.fontFace, FaceType(values.fontFace));
   key.WriteDword("LogView FontSize", values.fontSize);
   for (FlagValue flag : Flags(&values)) key.WriteBool(flag.name, *flag.value);
-  if (values.HasPosition()) key.WriteBinary("LogView Position", values.position, sizeof values.position);
+  if (values.HasPosition()) key.Write("LogView Position", REG_BINARY, values.position, sizeof values.position);
 }

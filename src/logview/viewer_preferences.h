@@ -6,6 +6,9 @@
 
 #include "logview/log_rtf.h"
 
+// The applet's per-user key below HKEY_CURRENT_USER, created when a preference is saved.
+extern const char kPreferenceKeyPath[];
+
 struct LogViewerPreferences {
   std::string fontFace = "Lucida Console";
   uint32_t fontSize = 9;  // points

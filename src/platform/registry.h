@@ -1,6 +1,7 @@
-// Registry primitives on HKEY_LOCAL_MACHINE shared by every part that keeps settings.
-// Each call opens and closes its key and leaves the registry result as the thread's last error.
-// Subkey arguments follow BuildSettingsKeyPath ("" is the Parameters key).
+// Registry primitives shared by every part that keeps settings: the functions below work on
+// HKEY_LOCAL_MACHINE, open and close their key and leave the registry result as the thread's
+// last error (subkeys follow BuildSettingsKeyPath, "" is the Parameters key); CRegistryKey is one
+// open key below any root, such as the per-user key of the applet's preferences.
 #pragma once
 #include <windows.h>
 
@@ -40,3 +41,51 @@ bool WriteRegistryList(const std::string& subkey, const char* name, const std::v
 bool DeleteRegistryValue(const std::string& subkey, const char* name);
 // Deletes a key and everything below it.
 bool DeleteRegistryKey(const std::string& subkey);
+
+// One open key below a root, closed on scope exit. Every read is bounded by the caller and leaves
+// the registry result as the thread's last error; a key that did not open reads as missing and
+// ignores writes.
+class CRegistryKey {
+ public:
+  enum class Access { kRead, kCreate, kModify };
+  // Opens root\path (kCreate: created when missing, for reading and writing).
+  CRegistryKey(HKEY root, const std::string& path, Access access);
+  // Closes the key.
+  ~CRegistryKey();
+  CRegistryKey(const CRegistryKey&) = delete;
+  CRegistryKey& operator=(const CRegistryKey&) = delete;
+
+  // The open key, or null.
+  HKEY Handle() const { return key_; }
+  // The result of opening the key.
+  LONG Result() const { return result_; }
+
+  // Reads at most *size bytes and the value's type; the registry result.
+  LONG Query(const char* name, void* data, DWORD* size, DWORD* type) const;
+  // Boolean by the first-byte rule; missing or unreadable gives fallback, over 16 bytes gives true.
+  bool ReadBool(const char* name, bool fallback) const;
+  // A REG_SZ or REG_EXPAND_SZ text of at most maxBytes, as stored; false for any other.
+  bool ReadText(const char* name, size_t maxBytes, std::string* text) const;
+  // A REG_DWORD of four bytes; false for any other.
+  bool ReadDword(const char* name, uint32_t* value) const;
+  // A REG_BINARY of exactly size bytes; false for any other.
+  bool ReadBinary(const char* name, void* data, DWORD size) const;
+  // Appends the strings of a UTF-16 REG_MULTI_SZ of at most maxBytes, empty ones left out;
+  // false (nothing appended) for any other type or a longer value.
+  bool ReadWideList(const char* name, DWORD maxBytes, std::vector<std::wstring>* items) const;
+
+  // Stores a value of the given type; the registry result.
+  LONG Write(const char* name, DWORD type, const void* data, DWORD length);
+  // A text with its terminator, REG_SZ or REG_EXPAND_SZ.
+  LONG WriteText(const char* name, const std::string& text, DWORD type = REG_SZ);
+  // "True" or "False" as REG_SZ.
+  LONG WriteBool(const char* name, bool value);
+  // A REG_DWORD.
+  LONG WriteDword(const char* name, uint32_t value);
+  // A UTF-16 REG_MULTI_SZ of the non-empty items (an empty list is two terminators).
+  LONG WriteWideList(const char* name, const std::vector<std::wstring>& items);
+
+ private:
+  HKEY key_ = nullptr;
+  LONG result_;
+};

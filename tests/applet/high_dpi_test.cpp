@@ -25,6 +25,7 @@
 #include "pages/pages_resource.h"
 #include "platform/module.h"
 #include "support/dialog_steps.h"
+#include "support/dpi_child.h"
 #include "support/registry_sandbox.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/network_discovery_dialog.h"
@@ -39,91 +40,11 @@
 
 namespace {
 
-const char kDesktopKey[] = "Control Panel\\Desktop";
-const char kDpiVariable[] = "OVMON_TEST_DPI";
-const char kReadyVariable[] = "OVMON_TEST_DPI_READY";
-
-// The DPI this process was started to draw at (0: it is not a child).
-int ChildDpi() {
-  const char* dpi = std::getenv(kDpiVariable);
-  return dpi ? std::atoi(dpi) : 0;
-}
-
-// A child takes its DPI before anything else and tells the parent, which puts LogPixels back.
-class CChildStart : public ::testing::Environment {
- public:
-  void SetUp() override {
-    const char* ready = std::getenv(kReadyVariable);
-    if (!ChildDpi() || !ready) return;
-    WindowDpi(nullptr);
-    HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, ready);
-    if (event) SetEvent(event), CloseHandle(event);
-  }
-};
-::testing::Environment* const g_childStart = ::testing::AddGlobalTestEnvironment(new CChildStart);
-
 // ---- The parent.
 
-// LogPixels of the prefix for the time of a child's start; the value found is put back.
-class CLogPixels {
- public:
-  CLogPixels() {
-    RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
-    DWORD size = sizeof old_;
-    had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == 0;
-  }
-  ~CLogPixels() {
-    Restore();
-    RegCloseKey(key_);
-  }
-  CLogPixels(const CLogPixels&) = delete;
-  CLogPixels& operator=(const CLogPixels&) = delete;
-  void Set(DWORD dpi) { RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi); }
-  void Restore() {
-    if (had_)
-      RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&old_), sizeof old_);
-    else
-      RegDeleteValueA(key_, "LogPixels");
-  }
-
- private:
-  HKEY key_ = nullptr;
-  DWORD old_ = 0;
-  bool had_ = false;
-};
-
-// Runs this program's child tests at dpi; its exit code (0 when they all passed).
-DWORD RunChildAt(int dpi) {
-  std::string ready = "ovmon-dpi-ready-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(dpi);
-  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, ready.c_str());
-  SetEnvironmentVariableA(kDpiVariable, std::to_string(dpi).c_str());
-  SetEnvironmentVariableA(kReadyVariable, ready.c_str());
-  char self[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string command = std::string("\"") + self + "\" --gtest_filter=HighDpiAt.*";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child = {};
-  DWORD exitCode = 1;
-  {
-    CLogPixels logPixels;
-    logPixels.Set(dpi);
-    if (!CreateProcessA(self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) return 2;
-    HANDLE started[2] = {event, child.hProcess};
-    WaitForMultipleObjects(2, started, FALSE, 60000);
-  }
-  if (WaitForSingleObject(child.hProcess, 240000) != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 3);
-  GetExitCodeProcess(child.hProcess, &exitCode);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  CloseHandle(event);
-  SetEnvironmentVariableA(kDpiVariable, nullptr);
-  SetEnvironmentVariableA(kReadyVariable, nullptr);
-  return exitCode;
-}
-
 TEST(HighDpi, TheAppletsWindowsAt96And144And192Dpi) {
-  for (int dpi : {96, 144, 192}) EXPECT_EQ(RunChildAt(dpi), 0u) << dpi << " DPI: see the child's output above";
+  for (int dpi : {96, 144, 192})
+    EXPECT_EQ(RunChildAt(dpi, "HighDpiAt.*", 240000), 0u) << dpi << " DPI: see the child's output above";
 }
 
 // ---- The child: what it checks in each window.

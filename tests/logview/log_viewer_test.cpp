@@ -19,10 +19,12 @@
 #include "logview/byte_size.h"
 #include "logview/log_rtf.h"
 #include "logview/logview_resource.h"
-#include "logview/preference_key.h"
 #include "platform/module.h"
+#include "support/dpi_child.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
+#include "support/test_io.h"
+#include "ui/dpi.h"
 #include "ui/ui_resource.h"
 #include "ui/window_manipulation.h"
 
@@ -73,15 +75,6 @@ class CThreadWatch {
  private:
   HHOOK hook_;
 };
-
-std::string ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileText(const std::string& path, const std::string& text, bool append = false) {
-  std::ofstream(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc)) << text;
-}
 
 class LogViewerTest : public ::testing::Test {
  protected:
@@ -790,81 +783,11 @@ TEST_F(LogViewerTest, ClosingTheSheetEndsTheDialogsOpenOnTheViewersThread) {
   }
 }
 
-// ---- High DPI. Wine takes the DPI from the prefix's LogPixels when a process starts, so the
-// window is drawn at each DPI by a child process of this program: the parent sets LogPixels,
-// starts the child and puts the value back as soon as the child has taken its DPI.
-
-const char kDpiVariable[] = "OVMON_TEST_DPI";
-const char kDpiReadyVariable[] = "OVMON_TEST_DPI_READY";
-
-// The DPI this process was started to draw at (0: it is not a child).
-int ChildDpi() {
-  const char* dpi = std::getenv(kDpiVariable);
-  return dpi ? std::atoi(dpi) : 0;
-}
-
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
-// A child takes its DPI before anything else and tells the parent.
-class CChildStart : public ::testing::Environment {
- public:
-  void SetUp() override {
-    const char* ready = std::getenv(kDpiReadyVariable);
-    if (!ChildDpi() || !ready) return;
-    ScreenDpi();
-    HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, ready);
-    if (event) SetEvent(event), CloseHandle(event);
-  }
-};
-::testing::Environment* const g_childStart = ::testing::AddGlobalTestEnvironment(new CChildStart);
-
-// Runs this program's LogViewerAtDpi tests in a child drawing at dpi; its exit code.
-DWORD RunChildAt(int dpi) {
-  std::string ready = "ovmon-viewer-dpi-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(dpi);
-  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, ready.c_str());
-  SetEnvironmentVariableA(kDpiVariable, std::to_string(dpi).c_str());
-  SetEnvironmentVariableA(kDpiReadyVariable, ready.c_str());
-  char self[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string command = std::string("\"") + self + "\" --gtest_filter=LogViewerAtDpi.*";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child = {};
-  HKEY desktop = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &desktop,
-                  nullptr);
-  DWORD old = 0, size = sizeof old, value = static_cast<DWORD>(dpi);
-  bool had = RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old), &size) == 0;
-  RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof value);
-  bool started = CreateProcessA(self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
-  if (started) {
-    HANDLE taken[2] = {event, child.hProcess};
-    WaitForMultipleObjects(2, taken, FALSE, 60000);
-  }
-  if (had)
-    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&old), sizeof old);
-  else
-    RegDeleteValueA(desktop, "LogPixels");
-  RegCloseKey(desktop);
-  SetEnvironmentVariableA(kDpiVariable, nullptr);
-  SetEnvironmentVariableA(kDpiReadyVariable, nullptr);
-  CloseHandle(event);
-  if (!started) return 2;
-  if (WaitForSingleObject(child.hProcess, 120000) != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 3);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(child.hProcess, &exitCode);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  return exitCode;
-}
+// ---- High DPI: the window is drawn at each DPI by a child process of this program.
 
 TEST(LogViewerHighDpi, TheWindowAt96And144And192Dpi) {
-  for (int dpi : {96, 144, 192}) EXPECT_EQ(RunChildAt(dpi), 0u) << dpi << " DPI: see the child's output above";
+  for (int dpi : {96, 144, 192})
+    EXPECT_EQ(RunChildAt(dpi, "LogViewerAtDpi.*", 120000), 0u) << dpi << " DPI: see the child's output above";
 }
 
 // ---- The child.
@@ -873,7 +796,7 @@ class LogViewerAtDpi : public LogViewerTest {
  protected:
   void SetUp() override {
     if (!ChildDpi()) GTEST_SKIP() << "run by LogViewerHighDpi.TheWindowAt96And144And192Dpi at each DPI";
-    ASSERT_EQ(ScreenDpi(), ChildDpi()) << "LogPixels did not reach the child";
+    ASSERT_EQ(WindowDpi(nullptr), ChildDpi()) << "LogPixels did not reach the child";
     LogViewerTest::SetUp();
   }
   int Px(int pixels) const { return MulDiv(pixels, ChildDpi(), 96); }

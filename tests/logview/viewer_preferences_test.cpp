@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "logview/preference_key.h"
 #include "logview/recent_files.h"
 #include "support/registry_sandbox.h"
 
@@ -116,6 +115,17 @@ TEST_F(ViewerPreferencesTest, ValuesOfTheWrongTypeOrSizeKeepTheirDefaults) {
   EXPECT_FALSE(loaded.HasPosition());
   SetUserText("LogView FontFace", std::string(300, 'A'));  // no face is this long
   EXPECT_EQ(LoadLogViewerPreferences().fontFace, "Lucida Console");
+  // The right size in the wrong type, or the right type in the wrong size.
+  SetUserValue("LogView FontSize", REG_BINARY, "\x0C\0\0\0", 4);
+  SetUserValue("LogView Position", REG_SZ, "\x10\0\0\0\x10\0\0\0\x10\0\0\0\x10\0\0\0", 16);
+  loaded = LoadLogViewerPreferences();
+  EXPECT_EQ(loaded.fontSize, 9u);
+  EXPECT_FALSE(loaded.HasPosition());
+  SetUserValue("LogView FontSize", REG_DWORD, "\x0C\0", 2);
+  SetUserValue("LogView Position", REG_BINARY, std::string(20, '\x10').data(), 20);
+  loaded = LoadLogViewerPreferences();
+  EXPECT_EQ(loaded.fontSize, 9u);
+  EXPECT_FALSE(loaded.HasPosition());
 }
 
 TEST_F(ViewerPreferencesTest, RecentFilesAreStoredAsUtf16AndLoadedAsAnsi) {

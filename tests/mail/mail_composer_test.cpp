@@ -4,6 +4,7 @@
 
 #include "sample_message.h"
 #include "support/fixture_path.h"
+#include "support/test_io.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ class MailFileGolden : public ::testing::TestWithParam<GoldenCase> {};
 TEST_P(MailFileGolden, MatchesFixtureByteForByte) {
   CSMTPMessage message = SampleMessage(GetParam().format, GetParam().withAttachments);
   std::string expected =
-      ReadFileBytes(FixturePath(SampleFixtureName(GetParam().format, GetParam().withAttachments)));
+      ReadFileText(FixturePath(SampleFixtureName(GetParam().format, GetParam().withAttachments)));
   ASSERT_FALSE(expected.empty());
   std::string actual = ComposeMailFile(message, SampleComposition(message));
   EXPECT_EQ(FirstDifference(expected, actual), "");

@@ -11,6 +11,7 @@
 #include "platform/host_name.h"
 #include "sample_message.h"
 #include "support/registry_sandbox.h"
+#include "support/test_io.h"
 #include "text_shape.h"
 
 namespace {
@@ -21,13 +22,6 @@ std::string TempFolder() {
   char folder[MAX_PATH + 1];
   GetTempPathA(sizeof folder, folder);
   return folder;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
 }
 
 bool FileExists(const std::string& path) {
@@ -109,7 +103,7 @@ TEST_F(MailWin32, WriteMailFileCreatesATemporaryFileWithTheComposedMail) {
   std::string path;
   ASSERT_EQ(m.WriteMailFile(&path), "");
   EXPECT_THAT(path, ::testing::StartsWith(TempFolder() + "tlm"));
-  std::string written = ReadFileBytes(path);
+  std::string written = ReadFileText(path);
   DeleteFileA(path.c_str());
   MailComposition c;
   c.localTime = LocalMailTime(0);
@@ -123,9 +117,9 @@ TEST_F(MailWin32, WriteMailFileCreatesATemporaryFileWithTheComposedMail) {
 TEST_F(MailWin32, WriteMailFileTruncatesAnOlderLongerFile) {
   CSMTPMessage m = SampleMessage(0, false);
   std::string path = TempFolder() + "ovmon-truncate.mail";
-  WriteBytes(path, std::string(100000, 'Z'));
+  WriteFileText(path, std::string(100000, 'Z'));
   ASSERT_EQ(m.WriteMailFile(&path), "");
-  std::string written = ReadFileBytes(path);
+  std::string written = ReadFileText(path);
   DeleteFileA(path.c_str());
   EXPECT_LT(written.size(), 2000u);
   EXPECT_EQ(written.find('Z'), std::string::npos);
@@ -135,9 +129,9 @@ TEST_F(MailWin32, WriteMailFileTruncatesAnOlderLongerFile) {
 TEST_F(MailWin32, WriteMailFileAttachesReadableFilesAndDeletesThoseHandedOver) {
   std::string folder = TempFolder();
   std::string kept = folder + "ovmon-report.txt", handed = folder + "ovmon-drift.ov";
-  WriteBytes(kept, "report text");
-  WriteBytes(handed, std::string("\x00\x01\x02", 3));
-  WriteBytes(folder + "ovmon-empty.bin", "");
+  WriteFileText(kept, "report text");
+  WriteFileText(handed, std::string("\x00\x01\x02", 3));
+  WriteFileText(folder + "ovmon-empty.bin", "");
   CSMTPMessage m = SampleMessage(1, false);
   m.attachments = {{kept, "report.txt", false},
                    {folder + "ovmon-missing.bin", "missing.bin", true},
@@ -145,7 +139,7 @@ TEST_F(MailWin32, WriteMailFileAttachesReadableFilesAndDeletesThoseHandedOver) {
                    {handed, "drift.ov", true}};
   std::string path = folder + "ovmon-attach.mail";
   ASSERT_EQ(m.WriteMailFile(&path), "");
-  std::string written = ReadFileBytes(path);
+  std::string written = ReadFileText(path);
   DeleteFileA(path.c_str());
   DeleteFileA((folder + "ovmon-empty.bin").c_str());
   EXPECT_TRUE(FileExists(kept));

@@ -8,6 +8,7 @@
 
 #include "mail/html_text.h"
 #include "mail/mail_composer.h"
+#include "support/test_io.h"
 #include "sample_message.h"
 
 namespace {
@@ -34,7 +35,7 @@ std::string ParseWithPython(const std::string& mailFile) {
   std::string command = std::string(kPython) + " " + std::getenv("OVMON_SOURCE_DIR") +
                         "/tests/mail/mime_check.py " + path + " > " + report + " 2>&1";
   int rc = std::system(command.c_str());
-  std::string output = ReadFileBytes(report);
+  std::string output = ReadFileText(report);
   std::remove(path);
   std::remove(report.c_str());
   return rc == 0 ? output : "mime_check.py failed:\n" + output;

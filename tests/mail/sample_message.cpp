@@ -1,7 +1,5 @@
 #include "sample_message.h"
 
-#include <fstream>
-#include <sstream>
 
 CSMTPMessage SampleMessage(uint32_t format, bool withAttachments) {
   CSMTPMessage m;
@@ -49,11 +47,4 @@ MailComposition SampleComposition(const CSMTPMessage& message) {
 
 std::string SampleFixtureName(uint32_t format, bool withAttachments) {
   return "mail/format" + std::to_string(format) + (withAttachments ? "_attachments" : "") + ".mail";
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
 }

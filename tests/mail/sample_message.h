@@ -11,5 +11,3 @@ CSMTPMessage SampleMessage(uint32_t format, bool withAttachments);
 MailComposition SampleComposition(const CSMTPMessage& message);
 // The fixture file name for a format, e.g. "mail/format1_attachments.mail".
 std::string SampleFixtureName(uint32_t format, bool withAttachments);
-// Reads a whole file as bytes; empty when it cannot be read.
-std::string ReadFileBytes(const std::string& path);

@@ -19,18 +19,13 @@
 #include "support/late_listener.h"
 #include "support/loopback_listener.h"
 #include "support/registry_sandbox.h"
+#include "support/test_io.h"
 #include "tls_relay.h"
 
 namespace {
 
 const char kUser[] = "alice";
 const char kPassword[] = "s3cret";
-
-// A variable the test script exports; the test fails clearly without it.
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
 
 uint16_t PeerPort(const char* name) { return static_cast<uint16_t>(std::atoi(Env(name).c_str())); }
 
@@ -72,11 +67,6 @@ std::string WinePath(const std::string& unixPath) {
   return path;
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // The delivered message whose text holds token, as the server saved it; empty when none.
 std::string FindDelivered(const std::string& token) {
   std::string folder = WinePath(Env("OVMON_PEERS") + "/smtp/mail/");
@@ -85,7 +75,7 @@ std::string FindDelivered(const std::string& token) {
     HANDLE search = FindFirstFileA((folder + "*.eml").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
       do {
-        std::string text = ReadAll(folder + found.cFileName);
+        std::string text = ReadFileText(folder + found.cFileName);
         if (text.find(token) != std::string::npos) {
           FindClose(search);
           return text;
@@ -149,7 +139,7 @@ class SmtpEngineTest : public ::testing::Test {
       engine.Quit();
     }
     std::fclose(log);
-    *transcript = ReadAll(logPath);
+    *transcript = ReadFileText(logPath);
     if (lastReply) *lastReply = reply;
     return result;
   }
@@ -416,7 +406,7 @@ class ScriptedSessionTest : public ::testing::Test {
       engine.Quit();
     }
     std::fclose(log);
-    session.transcript = ReadAll(base_ + ".log");
+    session.transcript = ReadFileText(base_ + ".log");
     return session;
   }
 
@@ -665,7 +655,7 @@ TEST_F(ScriptedSessionTest, FailedHandshakeLeavesNoContext) {
     EXPECT_FALSE(channel.HoldsContext()) << c.end.kind;
     EXPECT_FALSE(channel.Active()) << c.end.kind;
     std::fclose(log);
-    EXPECT_NE(ReadAll(base_ + ".log").find(c.transcriptLine), std::string::npos) << c.end.kind;
+    EXPECT_NE(ReadFileText(base_ + ".log").find(c.transcriptLine), std::string::npos) << c.end.kind;
   }
 }
 

@@ -18,24 +18,16 @@
 #include "platform/module.h"
 #include "platform/registry.h"
 #include "support/dialog_steps.h"
+#include "support/list_view.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
+#include "support/test_io.h"
 #include "ui/activation_context.h"
 #include "ui/ui_resource.h"
 
 namespace {
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
 HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_SMTP_RECIPIENTS); }
-std::string Cell(HWND dialog, int row, int column) {
-  char text[256] = "";
-  ListView_GetItemText(List(dialog), row, column, text, sizeof text);
-  return text;
-}
 void ShowTab(HWND dialog, CSMTPSetup::Tab tab) { TabCtrl_SetCurFocus(GetDlgItem(dialog, IDC_SMTP_TABS), tab); }
 int HeaderArrow(HWND dialog, int column) {
   HDITEMA item = {};
@@ -129,12 +121,12 @@ TEST_F(SmtpSetupTest, RowEmptiedInPlaceIsDroppedAndSortingTwiceReverses) {
     EXPECT_TRUE(Visible(d, IDC_SMTP_RECIPIENTS));
     EXPECT_TRUE(Enabled(d, IDC_SMTP_EDIT));  // the first row is selected
     ClickHeader(d, 1);                       // by address, ascending
-    EXPECT_EQ(Cell(d, 0, 1), "alex@example.com");
+    EXPECT_EQ(ListCell(List(d), 0, 1), "alex@example.com");
     EXPECT_EQ(HeaderArrow(d, 1), HDF_SORTUP);
     EXPECT_EQ(HeaderArrow(d, 0), 0);
     ClickHeader(d, 1);  // again: descending
-    EXPECT_EQ(Cell(d, 0, 1), "ops@example.com");
-    EXPECT_EQ(Cell(d, 2, 1), "alex@example.com");
+    EXPECT_EQ(ListCell(List(d), 0, 1), "ops@example.com");
+    EXPECT_EQ(ListCell(List(d), 2, 1), "alex@example.com");
     EXPECT_EQ(HeaderArrow(d, 1), HDF_SORTDOWN);
     DoubleClickCell(d, 1, 1);  // night@example.com
     HWND editor = CRecipientList::CellEditor();
@@ -145,7 +137,7 @@ TEST_F(SmtpSetupTest, RowEmptiedInPlaceIsDroppedAndSortingTwiceReverses) {
     DoubleClickCell(d, 0, 0);  // Ops: Escape drops the edit
     SetWindowTextA(CRecipientList::CellEditor(), "Changed");
     SendMessageA(CRecipientList::CellEditor(), WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(Cell(d, 0, 0), "Ops");
+    EXPECT_EQ(ListCell(List(d), 0, 0), "Ops");
     ShowTab(d, CSMTPSetup::kCcTab);
     ShowTab(d, CSMTPSetup::kToTab);
     EXPECT_EQ(ListView_GetItemCount(List(d)), 2);
@@ -183,8 +175,8 @@ TEST_F(SmtpSetupTest, InPlaceEditEndsOnItsOwnRowBeforeTheRowsMove) {
     std::string before;
     INT_PTR result = Run({[&](HWND d) {
       ShowTab(d, CSMTPSetup::kToTab);
-      if (Cell(d, 0, 0) != "Ann") ClickHeader(d, 0);  // the last case left the names descending
-      before = Cell(d, 0, 0);
+      if (ListCell(List(d), 0, 0) != "Ann") ClickHeader(d, 0);  // the last case left the names descending
+      before = ListCell(List(d), 0, 0);
       DoubleClickCell(d, 0, 1);
       SetWindowTextA(CRecipientList::CellEditor(), "ann@y");
       c.move(d);
@@ -237,8 +229,8 @@ TEST_F(SmtpSetupTest, AddressDialogNameRuleAndRefusal) {
                         },
                         [](HWND d) {
                           if (FindThreadDialog("Email Address")) return false;
-                          EXPECT_EQ(Cell(d, 0, 0), "bob");
-                          EXPECT_EQ(Cell(d, 0, 1), "bob@example.com");
+                          EXPECT_EQ(ListCell(List(d), 0, 0), "bob");
+                          EXPECT_EQ(ListCell(List(d), 0, 1), "bob@example.com");
                           PostClick(d, IDOK);
                           return true;
                         }});
@@ -314,10 +306,7 @@ void WriteExpectation(const std::string& token, const std::vector<std::string>& 
   CreateDirectoryA(folder.c_str(), nullptr);
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
-  HANDLE file = CreateFileA((folder + token + ".expect").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
+  WriteFileText(folder + token + ".expect", text);
 }
 
 struct SendCase {

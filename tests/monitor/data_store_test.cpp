@@ -10,6 +10,7 @@
 
 #include "monitor/summary_list.h"
 #include "support/temp_folder.h"
+#include "support/test_io.h"
 
 namespace {
 
@@ -26,11 +27,6 @@ std::string RecordBytes(uint32_t time, uint32_t status, uint8_t flag = 0) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(MonitorStore, SummaryPathIsFolderAndTime) {
   EXPECT_EQ(CMonitorStore("C:\\Data\\").SummaryPath(1700000000), "C:\\Data\\1700000000.bin");
   EXPECT_EQ(CMonitorStore("C:\\Data\\").SummaryPath(4294967295u), "C:\\Data\\4294967295.bin");
@@ -44,7 +40,7 @@ TEST(MonitorStore, WriteSummaryStampsEarlyTimesAndTruncates) {
   ASSERT_TRUE(store.WriteSummary(&record));  // time 0 takes the current time
   EXPECT_GE(record.time, before);
   EXPECT_LE(record.time, CurrentUnixSeconds());
-  std::string bytes = ReadFile(store.SummaryPath(record.time));
+  std::string bytes = ReadFileText(store.SummaryPath(record.time));
   ASSERT_EQ(bytes.size(), kSummarySize);
   EXPECT_EQ(DecodeSummary(reinterpret_cast<const uint8_t*>(bytes.data())).status, 3u);
 
@@ -52,7 +48,7 @@ TEST(MonitorStore, WriteSummaryStampsEarlyTimesAndTruncates) {
   std::ofstream(store.SummaryPath(record.time), std::ios::binary) << std::string(1000, 'x');
   ASSERT_TRUE(store.WriteSummary(&record));
   EXPECT_EQ(record.time, 1600000000u);
-  EXPECT_EQ(ReadFile(store.SummaryPath(record.time)).size(), kSummarySize);  // an older longer file is cut
+  EXPECT_EQ(ReadFileText(store.SummaryPath(record.time)).size(), kSummarySize);  // an older longer file is cut
 
   CMonitorStore missing("Z:\\no\\such\\folder\\");
   EXPECT_FALSE(missing.WriteSummary(&record));
@@ -125,17 +121,17 @@ TEST_F(StoreListingTest, LookAlikesAndLoneDetails) {
   EXPECT_EQ(Times(kSummariesAll), (std::vector<uint32_t>{1700000100, 1700000200, 1700000300}));
   store.DeleteSummary(1700000300);
   store.DeleteDetail(1700000300);
-  EXPECT_EQ(ReadFile(folder_ + "01700000300.bin"), RecordBytes(1700000300, 1));
+  EXPECT_EQ(ReadFileText(folder_ + "01700000300.bin"), RecordBytes(1700000300, 1));
   EXPECT_EQ(store.DeleteLoneDetails(), 1u);
   EXPECT_FALSE(store.DetailExists(1700000900));
   EXPECT_TRUE(store.DetailExists(1700000100)) << "its record is there";
-  EXPECT_EQ(ReadFile(folder_ + "01700000300.dat"), "not a detail file");
+  EXPECT_EQ(ReadFileText(folder_ + "01700000300.dat"), "not a detail file");
 
   std::string outside = EmptyTempFolder("outside") + "precious.txt";
   WriteBytes(outside, "precious");
   ASSERT_TRUE(CreateHardLinkA((folder_ + "1700000950.bin").c_str(), outside.c_str(), nullptr));
   store.DeleteSummary(1700000950);
-  EXPECT_EQ(ReadFile(outside), "precious") << "the other name and its bytes stay";
+  EXPECT_EQ(ReadFileText(outside), "precious") << "the other name and its bytes stay";
 }
 
 }  // namespace

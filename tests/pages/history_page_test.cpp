@@ -17,9 +17,11 @@
 #include "sampling/system_clock.h"
 #include "service/fleet.h"
 #include "service/monitor_service.h"
-#include "support/gui_driver.h"
+#include "support/dialog_steps.h"
+#include "support/list_view.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
+#include "support/test_io.h"
 #include "ui/control_utils.h"
 #include "ui/ui_resource.h"
 
@@ -58,14 +60,8 @@ class HistoryPageTest : public ::testing::Test {
     record.counts = {9, 1, 2, 3, 4};
     record.worst = {-7, 0, 0, 0};
     CMonitorStore(folder).WriteSummary(&record);
-    if (detail) WriteText(CMonitorStore(folder).DetailPath(record.time), "detail");
+    if (detail) WriteFileText(CMonitorStore(folder).DetailPath(record.time), "detail");
     return record;
-  }
-  static void WriteText(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
   }
 
   // Runs the sheet on the History page; the steps begin once its listing has ended unless told otherwise.
@@ -99,41 +95,6 @@ class HistoryPageTest : public ::testing::Test {
 };
 
 HWND List(HWND page) { return GetDlgItem(page, IDC_HISTORY_LIST); }
-std::string ItemText(HWND page, int item) {
-  char text[128] = "";
-  ListView_GetItemText(List(page), item, 0, text, sizeof text);
-  return text;
-}
-std::string Text(HWND page, int id) { return WindowText(GetDlgItem(page, id)); }
-bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)); }
-
-std::vector<int> Selected(HWND page) {
-  std::vector<int> items;
-  for (int i = ListView_GetNextItem(List(page), -1, LVNI_SELECTED); i >= 0;
-       i = ListView_GetNextItem(List(page), i, LVNI_SELECTED))
-    items.push_back(i);
-  return items;
-}
-
-void Click(HWND page, int id) {
-  SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-}
-
-void Select(HWND page, std::vector<int> items) {
-  ListView_SetItemState(List(page), -1, 0, LVIS_SELECTED);
-  for (int i : items) ListView_SetItemState(List(page), i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-// A step that waits for a dialog with caption and presses button in it.
-std::function<bool(HWND)> Answer(const char* caption, int button, std::string* text = nullptr) {
-  return [caption, button, text](HWND) {
-    HWND box = FindThreadDialog(caption);
-    if (!box) return false;
-    if (text) *text = WindowText(GetDlgItem(box, IDC_MSGBOX_TEXT));
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, 0), 0);
-    return true;
-  };
-}
 
 TEST_F(HistoryPageTest, EmptyFolderGivesAnEmptyListAndNoLinks) {
   Run({[](HWND page) {
@@ -153,7 +114,7 @@ TEST_F(HistoryPageTest, ListsRecordsOldestFirstAndShowsTheNewest) {
   Store(2, 1);
   Store(0, 3);
   Store(1, 0);
-  WriteText(folder + "12345.bin", "short");
+  WriteFileText(folder + "12345.bin", "short");
   Run({[](HWND page) {
     HWND list = List(page);
     EXPECT_EQ(ListView_GetItemCount(list), 3);
@@ -164,10 +125,10 @@ TEST_F(HistoryPageTest, ListsRecordsOldestFirstAndShowsTheNewest) {
       item.iItem = i;
       item.stateMask = LVIS_STATEIMAGEMASK;
       SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      EXPECT_EQ(ItemText(page, i), FormatUnixTime(kFirstTime + i));
+      EXPECT_EQ(ListCell(List(page), i), FormatUnixTime(kFirstTime + i));
       EXPECT_EQ(item.state >> 12, images[i]) << i;
     }
-    EXPECT_EQ(Selected(page), std::vector<int>{2});
+    EXPECT_EQ(SelectedRows(List(page)), std::vector<int>{2});
     EXPECT_TRUE(Enabled(page, IDC_HISTORY_GRAPHS));
     EXPECT_TRUE(Enabled(page, IDC_HISTORY_DETAILS));
     // A slaves' average of exactly the 500 ms limit disagrees.
@@ -195,20 +156,20 @@ TEST_F(HistoryPageTest, AnUnknownCheckSaysWhatItCouldNotMeasure) {
   Run({[](HWND page) {
          EXPECT_EQ(Text(page, IDC_HISTORY_UNMEASURED),
                    "Not measured: 2 of 7 machines did not answer; the reference clock did not answer.");
-         Select(page, {0});
+         SelectRows(List(page), {0});
          return true;
        },
        [](HWND page) { return Text(page, IDC_HISTORY_UNMEASURED).empty(); }});
 }
 
 TEST_F(HistoryPageTest, GarbageFilesAndValuesShowWhatTheFileHolds) {
-  WriteText(folder + std::to_string(kFirstTime) + ".bin", std::string(kSummarySize, '\xFF'));
+  WriteFileText(folder + std::to_string(kFirstTime) + ".bin", std::string(kSummarySize, '\xFF'));
   SetStringValue(kParameters, "Check Results", "not a summary");
   Run({[](HWND page) {
     HWND list = List(page);
     EXPECT_EQ(ListView_GetItemCount(list), 1);
     EXPECT_EQ(ListView_GetItemState(list, 0, LVIS_STATEIMAGEMASK) >> 12, 1u);
-    EXPECT_EQ(ItemText(page, 0), FormatUnixTime(kFirstTime));  // the item stands for its file
+    EXPECT_EQ(ListCell(List(page), 0), FormatUnixTime(kFirstTime));  // the item stands for its file
     EXPECT_EQ(Text(page, IDC_HISTORY_TIME), FormatUnixTime(0xFFFFFFFFu));
     EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_TOTAL), "Total system variance is within 4294967295 ms     ");
     return true;
@@ -220,14 +181,14 @@ TEST_F(HistoryPageTest, DeletingADamagedRecordRemovesItsOwnFileOnly) {
   SummaryRecord other = Store(0xFFFFFFFFu - kFirstTime, 3, true);
   CMonitorStore store(folder);
   SummaryBytes bytes = EncodeSummary(other);
-  WriteText(store.SummaryPath(kFirstTime), std::string(bytes.begin(), bytes.end()));
-  WriteText(store.DetailPath(kFirstTime), "copy detail");
+  WriteFileText(store.SummaryPath(kFirstTime), std::string(bytes.begin(), bytes.end()));
+  WriteFileText(store.DetailPath(kFirstTime), "copy detail");
   Run({[](HWND page) {
     EXPECT_EQ(ListView_GetItemCount(List(page)), 2);
-    Select(page, {0});
+    SelectRows(List(page), {0});
     SendMessageA(List(page), WM_KEYDOWN, VK_DELETE, 0);
     EXPECT_EQ(ListView_GetItemCount(List(page)), 1);
-    EXPECT_EQ(ItemText(page, 0), FormatUnixTime(0xFFFFFFFFu));
+    EXPECT_EQ(ListCell(List(page), 0), FormatUnixTime(0xFFFFFFFFu));
     return true;
   }});
   EXPECT_FALSE(FileExists(store.SummaryPath(kFirstTime)));
@@ -266,11 +227,11 @@ TEST_F(HistoryPageTest, ReturningListsWhatChangedInTheFolder) {
        [](HWND page) {
          HWND list = List(page);
          EXPECT_EQ(ListView_GetItemCount(list), 3);
-         EXPECT_EQ(ItemText(page, 0), FormatUnixTime(kFirstTime + 1));
-         EXPECT_EQ(ItemText(page, 2), FormatUnixTime(kFirstTime + 3));
+         EXPECT_EQ(ListCell(List(page), 0), FormatUnixTime(kFirstTime + 1));
+         EXPECT_EQ(ListCell(List(page), 2), FormatUnixTime(kFirstTime + 3));
          EXPECT_EQ(ListView_GetItemState(list, 0, LVIS_STATEIMAGEMASK) >> 12, 4u);  // not read again
          EXPECT_EQ(ListView_GetItemState(list, 2, LVIS_STATEIMAGEMASK) >> 12, 2u);
-         EXPECT_EQ(Selected(page), std::vector<int>{2});
+         EXPECT_EQ(SelectedRows(List(page)), std::vector<int>{2});
          return true;
        }});
 }
@@ -291,8 +252,8 @@ TEST_F(HistoryPageTest, SwitchingTabsWhileALongListingRuns) {
        [](HWND page) { return Listed(page); },
        [](HWND page) {
          EXPECT_EQ(ListView_GetItemCount(List(page)), kRecords);
-         EXPECT_EQ(Selected(page), std::vector<int>{kRecords - 1});
-         EXPECT_EQ(ItemText(page, kRecords - 1), FormatUnixTime(kFirstTime + kRecords - 1));
+         EXPECT_EQ(SelectedRows(List(page)), std::vector<int>{kRecords - 1});
+         EXPECT_EQ(ListCell(List(page), kRecords - 1), FormatUnixTime(kFirstTime + kRecords - 1));
          EXPECT_TRUE(Enabled(page, IDC_HISTORY_GRAPHS));
          SendMessageA(GetDlgItem(page, IDC_HISTORY_ALERTS_ONLY), BM_CLICK, 0, 0);
          EXPECT_EQ(ListView_GetItemCount(List(page)), kRecords / 2);
@@ -319,10 +280,10 @@ TEST_F(HistoryPageTest, DeleteKeyRemovesTheSelectedRecordsAndTheirFilesWithoutAs
   for (int i = 0; i < 4; ++i) Store(i, 3, true);
   CMonitorStore store(folder);
   Run({[](HWND page) {
-         Select(page, {0, 2, 3});
+         SelectRows(List(page), {0, 2, 3});
          SendMessageA(List(page), WM_KEYDOWN, VK_DELETE, 0);
          EXPECT_EQ(ListView_GetItemCount(List(page)), 1);
-         EXPECT_EQ(Selected(page).size(), 1u);
+         EXPECT_EQ(SelectedRows(List(page)).size(), 1u);
          EXPECT_FALSE(Enabled(page, IDC_HISTORY_GRAPHS));
          return true;
        }});
@@ -368,13 +329,13 @@ TEST_F(HistoryPageTest, DetailsOpenTheFocusedRecordsFileOrSayThereIsNone) {
   Store(1, 3, false);
   CMonitorStore store(folder);
   Run({[](HWND page) {
-         Select(page, {0});
+         SelectRows(List(page), {0});
          Click(page, IDC_HISTORY_DETAILS);
-         Select(page, {1});
+         SelectRows(List(page), {1});
          Click(page, IDC_HISTORY_DETAILS);
          return true;
        },
-       Answer("Orvane Monitor", IDOK),
+       PressWhenShown("Orvane Monitor", IDOK),
        [](HWND page) {
          NMITEMACTIVATE click = {};
          click.hdr.hwndFrom = List(page);
@@ -475,8 +436,8 @@ TEST_F(HistoryPageTest, ListsTheChecksTheServiceStored) {
   const SummaryRecord& last = stored.back();
   Run({[&](HWND page) {
     EXPECT_EQ(ListView_GetItemCount(List(page)), 3);
-    for (int item = 0; item < 3; ++item) EXPECT_EQ(ItemText(page, item), FormatUnixTime(stored[item].time)) << item;
-    EXPECT_EQ(Selected(page), std::vector<int>{2});
+    for (int item = 0; item < 3; ++item) EXPECT_EQ(ListCell(List(page), item), FormatUnixTime(stored[item].time)) << item;
+    EXPECT_EQ(SelectedRows(List(page)), std::vector<int>{2});
     EXPECT_TRUE(Enabled(page, IDC_HISTORY_GRAPHS));
     EXPECT_EQ(Text(page, IDC_HISTORY_TIME), FormatUnixTime(last.time));
     EXPECT_EQ(Text(page, IDC_HISTORY_COUNT_TOTAL), std::to_string(last.counts[0]));

@@ -13,13 +13,14 @@
 
 #include "applet/launch.h"
 #include "logview/logview_resource.h"
-#include "logview/preference_key.h"
 #include "logview/recent_files.h"
+#include "logview/viewer_preferences.h"
 #include "monitor/settings.h"
 #include "pages/logging_page.h"
 #include "pages/pages_resource.h"
+#include "pages/sheet_page_run.h"
 #include "platform/registry.h"
-#include "support/gui_driver.h"
+#include "support/dialog_steps.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
 #include "ui/basic_prop_page.h"
@@ -30,22 +31,8 @@ namespace {
 const char kParams[] = "Software\\Tallowin\\Orvane Monitor\\Parameters";
 const char kTextKey[] = "Software\\Tallowin\\Orvane Monitor\\Logs and Alerts\\Text";
 const char kEventKey[] = "Software\\Tallowin\\Orvane Monitor\\Logs and Alerts\\Event Viewer";
-const int kApplyButton = 0x3021;
 const int kLogsPage = 4;
 
-HWND g_sheet = nullptr;
-HWND Page() { return PropSheet_GetCurrentPageHwnd(g_sheet); }
-HWND Item(int id) { return GetDlgItem(Page(), id); }
-bool Enabled(int id) { return IsWindowEnabled(Item(id)); }
-bool Checked(int id) { return IsDlgButtonChecked(Page(), id) == BST_CHECKED; }
-void Command(int id, UINT code) {
-  SendMessageA(Page(), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(id)));
-}
-void Choose(int id, int index) {
-  SendMessageA(Item(id), CB_SETCURSEL, index, 0);
-  Command(id, CBN_SELCHANGE);
-}
-std::string Selected(int id) { return WindowText(Item(id)); }
 uint32_t Stored(const char* key, const char* name) {
   DWORD type = 0;
   std::string data;
@@ -54,44 +41,21 @@ uint32_t Stored(const char* key, const char* name) {
   return value;
 }
 
-CStepDriver::Step Do(std::function<void()> action) {
-  return [action] {
-    action();
-    return true;
-  };
-}
-CStepDriver::Step Press(int button) {
-  return Do([button] { PropSheet_PressButton(g_sheet, button); });
-}
-CStepDriver::Step WaitUntil(std::function<bool()> condition) { return condition; }
-
 class LoggingPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SettingsChanged = 0;
     folder = EmptyTempFolder("logging-page");
     serviceLog = folder + "orvanem.log";
     std::ofstream(serviceLog, std::ios::binary) << "Mon Jan 01 2024 12:00:00 Info:    service started\r\n";
     SetStringValue(kParams, "Service Log Filename", serviceLog.c_str());
   }
   // Runs the sheet on the Logs page with steps, then cancels it.
-  void Run(std::vector<CStepDriver::Step> steps) {
-    steps.insert(steps.begin(), [] {
-      g_sheet = FindThreadDialog(nullptr);
-      if (!g_sheet || !Page()) return false;
-      PropSheet_SetCurSel(g_sheet, nullptr, kLogsPage);
-      return true;
-    });
-    steps.push_back(Press(PSBTN_CANCEL));
-    CStepDriver driver(std::move(steps));
-    RunAppletSheet();
-    EXPECT_TRUE(driver.Finished());
-  }
+  static void Run(std::vector<PageStep> steps) { RunSheetOnPage(kLogsPage, std::move(steps)); }
   // Marks a change elsewhere on the page (the text level) so that Apply saves the record.
-  static CStepDriver::Step ChangeAndApply() {
-    return Do([] {
-      Choose(IDC_LOGGING_TEXT_LEVEL, 4);
-      PropSheet_Apply(g_sheet);
+  static PageStep ChangeAndApply() {
+    return Do([](HWND page) {
+      Choose(page, IDC_LOGGING_TEXT_LEVEL, "Trace");
+      PropSheet_Apply(GetParent(page));
     });
   }
 
@@ -108,32 +72,24 @@ TEST_F(LoggingPageTest, ListsAndStoredValuesShowOnThePage) {
   SetDwordValue(kTextKey, "Roll Type", 2);
   SetDwordValue(kEventKey, "Log Level", 1);
   std::vector<std::string> levels, periods;
-  Run({Do([&] {
-    for (int i = 0; i < 6; ++i) {
-      char text[64] = "";
-      SendMessageA(Item(IDC_LOGGING_EVENT_LEVEL), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-      levels.push_back(text);
-      EXPECT_EQ(SendMessageA(Item(IDC_LOGGING_TEXT_LEVEL), CB_GETITEMDATA, i, 0), i);
-    }
-    for (int i = 0; i < 4; ++i) {
-      char text[64] = "";
-      SendMessageA(Item(IDC_LOGGING_ROLL), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-      periods.push_back(text);
-    }
-    EXPECT_EQ(Selected(IDC_LOGGING_TEXT_LEVEL), "Warnings");
-    EXPECT_EQ(Selected(IDC_LOGGING_EVENT_LEVEL), "Errors");
-    EXPECT_EQ(Selected(IDC_LOGGING_ROLL), "Weekly on Sunday");
-    EXPECT_EQ(WindowText(Item(IDC_LOGGING_MAX_SIZE)), "4096");
-    EXPECT_EQ(WindowText(Item(IDC_LOGGING_ARCHIVES)), "12");
-    EXPECT_TRUE(Checked(IDC_LOGGING_KEEP));
-    EXPECT_TRUE(Enabled(IDC_LOGGING_ARCHIVES));
-    EXPECT_EQ(SendMessageA(Item(IDC_LOGGING_MAX_SIZE), EM_GETLIMITTEXT, 0, 0), 5);
+  Run({Do([&](HWND page) {
+    levels = Entries(page, IDC_LOGGING_EVENT_LEVEL);
+    periods = Entries(page, IDC_LOGGING_ROLL);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(SendDlgItemMessageA(page, IDC_LOGGING_TEXT_LEVEL, CB_GETITEMDATA, i, 0), i);
+    EXPECT_EQ(Chosen(page, IDC_LOGGING_TEXT_LEVEL), "Warnings");
+    EXPECT_EQ(Chosen(page, IDC_LOGGING_EVENT_LEVEL), "Errors");
+    EXPECT_EQ(Chosen(page, IDC_LOGGING_ROLL), "Weekly on Sunday");
+    EXPECT_EQ(Text(page, IDC_LOGGING_MAX_SIZE), "4096");
+    EXPECT_EQ(Text(page, IDC_LOGGING_ARCHIVES), "12");
+    EXPECT_TRUE(Checked(page, IDC_LOGGING_KEEP));
+    EXPECT_TRUE(Enabled(page, IDC_LOGGING_ARCHIVES));
+    EXPECT_EQ(SendDlgItemMessageA(page, IDC_LOGGING_MAX_SIZE, EM_GETLIMITTEXT, 0, 0), 5);
     int low = 0, high = 0;
-    SendMessageA(Item(IDC_LOGGING_ARCHIVES_SPIN), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-                 reinterpret_cast<LPARAM>(&high));
+    SendDlgItemMessageA(page, IDC_LOGGING_ARCHIVES_SPIN, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                        reinterpret_cast<LPARAM>(&high));
     EXPECT_EQ(low, 1);
     EXPECT_EQ(high, 366);
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)));  // showing is no change
+    EXPECT_FALSE(ApplyEnabled(page));  // showing is no change
   })});
   EXPECT_EQ(levels, (std::vector<std::string>{"Disabled", "Errors", "Warnings", "Information", "Trace", "Debug"}));
   EXPECT_EQ(periods,
@@ -143,15 +99,15 @@ TEST_F(LoggingPageTest, ListsAndStoredValuesShowOnThePage) {
 TEST_F(LoggingPageTest, NeverGreysTheRetentionControlsButKeepsTheirValues) {
   SetDwordValue(kTextKey, "Roll Type", 2);
   SetDwordValue(kTextKey, "Max Archives", 20);
-  Run({Do([] {
-         Choose(IDC_LOGGING_ROLL, 0);
+  Run({Do([](HWND page) {
+         Choose(page, IDC_LOGGING_ROLL, "Never");
          for (int id : {IDC_LOGGING_DELETE_OLD, IDC_LOGGING_KEEP, IDC_LOGGING_ARCHIVES, IDC_LOGGING_ARCHIVES_SPIN})
-           EXPECT_FALSE(Enabled(id)) << id;
-         EXPECT_TRUE(Checked(IDC_LOGGING_KEEP));
-         EXPECT_EQ(WindowText(Item(IDC_LOGGING_ARCHIVES)), "20");
-         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)));
-         PropSheet_Apply(g_sheet);
-       })});
+           EXPECT_FALSE(Enabled(page, id)) << id;
+         EXPECT_TRUE(Checked(page, IDC_LOGGING_KEEP));
+         EXPECT_EQ(Text(page, IDC_LOGGING_ARCHIVES), "20");
+         EXPECT_TRUE(ApplyEnabled(page));
+       }),
+       PressApply()});
   EXPECT_EQ(Stored(kTextKey, "Roll Type"), 0u);
   EXPECT_EQ(Stored(kTextKey, "Max Archives"), 20u);
 }
@@ -170,11 +126,11 @@ TEST_F(LoggingPageTest, RollTypeBitsShowTheirPeriodAndAreStoredBackAsOne) {
   };
   for (const Case& c : cases) {
     SetDwordValue(kTextKey, "Roll Type", c.stored);
-    Run({Do([&] {
-           EXPECT_EQ(Selected(IDC_LOGGING_ROLL), c.period);
-           EXPECT_EQ(Checked(IDC_LOGGING_DELETE_OLD), c.deleteOld);
-           EXPECT_EQ(Checked(IDC_LOGGING_KEEP), !c.deleteOld);
-           EXPECT_EQ(Enabled(IDC_LOGGING_ARCHIVES), !c.deleteOld);
+    Run({Do([&](HWND page) {
+           EXPECT_EQ(Chosen(page, IDC_LOGGING_ROLL), c.period);
+           EXPECT_EQ(Checked(page, IDC_LOGGING_DELETE_OLD), c.deleteOld);
+           EXPECT_EQ(Checked(page, IDC_LOGGING_KEEP), !c.deleteOld);
+           EXPECT_EQ(Enabled(page, IDC_LOGGING_ARCHIVES), !c.deleteOld);
          }),
          ChangeAndApply()});
     EXPECT_EQ(Stored(kTextKey, "Roll Type"), c.storedBack) << c.stored;
@@ -183,7 +139,7 @@ TEST_F(LoggingPageTest, RollTypeBitsShowTheirPeriodAndAreStoredBackAsOne) {
 
 TEST_F(LoggingPageTest, AnEventViewerLevelOfNineShowsDisabledAndIsStoredAsZero) {
   SetDwordValue(kEventKey, "Log Level", 9);
-  Run({Do([] { EXPECT_EQ(Selected(IDC_LOGGING_EVENT_LEVEL), "Disabled"); }), ChangeAndApply()});
+  Run({Do([](HWND page) { EXPECT_EQ(Chosen(page, IDC_LOGGING_EVENT_LEVEL), "Disabled"); }), ChangeAndApply()});
   EXPECT_EQ(Stored(kEventKey, "Log Level"), 0u);
   EXPECT_EQ(Stored(kTextKey, "Log Level"), 4u);
 }
@@ -204,12 +160,12 @@ TEST_F(LoggingPageTest, TypedNumbersAreClampedToTheirRanges) {
   };
   for (const TypedCase& c : cases) {
     SetDwordValue(kTextKey, "Roll Type", 1);
-    Run({Do([&c] {
-      SetWindowTextA(Item(IDC_LOGGING_MAX_SIZE), c.maxSize);
-      SetWindowTextA(Item(IDC_LOGGING_ARCHIVES), c.archives);
-      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)));
-      PropSheet_Apply(g_sheet);
-    })});
+    Run({Do([&c](HWND page) {
+           SetText(page, IDC_LOGGING_MAX_SIZE, c.maxSize);
+           SetText(page, IDC_LOGGING_ARCHIVES, c.archives);
+           EXPECT_TRUE(ApplyEnabled(page));
+         }),
+         PressApply()});
     EXPECT_EQ(Stored(kTextKey, "Max Size"), c.storedSize) << c.archives;
     EXPECT_EQ(Stored(kTextKey, "Max Archives"), c.storedArchives) << c.archives;
   }
@@ -218,13 +174,13 @@ TEST_F(LoggingPageTest, TypedNumbersAreClampedToTheirRanges) {
 TEST_F(LoggingPageTest, ReleasingTheArchiveArrowMarksTheChangeEvenWithoutOne) {
   SetDwordValue(kTextKey, "Roll Type", 1);
   SetDwordValue(kTextKey, "Max Archives", 7);
-  Run({Do([] {
-         SendMessageA(Page(), WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0),
-                      reinterpret_cast<LPARAM>(Item(IDC_LOGGING_ARCHIVES_SPIN)));
+  Run({Do([](HWND page) {
+         SendMessageA(page, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0),
+                      reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_LOGGING_ARCHIVES_SPIN)));
          EXPECT_EQ(SettingsChanged, 1);
-         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_sheet, kApplyButton)));
-         PropSheet_Apply(g_sheet);
-       })});
+         EXPECT_TRUE(ApplyEnabled(page));
+       }),
+       PressApply()});
   EXPECT_EQ(Stored(kTextKey, "Max Archives"), 7u);
   EXPECT_EQ(Stored(kTextKey, "Max Size"), 0u);  // the whole record was saved
 }
@@ -232,13 +188,13 @@ TEST_F(LoggingPageTest, ReleasingTheArchiveArrowMarksTheChangeEvenWithoutOne) {
 TEST_F(LoggingPageTest, TheEventViewerStartsThroughTheSheetsLauncherOwnedByThePage) {
   std::vector<std::string> started;
   HWND page = nullptr, owner = nullptr;
-  Run({Do([&] {
-    page = Page();
+  Run({Do([&](HWND shown) {
+    page = shown;
     static_cast<CLogging*>(AttachedDialog(page))->SetProgramLauncher([&](HWND by, const char* file) {
       owner = by;
       started.push_back(file);
     });
-    Command(IDC_LOGGING_EVENT_VIEWER, BN_CLICKED);
+    Click(page, IDC_LOGGING_EVENT_VIEWER);
   })});
   EXPECT_EQ(started, std::vector<std::string>{"eventvwr.exe"});
   EXPECT_EQ(owner, page);
@@ -252,16 +208,18 @@ HWND ViewerShowing(const std::string& path) {
 
 TEST_F(LoggingPageTest, TheStatusLinkAndTheViewButtonOpenOneViewerOnTheServiceLog) {
   HWND fromStatus = nullptr, fromLogs = nullptr;
-  Run({Do([] {
-         PropSheet_SetCurSel(g_sheet, nullptr, 0);
-         Command(IDC_STATUS_LOG_FILE, STN_CLICKED);
+  Run({Do([](HWND page) {
+         HWND sheet = GetParent(page);
+         PropSheet_SetCurSel(sheet, nullptr, 0);
+         Notify(PropSheet_GetCurrentPageHwnd(sheet), IDC_STATUS_LOG_FILE, STN_CLICKED);
        }),
        WaitUntil([&] { return (fromStatus = ViewerShowing(serviceLog)) != nullptr; }),
-       Do([&] {
+       Do([&](HWND status) {
          SendMessageA(fromStatus, WM_CLOSE, 0, 0);
          EXPECT_FALSE(IsWindowVisible(fromStatus));
-         PropSheet_SetCurSel(g_sheet, nullptr, kLogsPage);
-         Command(IDC_LOGGING_VIEW_LOG, BN_CLICKED);
+         HWND sheet = GetParent(status);
+         PropSheet_SetCurSel(sheet, nullptr, kLogsPage);
+         Click(PropSheet_GetCurrentPageHwnd(sheet), IDC_LOGGING_VIEW_LOG);
        }),
        WaitUntil([&] { return (fromLogs = ViewerShowing(serviceLog)) != nullptr; })});
   EXPECT_EQ(fromLogs, fromStatus);
@@ -269,8 +227,8 @@ TEST_F(LoggingPageTest, TheStatusLinkAndTheViewButtonOpenOneViewerOnTheServiceLo
 }
 
 // Picks path in the viewer's open-file dialog.
-CStepDriver::Step PickInOpenDialog(const std::string& path) {
-  return [path] {
+PageStep PickInOpenDialog(const std::string& path) {
+  return [path](HWND) {
     HWND dialog = FindWindowA(nullptr, "Select Log File");
     if (!dialog || !IsWindowVisible(dialog)) return false;
     SetDlgItemTextA(dialog, 0x47C, path.c_str());  // the file name box
@@ -284,15 +242,15 @@ TEST_F(LoggingPageTest, ViewerPreferencesAndRecentFilesSurviveReopeningTheApplet
   std::string archive = folder + "orvanem.2024-01-31.log";
   std::ofstream(archive, std::ios::binary) << "Mon Jan 01 2024 12:00:00 WARNING: archived\r\n";
   HWND viewer = nullptr;
-  Run({Do([] { Command(IDC_LOGGING_VIEW_LOG, BN_CLICKED); }),
+  Run({Do([](HWND page) { Click(page, IDC_LOGGING_VIEW_LOG); }),
        WaitUntil([&] { return (viewer = ViewerShowing(serviceLog)) != nullptr; }),
-       Do([&] {
+       Do([&](HWND) {
          SendMessageA(viewer, WM_COMMAND, IDM_LOG_SHOW_DATE, 0);
          SendMessageA(viewer, WM_COMMAND, IDM_LOG_AUTO_REFRESH, 0);
          PostMessageA(viewer, WM_COMMAND, IDM_LOG_OPEN_FILE, 0);
        }),
        PickInOpenDialog(archive), WaitUntil([&] { return ViewerShowing(archive) != nullptr; })});
-  CPreferenceKey key(CPreferenceKey::Access::kRead);
+  CRegistryKey key(HKEY_CURRENT_USER, kPreferenceKeyPath, CRegistryKey::Access::kRead);
   EXPECT_FALSE(key.ReadBool("LogView ShowDate", true));
   EXPECT_FALSE(key.ReadBool("LogView AutoRefresh", true));
   EXPECT_TRUE(key.ReadBool("LogView ShowTime", false));
@@ -301,8 +259,8 @@ TEST_F(LoggingPageTest, ViewerPreferencesAndRecentFilesSurviveReopeningTheApplet
   EXPECT_EQ(stored.Entries(), std::vector<std::string>{archive});
 
   UINT dateState = 0, autoState = 0;
-  Run({Do([] { Command(IDC_LOGGING_VIEW_LOG, BN_CLICKED); }),
-       WaitUntil([&] { return (viewer = ViewerShowing(serviceLog)) != nullptr; }), Do([&] {
+  Run({Do([](HWND page) { Click(page, IDC_LOGGING_VIEW_LOG); }),
+       WaitUntil([&] { return (viewer = ViewerShowing(serviceLog)) != nullptr; }), Do([&](HWND) {
          dateState = GetMenuState(GetMenu(viewer), IDM_LOG_SHOW_DATE, MF_BYCOMMAND);
          autoState = GetMenuState(GetMenu(viewer), IDM_LOG_AUTO_REFRESH, MF_BYCOMMAND);
          EXPECT_TRUE(IsWindowVisible(GetDlgItem(viewer, IDC_LOG_NOTICE)));  // auto-refresh is off

@@ -19,7 +19,7 @@
 #include "sampling/system_clock.h"
 #include "service/fleet.h"
 #include "service/service_run.h"
-#include "support/gui_driver.h"
+#include "support/dialog_steps.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
 #include "ui/applet_resources.h"
@@ -38,11 +38,8 @@ HWND g_sheet = nullptr;
 HWND Page() { return PropSheet_GetCurrentPageHwnd(g_sheet); }
 int CurrentIndex() { return PropSheet_HwndToIndex(g_sheet, Page()); }
 CStatus* StatusPage() { return static_cast<CStatus*>(AttachedDialog(PropSheet_IndexToHwnd(g_sheet, 0))); }
-std::string ItemText(int id) { return WindowText(GetDlgItem(Page(), id)); }
 HICON ItemIcon(int id) { return reinterpret_cast<HICON>(SendDlgItemMessageA(Page(), id, STM_GETICON, 0, 0)); }
 bool Clickable(int id) { return GetWindowLongPtrA(GetDlgItem(Page(), id), GWL_STYLE) & SS_NOTIFY; }
-bool Visible(int id) { return IsWindowVisible(GetDlgItem(Page(), id)); }
-bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(Page(), id)); }
 // The check state whose icon is shown; 0 for the unknown icon or none.
 uint32_t IconState(HICON icon) {
   for (uint32_t state : {1u, 2u, 3u})
@@ -50,9 +47,6 @@ uint32_t IconState(HICON icon) {
   return 0;
 }
 void Tick() { SendMessageA(Page(), WM_TIMER, 1, 0); }
-void Click(int id, UINT code = 0) {
-  SendMessageA(Page(), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(Page(), id)));
-}
 
 void WriteResults(const char* name, uint32_t time, uint32_t status) {
   SummaryRecord record;
@@ -126,10 +120,7 @@ class StatusPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SettingsChanged = 0;
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    folder = std::string(temp) + "ovmon-status-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    folder = EmptyTempFolder("status");
     SetStringValue(kParams, "Data Folder", folder.c_str());
   }
   void TearDown() override {
@@ -162,28 +153,28 @@ TEST_F(StatusPageTest, ShowsBothResultsWithTheirIconsAndItsOwnLines) {
   memcpy(&old[20], &kAlertTime, 4);
   SetRawValue(kParams, "Check Results (alert)", REG_BINARY, old.data(), static_cast<DWORD>(old.size()));
   Run({[] {
-    EXPECT_EQ(ItemText(IDC_STATUS_CHECK_TIME), FormatUnixTime(kCheckTime));
-    EXPECT_EQ(ItemText(IDC_STATUS_ALERT_TIME), FormatUnixTime(kAlertTime));
+    EXPECT_EQ(Text(Page(), IDC_STATUS_CHECK_TIME), FormatUnixTime(kCheckTime));
+    EXPECT_EQ(Text(Page(), IDC_STATUS_ALERT_TIME), FormatUnixTime(kAlertTime));
     EXPECT_EQ(ItemIcon(IDC_STATUS_CHECK_ICON), AppletResources().StateIcon(3));
     EXPECT_EQ(ItemIcon(IDC_STATUS_ALERT_ICON), AppletResources().StateIcon(1));
     EXPECT_NE(AppletResources().StateIcon(3), AppletResources().StateIcon(1));
     std::string product = std::string("Orvane Monitor ") + kVersionString + " (x64)\r\n";
-    EXPECT_EQ(ItemText(IDC_STATUS_PRODUCT).rfind(product, 0), 0u);
-    EXPECT_EQ(ItemText(IDC_STATUS_HELP_LINK), kHelpHostName);
+    EXPECT_EQ(Text(Page(), IDC_STATUS_PRODUCT).rfind(product, 0), 0u);
+    EXPECT_EQ(Text(Page(), IDC_STATUS_HELP_LINK), kHelpHostName);
     EXPECT_EQ(GetClassLongPtrA(GetDlgItem(Page(), IDC_STATUS_CHECK_TIME), GCLP_HCURSOR),
               reinterpret_cast<LONG_PTR>(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649))));
-    EXPECT_FALSE(Visible(IDC_STATUS_ACKNOWLEDGE));
+    EXPECT_FALSE(Visible(Page(), IDC_STATUS_ACKNOWLEDGE));
     return true;
   },
        // With no service the page's own timer disables "Rescan Now".
-       [] { return !Enabled(IDC_STATUS_RESCAN); }});
+       [] { return !Enabled(Page(), IDC_STATUS_RESCAN); }});
 }
 
 TEST_F(StatusPageTest, MissingOrMalformedResultsShowHistoryUnavailable) {
   SetRawValue(kParams, "Check Results", REG_BINARY, "\x01\x02\x03\x04\x05", 5);
   Run({[] {
-    EXPECT_EQ(ItemText(IDC_STATUS_CHECK_TIME), "History unavailable");
-    EXPECT_EQ(ItemText(IDC_STATUS_ALERT_TIME), "History unavailable");
+    EXPECT_EQ(Text(Page(), IDC_STATUS_CHECK_TIME), "History unavailable");
+    EXPECT_EQ(Text(Page(), IDC_STATUS_ALERT_TIME), "History unavailable");
     EXPECT_EQ(ItemIcon(IDC_STATUS_CHECK_ICON), AppletResources().StateIcon(0));
     return true;
   }});
@@ -202,11 +193,11 @@ TEST_F(StatusPageTest, ACheckInProgressShowsScanningKeepsThePageAndEndsWithTheNe
            states.push_back(IconState(ItemIcon(IDC_STATUS_CHECK_ICON)));
            EXPECT_EQ(ItemIcon(IDC_STATUS_ALERT_ICON), ItemIcon(IDC_STATUS_CHECK_ICON));
          }
-         EXPECT_EQ(ItemText(IDC_STATUS_CHECK_TIME), "Scanning now; please wait");
-         EXPECT_EQ(ItemText(IDC_STATUS_ALERT_TIME), "Scanning now; please wait");
+         EXPECT_EQ(Text(Page(), IDC_STATUS_CHECK_TIME), "Scanning now; please wait");
+         EXPECT_EQ(Text(Page(), IDC_STATUS_ALERT_TIME), "Scanning now; please wait");
          for (int id : {IDC_STATUS_CHECK_TIME, IDC_STATUS_ALERT_TIME, IDC_STATUS_CHECK_ICON, IDC_STATUS_ALERT_ICON})
            EXPECT_FALSE(Clickable(id)) << id;
-         EXPECT_FALSE(Enabled(IDC_STATUS_RESCAN));
+         EXPECT_FALSE(Enabled(Page(), IDC_STATUS_RESCAN));
          PropSheet_SetCurSel(g_sheet, nullptr, 1);
          return true;
        },
@@ -217,12 +208,12 @@ TEST_F(StatusPageTest, ACheckInProgressShowsScanningKeepsThePageAndEndsWithTheNe
          WriteResults("Check Results (alert)", kCheckTime + 600, 1);
          working.Reset();
          Tick();
-         EXPECT_EQ(ItemText(IDC_STATUS_CHECK_TIME), FormatUnixTime(kCheckTime + 600));
-         EXPECT_EQ(ItemText(IDC_STATUS_ALERT_TIME), FormatUnixTime(kCheckTime + 600));
+         EXPECT_EQ(Text(Page(), IDC_STATUS_CHECK_TIME), FormatUnixTime(kCheckTime + 600));
+         EXPECT_EQ(Text(Page(), IDC_STATUS_ALERT_TIME), FormatUnixTime(kCheckTime + 600));
          EXPECT_EQ(ItemIcon(IDC_STATUS_CHECK_ICON), AppletResources().StateIcon(1));
          for (int id : {IDC_STATUS_CHECK_TIME, IDC_STATUS_ALERT_TIME, IDC_STATUS_CHECK_ICON, IDC_STATUS_ALERT_ICON})
            EXPECT_TRUE(Clickable(id)) << id;
-         EXPECT_TRUE(Enabled(IDC_STATUS_RESCAN));
+         EXPECT_TRUE(Enabled(Page(), IDC_STATUS_RESCAN));
          PropSheet_SetCurSel(g_sheet, nullptr, 1);
          EXPECT_EQ(CurrentIndex(), 1);
          return true;
@@ -262,7 +253,7 @@ TEST_F(StatusPageTest, RescanAsksAboutUnsavedChangesThenSignalsTheService) {
     bool triggered = false, saved = false, settingsSignalled = false;
     std::vector<CStepDriver::Step> steps = {[&] {
       if (c.answer) StatusPage()->MarkChanged();
-      Click(IDC_STATUS_RESCAN, BN_CLICKED);
+      Click(Page(), IDC_STATUS_RESCAN);
       changedAfter = SettingsChanged;
       triggered = trigger && trigger->Take();
       settingsSignalled = settings && settings->Take();
@@ -326,10 +317,10 @@ TEST_F(StatusPageTest, TimeLinksAndIconsOpenTheShownRecordsDetailFile) {
   Box missing;
   Run({[&] {
          StatusPage()->UseNotepad(RecordingNotepad(&opened));
-         Click(IDC_STATUS_CHECK_TIME);
-         Click(IDC_STATUS_CHECK_ICON);
-         Click(IDC_STATUS_CHECK_TIME, STN_DBLCLK);
-         Click(IDC_STATUS_ALERT_ICON);
+         Click(Page(), IDC_STATUS_CHECK_TIME);
+         Click(Page(), IDC_STATUS_CHECK_ICON);
+         Notify(Page(), IDC_STATUS_CHECK_TIME, STN_DBLCLK);
+         Click(Page(), IDC_STATUS_ALERT_ICON);
          return true;
        },
        [&] {
@@ -352,12 +343,12 @@ TEST_F(StatusPageTest, AcknowledgeAppearsWhileTheAlertSoundsAndSilencesIt) {
   bool shownBefore = true, shownRinging = false, shownAfter = true, stillRinging = true, ackSet = false;
   Run({[&] {
     Tick();
-    shownBefore = Visible(IDC_STATUS_ACKNOWLEDGE);
+    shownBefore = Visible(Page(), IDC_STATUS_ACKNOWLEDGE);
     ringing.Set();
     Tick();
-    shownRinging = Visible(IDC_STATUS_ACKNOWLEDGE);
-    Click(IDC_STATUS_ACKNOWLEDGE, BN_CLICKED);
-    shownAfter = Visible(IDC_STATUS_ACKNOWLEDGE);
+    shownRinging = Visible(Page(), IDC_STATUS_ACKNOWLEDGE);
+    Click(Page(), IDC_STATUS_ACKNOWLEDGE);
+    shownAfter = Visible(Page(), IDC_STATUS_ACKNOWLEDGE);
     stillRinging = ringing.Take();
     ackSet = acknowledged.Take();
     return true;
@@ -383,12 +374,12 @@ TEST_F(StatusPageTest, ShowsTheServicesChecksAndRescanRunsOne) {
   SummaryRecord first = stored();
   ASSERT_EQ(first.status, 1u) << "the fleet's far client crosses the default single limit";
   Run({[&] {
-         EXPECT_EQ(ItemText(IDC_STATUS_CHECK_TIME), FormatUnixTime(first.time));
-         EXPECT_EQ(ItemText(IDC_STATUS_ALERT_TIME), FormatUnixTime(first.time));
+         EXPECT_EQ(Text(Page(), IDC_STATUS_CHECK_TIME), FormatUnixTime(first.time));
+         EXPECT_EQ(Text(Page(), IDC_STATUS_ALERT_TIME), FormatUnixTime(first.time));
          EXPECT_EQ(ItemIcon(IDC_STATUS_CHECK_ICON), AppletResources().StateIcon(1));
          Tick();
-         EXPECT_TRUE(Enabled(IDC_STATUS_RESCAN)) << "the service runs";
-         Click(IDC_STATUS_RESCAN);
+         EXPECT_TRUE(Enabled(Page(), IDC_STATUS_RESCAN)) << "the service runs";
+         Click(Page(), IDC_STATUS_RESCAN);
          return true;
        },
        [&] {
@@ -396,7 +387,7 @@ TEST_F(StatusPageTest, ShowsTheServicesChecksAndRescanRunsOne) {
          Tick();
          SummaryRecord second = stored();
          EXPECT_GT(second.time, first.time);
-         EXPECT_EQ(ItemText(IDC_STATUS_CHECK_TIME), FormatUnixTime(second.time));
+         EXPECT_EQ(Text(Page(), IDC_STATUS_CHECK_TIME), FormatUnixTime(second.time));
          return true;
        }});
   // The page cleans its data folder; the service's detail files go first.

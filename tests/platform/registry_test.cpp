@@ -147,4 +147,52 @@ TEST_F(RegistryTest, WritersAndDeletion) {
   EXPECT_FALSE(KeyExists(BuildSettingsKeyPath("Absent").c_str()));  // deleting never creates keys
 }
 
+// A key opened for reading that is not there reads as missing and takes no write: nothing is created.
+TEST_F(RegistryTest, AKeyThatDidNotOpenReadsAsMissingAndIgnoresWrites) {
+  CRegistryKey key(HKEY_LOCAL_MACHINE, Path(), CRegistryKey::Access::kRead);
+  EXPECT_EQ(key.Result(), ERROR_FILE_NOT_FOUND);
+  std::string text = "kept";
+  uint32_t number = 7;
+  std::vector<std::wstring> items;
+  EXPECT_FALSE(key.ReadText("T", 64, &text));
+  EXPECT_FALSE(key.ReadDword("N", &number));
+  EXPECT_FALSE(key.ReadWideList("L", 1024, &items));
+  EXPECT_TRUE(key.ReadBool("B", true));
+  EXPECT_EQ(text, "kept");
+  EXPECT_EQ(number, 7u);
+  EXPECT_TRUE(items.empty());
+  EXPECT_NE(key.WriteDword("N", 1), ERROR_SUCCESS);
+  EXPECT_NE(key.WriteWideList("L", {L"a"}), ERROR_SUCCESS);
+  EXPECT_FALSE(KeyExists(Path().c_str()));
+}
+
+// Texts, numbers and UTF-16 lists come back as written, each read bounded and typed.
+TEST_F(RegistryTest, AnOpenKeyReadsBackWhatItWrote) {
+  CRegistryKey key(HKEY_LOCAL_MACHINE, Path(), CRegistryKey::Access::kCreate);
+  ASSERT_EQ(key.Result(), ERROR_SUCCESS);
+  EXPECT_EQ(key.WriteText("T", "%Face%", REG_EXPAND_SZ), ERROR_SUCCESS);
+  EXPECT_EQ(key.WriteDword("N", 42), ERROR_SUCCESS);
+  EXPECT_EQ(key.WriteBool("B", false), ERROR_SUCCESS);
+  EXPECT_EQ(key.WriteWideList("L", {L"one", L"", L"two"}), ERROR_SUCCESS);
+  std::string text;
+  uint32_t number = 0;
+  std::vector<std::wstring> items;
+  EXPECT_TRUE(key.ReadText("T", 64, &text));
+  EXPECT_EQ(text, "%Face%");
+  EXPECT_FALSE(key.ReadText("T", 3, &text)) << "longer than the bound";
+  EXPECT_FALSE(key.ReadText("N", 64, &text)) << "a number is no text";
+  EXPECT_TRUE(key.ReadDword("N", &number));
+  EXPECT_EQ(number, 42u);
+  EXPECT_FALSE(key.ReadDword("T", &number)) << "a text is no number";
+  EXPECT_FALSE(key.ReadBool("B", true));
+  EXPECT_TRUE(key.ReadWideList("L", 1024, &items));
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"one", L"two"}));
+  items.clear();
+  EXPECT_TRUE(key.ReadWideList("L", 18, &items)) << "a bound below the first buffer still reads what fits";
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"one", L"two"}));
+  items.clear();
+  EXPECT_FALSE(key.ReadWideList("L", 16, &items)) << "longer than the bound";
+  EXPECT_TRUE(items.empty());
+}
+
 }  // namespace

@@ -17,11 +17,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "sampling/keyring.h"
+#include "support/ntp_peer.h"
 
 namespace {
 
@@ -38,28 +38,25 @@ const Socket kNoSocket = -1;
 class NtpPeerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* port = std::getenv("OVMON_NTP_PORT");
-    if (!port || !*port) GTEST_SKIP() << "OVMON_NTP_PORT names no NTP server (scripts/test starts one)";
+    std::string port = NtpPeerPort();
+    if (port.empty()) GTEST_SKIP() << kNoNtpPeer;
 #ifdef _WIN32
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
 #endif
     std::memset(&server_, 0, sizeof server_);
     server_.sin_family = AF_INET;
-    server_.sin_port = htons(uint16_t(std::atoi(port)));
+    server_.sin_port = htons(uint16_t(std::atoi(port.c_str())));
     server_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
 
     // The server's key lines become keyring values: number, then the key text.
     KeyringSource source;
-    for (const char* name : {"OVMON_NTP_MD5_KEY", "OVMON_NTP_SHA1_KEY"}) {
-      const char* line = std::getenv(name);
-      ASSERT_TRUE(line) << name;
-      std::istringstream words(line);
-      std::string number, type, text;
-      words >> number >> type >> text;
-      if (text.compare(0, 4, "HEX:") == 0) text.erase(0, 4);
-      source.keyValues.emplace_back(number, text);
-      source.trustedKeys += number + " ";
+    std::vector<NtpPeerKey> keys;
+    std::string missing;
+    ASSERT_TRUE(ReadNtpPeerKeys(&keys, &missing)) << missing;
+    for (const NtpPeerKey& key : keys) {
+      source.keyValues.emplace_back(key.number, key.text);
+      source.trustedKeys += key.number + " ";
     }
     InstallKeyring(BuildKeyring(source));
   }

@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +23,7 @@
 #include "sampling/network.h"
 #include "sampling/ntp_time.h"
 #include "sampling/time_sampler.h"
+#include "support/ntp_peer.h"
 #include "support/registry_sandbox.h"
 
 namespace {
@@ -130,21 +130,16 @@ class CScriptedPeer {
 class NtpSamplerRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* port = std::getenv("OVMON_NTP_PORT");
-    if (!port || !*port) GTEST_SKIP() << "OVMON_NTP_PORT names no NTP server (scripts/test starts one)";
-    port_ = port;
+    port_ = NtpPeerPort();
+    if (port_.empty()) GTEST_SKIP() << kNoNtpPeer;
     ASSERT_EQ(NetStartup(), 0u);
     // chronyd's key lines become the Monitor's keyring values, and key 3 one it lacks.
-    std::string trusted = "3";
-    for (const char* name : {"OVMON_NTP_MD5_KEY", "OVMON_NTP_SHA1_KEY"}) {
-      const char* line = std::getenv(name);
-      ASSERT_TRUE(line) << name;
-      std::istringstream words(line);
-      std::string number, type, text;
-      words >> number >> type >> text;
-      if (text.compare(0, 4, "HEX:") == 0) text.erase(0, 4);
-      SetStringValue(kKeys, number.c_str(), text.c_str());
-      trusted += " " + number;
+    std::vector<NtpPeerKey> keys;
+    std::string missing, trusted = "3";
+    ASSERT_TRUE(ReadNtpPeerKeys(&keys, &missing)) << missing;
+    for (const NtpPeerKey& key : keys) {
+      SetStringValue(kKeys, key.number.c_str(), key.text.c_str());
+      trusted += " " + key.number;
     }
     SetStringValue(kKeys, "3", "notChronysKey");
     SetStringValue(kConf, "TrustedKey", trusted.c_str());

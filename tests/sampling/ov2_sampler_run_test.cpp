@@ -25,6 +25,7 @@
 #include "sampling/ov2_http.h"
 #include "sampling/time_sampler.h"
 #include "support/registry_sandbox.h"
+#include "support/test_io.h"
 
 namespace {
 
@@ -43,11 +44,6 @@ enum HttpMode {
   kRedirect, kRedirectHttps, kRedirectFtp, kRedirectNoLocation, kRedirectAgain, kHttpBadDigest, kNoDigest,
   kWrongAuthKey, kClosed, kAuthError1237, kAuthError10060,
 };
-
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
 
 class Ov2SamplerRunTest : public ::testing::Test {
  protected:

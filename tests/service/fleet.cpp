@@ -7,13 +7,9 @@
 
 #include "platform/registry.h"
 #include "service/monitored_machines.h"
+#include "support/test_io.h"
 
 namespace {
-
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
 
 std::vector<int64_t> Offsets() {
   std::vector<int64_t> offsets;

@@ -25,6 +25,7 @@
 #include "service/service_run.h"
 #include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
+#include "support/test_io.h"
 
 namespace {
 
@@ -33,13 +34,6 @@ const int64_t kToleranceMs = 5;
 std::string RegistryCopy(const char* name) {
   std::string data;
   return ReadRegistryBinary("", name, &data) ? data : "";
-}
-
-std::string FileText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
 }
 
 std::vector<SummaryRecord> Stored(const std::string& folder) {
@@ -105,11 +99,11 @@ TEST_F(MonitorServiceTest, ATriggeredCheckStoresOneRecordThatMatchesTheServedOff
   SummaryBytes bytes = EncodeSummary(record);
   EXPECT_EQ(RegistryCopy("Check Results"), std::string(bytes.begin(), bytes.end()));
   EXPECT_EQ(RegistryCopy("Check Results (alert)"), std::string(bytes.begin(), bytes.end()));
-  std::string detail = FileText(CMonitorStore(folder).DetailPath(record.time));
+  std::string detail = ReadFileText(CMonitorStore(folder).DetailPath(record.time));
   for (const FleetMachine& machine : FleetMachines())
     EXPECT_NE(detail.find("\r\n" + machine.line.substr(machine.line.rfind(' ') + 1) + " "), std::string::npos)
         << machine.line;
-  std::string log = FileText(logFolder + "orvanem.log");
+  std::string log = ReadFileText(logFolder + "orvanem.log");
   EXPECT_NE(log.find(" Status:  Check of "), std::string::npos) << log;
   // Each sample's trace line, the reference's and every machine's.
   std::string traced = "Time sample from 127.0.0.1 (127.0.0.1) using ";
@@ -228,7 +222,7 @@ size_t MailsTo(const std::string& recipient) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((folder + "*.eml").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
-  do count += FileText(folder + found.cFileName).find("X-Test-Rcpt-To: " + recipient + "\r\n") != std::string::npos;
+  do count += ReadFileText(folder + found.cFileName).find("X-Test-Rcpt-To: " + recipient + "\r\n") != std::string::npos;
   while (FindNextFileA(search, &found));
   FindClose(search);
   return count;
@@ -303,11 +297,11 @@ TEST_F(MonitorServiceTest, SomeAndThenAllMachinesSilentMakeUnknownChecksThatAler
     EXPECT_EQ(record.unansweredMachines, c.unanswered) << c.what;
     EXPECT_EQ(RegistryCopy("Check Results (alert)"), RegistryCopy("Check Results")) << c.what;
     EXPECT_EQ(WaitForSingleObject(ringing, 0), WAIT_OBJECT_0) << c.what;
-    std::string detail = FileText(CMonitorStore(folder).DetailPath(record.time));
+    std::string detail = ReadFileText(CMonitorStore(folder).DetailPath(record.time));
     EXPECT_NE(detail.find(c.headline), std::string::npos) << detail;
     EXPECT_NE(detail.find("\r\nsilent1 "), std::string::npos) << detail;
     EXPECT_NE(detail.find("No answer: "), std::string::npos) << detail;
-    EXPECT_NE(FileText(logFolder + "orvanem.log").find(c.headline), std::string::npos) << c.what;
+    EXPECT_NE(ReadFileText(logFolder + "orvanem.log").find(c.headline), std::string::npos) << c.what;
     ResetEvent(ringing);
     CloseHandle(ringing);
   }
@@ -323,7 +317,7 @@ TEST_F(MonitorServiceTest, AReferenceThatDoesNotAnswerLeavesTheCheckUnknown) {
   SummaryRecord record = DecodeSummary(reinterpret_cast<const uint8_t*>(RegistryCopy("Check Results").data()));
   EXPECT_EQ(record.status, kCheckUnknown);
   EXPECT_EQ(record.checkFlags & kCheckReferenceUnanswered, kCheckReferenceUnanswered);
-  EXPECT_NE(FileText(CMonitorStore(folder).DetailPath(record.time)).find("the reference clock did not answer"),
+  EXPECT_NE(ReadFileText(CMonitorStore(folder).DetailPath(record.time)).find("the reference clock did not answer"),
             std::string::npos);
 }
 
@@ -414,7 +408,7 @@ TEST(ServiceEvents, CarryTheirAccessListAndAForeignOneIsRefused) {
     service.ReportProblems();
   }
   CloseHandle(squatter);
-  EXPECT_NE(FileText(logFolder + "orvanem.log")
+  EXPECT_NE(ReadFileText(logFolder + "orvanem.log")
                 .find("the event \"Global\\ovmon-trigger-event\": it already exists with a foreign owner"),
             std::string::npos);
 }
@@ -429,7 +423,7 @@ TEST_F(MonitorServiceTest, ALogThatIsAHardLinkIsRefused) {
   CMonitorService service;
   service.Reload();
   ASSERT_TRUE(service.CheckNow()) << "the check is stored all the same";
-  EXPECT_EQ(FileText(victim), "precious");
+  EXPECT_EQ(ReadFileText(victim), "precious");
 }
 
 // The IDs the recorder saw, without those of lines that are no event of their own kind (1000).
@@ -564,7 +558,7 @@ TEST_F(MonitorServiceTest, TheMetricsFileFollowsEveryCheck) {
     EXPECT_EQ(state.unanswered, (std::array<uint32_t, 4>{0, 0, 0, 1}));
     EXPECT_GE(state.started, before);
     EXPECT_LE(state.started, record.time);
-    EXPECT_EQ(FileText(metricsFolder + "ovmon.prom"), FormatMetrics(record, state));
+    EXPECT_EQ(ReadFileText(metricsFolder + "ovmon.prom"), FormatMetrics(record, state));
   }
   service.Stop();
   WIN32_FIND_DATAA found;

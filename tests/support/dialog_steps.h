@@ -63,6 +63,17 @@ inline bool HasStyle(HWND dialog, int id, LONG_PTR style) {
   return (GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & style) == style;
 }
 
+// A step that acts on the window it is handed and is done at once.
+inline std::function<bool(HWND)> Do(std::function<void(HWND)> act) {
+  return [act](HWND window) {
+    act(window);
+    return true;
+  };
+}
+// A step that is done once condition holds.
+inline std::function<bool(HWND)> WaitUntil(std::function<bool()> condition) {
+  return [condition](HWND) { return condition(); };
+}
 // A step that waits for the dialog titled caption, lets act look at it or change it, then
 // posts a click of button. It serves as a step of any driver, whatever the step is handed.
 inline auto PressWhenShown(const char* caption, int button, std::function<void(HWND)> act = nullptr) {

@@ -50,35 +50,39 @@ void DumpKey(HKEY key, const std::string& path, std::map<std::string, std::strin
 }
 }  // namespace
 
-CRegistrySandbox::CRegistrySandbox() {
-  path_ = "Software\\ovmon-tests\\" + std::to_string(GetCurrentProcessId()) + "-" +
+namespace {
+
+// A new private key HKCU\Software\ovmon-tests\<pid>-<tag><n>, emptied first; *path receives its path.
+HKEY CreatePrivateKey(const char* tag, std::string* path) {
+  *path = "Software\\ovmon-tests\\" + std::to_string(GetCurrentProcessId()) + "-" + tag +
           std::to_string(++g_sandboxCount);
-  RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
-  RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_,
-                  nullptr);
+  RegDeleteTreeA(HKEY_CURRENT_USER, path->c_str());
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, path->c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  return key;
+}
+
+// Gives predefined its real key back and deletes the private key.
+void DropPrivateKey(HKEY predefined, HKEY key, const std::string& path) {
+  RegOverridePredefKey(predefined, nullptr);
+  RegCloseKey(key);
+  RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+}
+
+}  // namespace
+
+CRegistrySandbox::CRegistrySandbox() : root_(CreatePrivateKey("", &path_)) {
   CopySystemKeys(root_);
   RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_);
 }
 
-CRegistrySandbox::~CRegistrySandbox() {
-  RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-  RegCloseKey(root_);
-  RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
-}
+CRegistrySandbox::~CRegistrySandbox() { DropPrivateKey(HKEY_LOCAL_MACHINE, root_, path_); }
 
-CUserRegistrySandbox::CUserRegistrySandbox() {
-  path_ = "Software\\ovmon-tests\\" + std::to_string(GetCurrentProcessId()) + "-user-" +
-          std::to_string(++g_sandboxCount);
-  RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
-  RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_, nullptr);
+CUserRegistrySandbox::CUserRegistrySandbox() : root_(CreatePrivateKey("user-", &path_)) {
   RegOverridePredefKey(HKEY_CURRENT_USER, root_);
 }
 
-CUserRegistrySandbox::~CUserRegistrySandbox() {
-  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-  RegCloseKey(root_);
-  RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
-}
+CUserRegistrySandbox::~CUserRegistrySandbox() { DropPrivateKey(HKEY_CURRENT_USER, root_, path_); }
 
 void SetRawValue(const char* keyPath, const char* name, DWORD type, const void* data, DWORD size) {
   HKEY key;

@@ -11,6 +11,7 @@
 
 #include "monitor/settings.h"
 #include "support/dialog_steps.h"
+#include "support/list_view.h"
 #include "support/registry_sandbox.h"
 #include "timesources/timesources_resource.h"
 #include "ui/ui_resource.h"
@@ -39,52 +40,12 @@ class ReferenceEditorTest : public ::testing::Test {
 
 HWND List(HWND editor) { return GetDlgItem(editor, IDC_REFERENCE_LIST); }
 
-std::vector<std::string> Row(HWND editor, int row) {
-  std::vector<std::string> texts;
-  for (int column = 0; column < 5; ++column) {
-    char text[256] = "";
-    ListView_GetItemText(List(editor), row, column, text, sizeof text);
-    texts.push_back(text);
-  }
-  return texts;
-}
-
-std::vector<std::string> Names(HWND editor) {
-  std::vector<std::string> names;
-  for (int row = 0; row < ListView_GetItemCount(List(editor)); ++row) names.push_back(Row(editor, row)[0]);
-  return names;
-}
-
-UINT CheckImage(HWND editor, int row) { return ListView_GetItemState(List(editor), row, LVIS_STATEIMAGEMASK) >> 12; }
-
-void SetCheck(HWND editor, int row, bool checked) {
-  ListView_SetItemState(List(editor), row, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1), LVIS_STATEIMAGEMASK);
-}
-
-void Select(HWND editor, std::vector<int> rows) {
-  ListView_SetItemState(List(editor), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  for (int row : rows) ListView_SetItemState(List(editor), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-std::vector<int> Selected(HWND editor) {
-  std::vector<int> rows;
-  for (int row = 0; row < ListView_GetItemCount(List(editor)); ++row)
-    if (ListView_GetItemState(List(editor), row, LVIS_SELECTED)) rows.push_back(row);
-  return rows;
-}
-
 // PressWhenShown as a step of the editor's run.
 Step InDialog(const char* caption, std::function<void(HWND)> act, int button) {
   CStepDriver::Step step = PressWhenShown(caption, button, std::move(act));
   return [step](HWND) { return step(); };
 }
 
-Step Do(std::function<void(HWND)> act) {
-  return [act](HWND editor) {
-    act(editor);
-    return true;
-  };
-}
 
 TEST_F(ReferenceEditorTest, RowsComeFromTheLinesThatParse) {
   settings.referenceClockType = 3;
@@ -95,11 +56,11 @@ TEST_F(ReferenceEditorTest, RowsComeFromTheLinesThatParse) {
   int lastWidth = 0, expectedWidth = 0;
   INT_PTR result = Run({Do([&](HWND editor) {
     EXPECT_EQ(ListView_GetItemCount(List(editor)), 3);
-    EXPECT_EQ(Row(editor, 0), (std::vector<std::string>{"a.example.com", "NTP", "None", "1", "n/a"}));
-    EXPECT_EQ(Row(editor, 1), (std::vector<std::string>{"10.0.0.2", "OV2-TCP", "Key 7", "4", "500"}));
-    EXPECT_EQ(Row(editor, 2), (std::vector<std::string>{"b", "OV2-HTTP", "None", "1", "n/a"}));
-    EXPECT_EQ(CheckImage(editor, 0), 2u);
-    EXPECT_EQ(CheckImage(editor, 1), 1u);
+    EXPECT_EQ(ListRow(List(editor), 0), (std::vector<std::string>{"a.example.com", "NTP", "None", "1", "n/a"}));
+    EXPECT_EQ(ListRow(List(editor), 1), (std::vector<std::string>{"10.0.0.2", "OV2-TCP", "Key 7", "4", "500"}));
+    EXPECT_EQ(ListRow(List(editor), 2), (std::vector<std::string>{"b", "OV2-HTTP", "None", "1", "n/a"}));
+    EXPECT_EQ(CheckImage(List(editor), 0), 2u);
+    EXPECT_EQ(CheckImage(List(editor), 1), 1u);
     EXPECT_FALSE(Checked(editor, IDC_REFERENCE_ANALYZE));
     EXPECT_EQ(Text(editor, IDC_REFERENCE_MODE), "Specify a list of time sources");
     DWORD styles = ListView_GetExtendedListViewStyle(List(editor));
@@ -141,7 +102,7 @@ TEST_F(ReferenceEditorTest, ModesGreyTheListAndShowTheDiscoveryNote) {
     EXPECT_EQ(Text(editor, IDC_REFERENCE_NOTE),
               std::string("NOTE: Auto-discovery will omit ") + computer + " even if it is a time server");
     EXPECT_FALSE(Enabled(editor, IDC_REFERENCE_DELETE)) << "no row is selected yet";
-    Select(editor, {1});
+    SelectRows(List(editor), {1});
     for (const Case& c : cases) {
       Choose(editor, IDC_REFERENCE_MODE, c.mode);
       EXPECT_EQ(Enabled(editor, IDC_REFERENCE_LIST), c.list) << c.mode;
@@ -153,7 +114,7 @@ TEST_F(ReferenceEditorTest, ModesGreyTheListAndShowTheDiscoveryNote) {
     }
     // Changes that Cancel throws away.
     Choose(editor, IDC_REFERENCE_MODE, "Specify a list of time sources");
-    SetCheck(editor, 0, false);
+    SetCheck(List(editor), 0, false);
     Click(editor, IDC_REFERENCE_DELETE);
     Click(editor, IDC_REFERENCE_ANALYZE);
     Click(editor, IDCANCEL);
@@ -209,7 +170,7 @@ TEST_F(ReferenceEditorTest, RowsInsertedByTheDialogKeepTheirLinesWhenTheListNoti
        InDialog("Add Time Source", [](HWND add) { Type(add, IDC_SOURCE_NAME, "c"); }, IDOK),
        [&](HWND editor) {
          if (ListView_GetItemCount(List(editor)) != 3) return false;
-         for (int row = 0; row < 3; ++row) images.push_back(CheckImage(editor, row));
+         for (int row = 0; row < 3; ++row) images.push_back(CheckImage(List(editor), row));
          Click(editor, IDOK);
          return true;
        }});
@@ -225,20 +186,20 @@ TEST_F(ReferenceEditorTest, AddAndEditKeepTheOtherSelectedRows) {
   std::vector<int> afterEdit, afterAdd;
   int focused = -1;
   Run({Do([](HWND editor) {
-         Select(editor, {0, 2});  // the focus ends on row 2
+         SelectRows(List(editor), {0, 2});  // the focus ends on row 2
          PostClick(editor, IDC_REFERENCE_EDIT);
        }),
        InDialog("Edit Time Source", [](HWND edit) { SetDlgItemTextA(edit, IDC_SOURCE_SAMPLES, "3"); }, IDOK),
        [&](HWND editor) {
-         if (Row(editor, 2)[3] != "3") return false;
-         afterEdit = Selected(editor);
+         if (ListCell(List(editor), 2, 3) != "3") return false;
+         afterEdit = SelectedRows(List(editor));
          PostClick(editor, IDC_REFERENCE_ADD);
          return true;
        },
        InDialog("Add Time Source", [](HWND add) { Type(add, IDC_SOURCE_NAME, "d"); }, IDOK),
        [&](HWND editor) {
          if (ListView_GetItemCount(List(editor)) != 4) return false;
-         afterAdd = Selected(editor);
+         afterAdd = SelectedRows(List(editor));
          focused = ListView_GetNextItem(List(editor), -1, LVNI_FOCUSED);
          Click(editor, IDCANCEL);
          return true;
@@ -252,11 +213,11 @@ TEST_F(ReferenceEditorTest, CheckBoxesPutAndTakeTheDisabledPrefix) {
   settings.referenceClockType = 3;
   settings.referenceClocks = {"server a protocol ntp", "DISABLED server b protocol ntp", "Disabled server c protocol ntp"};
   Run({Do([](HWND editor) {
-    EXPECT_EQ(CheckImage(editor, 1), 1u);
-    SetCheck(editor, 0, false);
-    SetCheck(editor, 1, true);
-    SetCheck(editor, 2, true);
-    SetCheck(editor, 2, false);
+    EXPECT_EQ(CheckImage(List(editor), 1), 1u);
+    SetCheck(List(editor), 0, false);
+    SetCheck(List(editor), 1, true);
+    SetCheck(List(editor), 2, true);
+    SetCheck(List(editor), 2, false);
     Click(editor, IDOK);
   })});
   EXPECT_EQ(settings.referenceClocks, (std::vector<std::string>{"disabled server a protocol ntp",
@@ -299,18 +260,18 @@ TEST_F(ReferenceEditorTest, SelectedRowsMoveTogetherAndOkStoresTheRowOrder) {
   settings.referenceClocks = {"server s0 protocol ntp", "server s1 protocol ntp", "server s2 protocol ntp",
                               "disabled server s3 protocol ntp samples 2", "server s4 protocol ntp"};
   Run({Do([](HWND editor) {
-    Select(editor, {2, 3});
+    SelectRows(List(editor), {2, 3});
     Click(editor, IDC_REFERENCE_MOVE_UP);
     Click(editor, IDC_REFERENCE_MOVE_UP);
-    EXPECT_EQ(Names(editor), (std::vector<std::string>{"s2", "s3", "s0", "s1", "s4"}));
-    EXPECT_EQ(Selected(editor), (std::vector<int>{0, 1}));
-    EXPECT_EQ(CheckImage(editor, 1), 1u);
-    EXPECT_EQ(Row(editor, 1)[3], "2");
+    EXPECT_EQ(ListColumn(List(editor)), (std::vector<std::string>{"s2", "s3", "s0", "s1", "s4"}));
+    EXPECT_EQ(SelectedRows(List(editor)), (std::vector<int>{0, 1}));
+    EXPECT_EQ(CheckImage(List(editor), 1), 1u);
+    EXPECT_EQ(ListCell(List(editor), 1, 3), "2");
     Click(editor, IDC_REFERENCE_MOVE_UP);  // a block at the top keeps its order
-    EXPECT_EQ(Names(editor), (std::vector<std::string>{"s2", "s3", "s0", "s1", "s4"}));
-    Select(editor, {0, 4});
+    EXPECT_EQ(ListColumn(List(editor)), (std::vector<std::string>{"s2", "s3", "s0", "s1", "s4"}));
+    SelectRows(List(editor), {0, 4});
     Click(editor, IDC_REFERENCE_MOVE_DOWN);
-    EXPECT_EQ(Names(editor), (std::vector<std::string>{"s3", "s2", "s0", "s1", "s4"}));
+    EXPECT_EQ(ListColumn(List(editor)), (std::vector<std::string>{"s3", "s2", "s0", "s1", "s4"}));
     Click(editor, IDOK);
   })});
   EXPECT_EQ(settings.referenceClocks,
@@ -325,9 +286,9 @@ TEST_F(ReferenceEditorTest, InsertAddsDoubleClickEditsDeleteRemoves) {
        InDialog("Add Time Source", [](HWND add) { Type(add, IDC_SOURCE_NAME, "New.Example.com"); }, IDOK),
        [](HWND editor) {
          if (ListView_GetItemCount(List(editor)) != 3) return false;
-         EXPECT_EQ(Row(editor, 2)[0], "new.example.com");
-         EXPECT_EQ(Selected(editor), std::vector<int>{2});
-         Select(editor, {0});
+         EXPECT_EQ(ListCell(List(editor), 2, 0), "new.example.com");
+         EXPECT_EQ(SelectedRows(List(editor)), std::vector<int>{2});
+         SelectRows(List(editor), {0});
          RECT label = {};
          ListView_GetItemRect(List(editor), 0, &label, LVIR_LABEL);
          NMITEMACTIVATE click = {};
@@ -339,9 +300,9 @@ TEST_F(ReferenceEditorTest, InsertAddsDoubleClickEditsDeleteRemoves) {
        },
        InDialog("Edit Time Source", [](HWND edit) { SetDlgItemTextA(edit, IDC_SOURCE_SAMPLES, "4"); }, IDOK),
        [](HWND editor) {
-         if (Row(editor, 0)[3] != "4") return false;
-         EXPECT_EQ(Row(editor, 0), (std::vector<std::string>{"a", "NTP", "None", "4", "256"}));
-         Select(editor, {1});
+         if (ListCell(List(editor), 0, 3) != "4") return false;
+         EXPECT_EQ(ListRow(List(editor), 0), (std::vector<std::string>{"a", "NTP", "None", "4", "256"}));
+         SelectRows(List(editor), {1});
          SendMessageA(List(editor), WM_KEYDOWN, VK_DELETE, 0);
          return true;
        },
@@ -390,7 +351,7 @@ TEST_F(ReferenceEditorTest, ContextMenuGreysRowEntriesAwayFromARowAndDeletesOnAR
   };
   RECT row0 = {};
   Run({Do([&](HWND editor) {
-         Select(editor, {0});
+         SelectRows(List(editor), {0});
          ListView_GetItemRect(List(editor), 0, &row0, LVIR_LABEL);
        }),
        [&](HWND editor) { return open({row0.left + 2, row0.bottom + 200})(editor); }, read(false),
@@ -417,7 +378,7 @@ TEST_F(ReferenceEditorTest, RenamingARowRenamesItsServer) {
     ASSERT_TRUE(edit);
     SetWindowTextA(edit, "new.example.com");
     SetFocus(editor);  // leaving the label's edit ends it with its text
-    EXPECT_EQ(Row(editor, 0)[0], "new.example.com");
+    EXPECT_EQ(ListCell(List(editor), 0, 0), "new.example.com");
     SetFocus(List(editor));
     domainEdit = ListView_EditLabel(List(editor), 1);
     Click(editor, IDOK);

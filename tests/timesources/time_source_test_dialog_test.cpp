@@ -15,6 +15,7 @@
 #include "monitor/settings.h"
 #include "support/dialog_steps.h"
 #include "support/late_listener.h"
+#include "support/ntp_peer.h"
 #include "support/registry_sandbox.h"
 #include "timesources/edit_time_source.h"
 #include "timesources/reference_editor.h"
@@ -37,9 +38,8 @@ struct Finished {
 class TestDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* port = std::getenv("OVMON_NTP_PORT");
-    if (!port || !*port) GTEST_SKIP() << "OVMON_NTP_PORT names no NTP server (scripts/test starts one)";
-    port_ = port;
+    port_ = NtpPeerPort();
+    if (port_.empty()) GTEST_SKIP() << kNoNtpPeer;
     // A loaded machine must not turn a slow loopback answer into a timeout.
     SetDwordValue(kParameters, "UDP Recv Timeout (milliseconds)", 2000);
     CreateDialogFonts(GetDesktopWindow());
