@@ -1,9 +1,9 @@
 #include "service/service_log.h"
 
+#include "platform/folder_files.h"
 #include "platform/guarded_files.h"
 #include "platform/path_trust.h"
 #include "platform/registry.h"
-#include "service/folder_files.h"
 #include "service/log_roll.h"
 
 namespace {

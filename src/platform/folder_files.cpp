@@ -1,4 +1,4 @@
-#include "service/folder_files.h"
+#include "platform/folder_files.h"
 
 #include <windows.h>
 
