@@ -30,6 +30,7 @@ struct SummaryAddress {
   uint32_t ipv4 = 0;    // as stored (network byte order bytes read little-endian)
   std::array<uint8_t, 20> rest{};
 
+  // Slots are equal when every stored byte is.
   bool operator==(const SummaryAddress&) const = default;
 };
 
@@ -57,6 +58,7 @@ struct SummaryRecord {
   std::array<int64_t, 4> worst{};          // masters, slaves, independent servers, clients (ms)
   std::array<SummaryAddress, 6> addresses{};
 
+  // Records are equal when every stored field is (a newer copy of "Check Results" differs).
   bool operator==(const SummaryRecord&) const = default;
 };
 
