@@ -22,7 +22,6 @@
 #include "monitor/summary_record.h"
 #include "platform/describe_error.h"
 #include "platform/help_address.h"
-#include "platform/registry.h"
 #include "platform/stop_event.h"
 #include "sampling/installed_product.h"
 #include "sampling/keyring.h"
@@ -59,11 +58,6 @@ std::string UnixLines(std::string text) {
 std::string Describe(uint32_t code) {
   char text[128];
   return DescribeError(code, text, sizeof text);
-}
-
-SummaryRecord StoredCheck(const char* name) {
-  std::string value;
-  return ReadRegistryBinary("", name, &value) ? SummaryFromValue(value) : SummaryRecord();
 }
 
 // Waits delayMs on the stop event; false when it is set.
@@ -147,7 +141,7 @@ int RunTest(const ConsoleCommand& command) {
 
 int RunStatus(const ConsoleCommand& command) {
   const char* service = ServiceStateName(IsServiceRunning(), IsScanInProgress());
-  SummaryRecord check = StoredCheck("Check Results"), alert = StoredCheck("Check Results (alert)");
+  SummaryRecord check = ReadCheckCopy(CheckCopy::kLastCheck), alert = ReadCheckCopy(CheckCopy::kLastAlert);
   if (!command.json) {
     Print(std::string("Service: ") + service + "\n" + SummaryText("Last check", check) +
           SummaryText("Last alert", alert));
@@ -189,20 +183,20 @@ int RunHistory(const ConsoleCommand& command) {
 
 // The metrics of the last stored check and of the service's run, as the service writes them.
 int RunMetrics() {
-  PrintExactly(FormatMetrics(StoredCheck("Check Results"), ReadServiceRunState()));
+  PrintExactly(FormatMetrics(ReadCheckCopy(CheckCopy::kLastCheck), ReadServiceRunState()));
   return kExitOk;
 }
 
 // Asks the service for a check and waits until it has run: true only when it stored a new
 // record (a check that could not store one must not pass off the previous record as its own).
 bool TriggerCheck(uint32_t waitSeconds) {
-  uint32_t before = StoredCheck("Check Results").time;
+  uint32_t before = ReadCheckCopy(CheckCopy::kLastCheck).time;
   if (!SignalService(false)) return false;
   bool seenRunning = false;
   for (DWORD waited = 0; waited < waitSeconds * 1000; waited += kPollMs) {
     bool running = IsScanInProgress();
     seenRunning = seenRunning || running;
-    bool stored = StoredCheck("Check Results").time != before;
+    bool stored = ReadCheckCopy(CheckCopy::kLastCheck).time != before;
     if (!running && (seenRunning || stored)) return stored;
     if (!PauseUnlessStopped(kPollMs)) return false;
   }
@@ -223,7 +217,7 @@ int RunCheck(const ConsoleCommand& command) {
     PrintLine("OVMON UNKNOWN - no new check was stored within " + std::to_string(command.waitSeconds) + " seconds");
     return kPluginUnknown;
   }
-  SummaryRecord record = StoredCheck("Check Results");
+  SummaryRecord record = ReadCheckCopy(CheckCopy::kLastCheck);
   PluginLimits limits{command.warnMs, command.critMs, CurrentUnixSeconds(), MaxCheckAge(command)};
   PluginAnswer answer = JudgeCheck(&record, running, limits);
   PrintLine(answer.line);

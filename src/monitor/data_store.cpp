@@ -6,8 +6,9 @@
 #include <set>
 
 #include "monitor/summary_list.h"
+#include "platform/folder_files.h"
 #include "platform/guarded_files.h"
-#include "platform/registry_encoding.h"
+#include "platform/registry.h"
 #include "sampling/system_clock.h"
 
 namespace {
@@ -27,6 +28,9 @@ bool ReadWholeSummary(const std::string& path, SummaryBytes* bytes) {
   return ok;
 }
 
+const char* CheckCopyName(CheckCopy copy) {
+  return copy == CheckCopy::kLastAlert ? "Check Results (alert)" : "Check Results";
+}
 
 }  // namespace
 
@@ -36,13 +40,21 @@ uint32_t CurrentUnixSeconds() {
   return seconds > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
 }
 
-std::string CMonitorStore::SummaryPath(uint32_t time) const {
-  return dataFolder_ + std::to_string(time) + ".bin";
+SummaryRecord ReadCheckCopy(CheckCopy copy, bool* oldLayout) {
+  std::string value;  // stays empty when the value is missing or unreadable
+  ReadRegistryBinary("", CheckCopyName(copy), &value);
+  if (oldLayout) *oldLayout = value.size() == kOldSummarySize;
+  return SummaryFromValue(value);
 }
 
-std::string CMonitorStore::DetailPath(uint32_t time) const {
-  return dataFolder_ + std::to_string(time) + ".dat";
+bool WriteCheckCopy(CheckCopy copy, const SummaryRecord& record) {
+  SummaryBytes bytes = EncodeSummary(record);
+  return WriteRegistryValue("", CheckCopyName(copy), REG_BINARY, bytes.data(), DWORD(bytes.size()));
 }
+
+std::string CMonitorStore::SummaryPath(uint32_t time) const { return dataFolder_ + SummaryFileName(time); }
+
+std::string CMonitorStore::DetailPath(uint32_t time) const { return dataFolder_ + DetailFileName(time); }
 
 bool CMonitorStore::DetailExists(uint32_t time) const {
   WIN32_FIND_DATAA found;
@@ -74,9 +86,9 @@ bool CMonitorStore::ReadSummary(uint32_t time, SummaryRecord* record) const {
   return true;
 }
 
-void CMonitorStore::DeleteSummary(uint32_t time) const { DeleteFolderFile(dataFolder_, std::to_string(time) + ".bin"); }
+void CMonitorStore::DeleteSummary(uint32_t time) const { DeleteFolderFile(dataFolder_, SummaryFileName(time)); }
 
-void CMonitorStore::DeleteDetail(uint32_t time) const { DeleteFolderFile(dataFolder_, std::to_string(time) + ".dat"); }
+void CMonitorStore::DeleteDetail(uint32_t time) const { DeleteFolderFile(dataFolder_, DetailFileName(time)); }
 
 size_t CMonitorStore::ListSummaries(uint32_t filter, std::vector<SummaryRecord>* records) const {
   records->clear();
@@ -114,14 +126,8 @@ void CMonitorStore::DeleteSummaryFile(const std::string& name) const { DeleteFol
 
 std::vector<uint32_t> CMonitorStore::DetailTimes() const {
   std::vector<uint32_t> times;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dataFolder_ + "*.dat").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return times;
-  do {
-    uint32_t time = CheckTimeFromFileName(found.cFileName, ".dat");
-    if (time && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) times.push_back(time);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  for (const std::string& name : FilesMatching(dataFolder_, "*.dat"))
+    if (uint32_t time = CheckTimeFromFileName(name, ".dat")) times.push_back(time);
   return times;
 }
 
@@ -131,6 +137,38 @@ size_t CMonitorStore::DeleteLoneDetails() const {
   for (const SummaryFile& file : summaries) kept.insert(file.time);
   size_t removed = 0;
   for (uint32_t time : DetailTimes())
-    if (!kept.count(time) && DeleteFolderFile(dataFolder_, std::to_string(time) + ".dat")) ++removed;
+    if (!kept.count(time) && DeleteFolderFile(dataFolder_, DetailFileName(time))) ++removed;
   return removed;
+}
+
+// A detail file is removed again only when this store wrote it: a name already taken belongs to
+// a stored check, whose detail must not go with a summary that could not be written beside it.
+bool CMonitorStore::StoreCheck(const SummaryRecord& record, const std::string& detail, bool alert) const {
+  bool detailWritten =
+      !detail.empty() && WriteWholeFile(dataFolder_, DetailFileName(record.time), detail.data(), detail.size(), false);
+  SummaryBytes bytes = EncodeSummary(record);
+  if (!WriteWholeFile(dataFolder_, SummaryFileName(record.time), bytes.data(), bytes.size(), false)) {
+    if (detailWritten) DeleteDetail(record.time);  // no detail without its summary: retention goes by summaries
+    return false;
+  }
+  WriteCheckCopy(CheckCopy::kLastCheck, record);
+  if (alert) WriteCheckCopy(CheckCopy::kLastAlert, record);
+  return true;
+}
+
+void CMonitorStore::RemovePartialFiles() const {
+  for (const char* stored : {"*.bin", "*.dat"})
+    for (const std::string& name : FilesMatching(dataFolder_, stored + std::string(kPartialFileSuffix)))
+      DeleteFolderFile(dataFolder_, name);
+}
+
+void CMonitorStore::DeleteAll() const {
+  if (!FolderRefusal(dataFolder_).empty()) return;
+  for (const SummaryFile& file : ScanSummaryFiles()) {
+    DeleteSummaryFile(file.name);
+    DeleteDetail(file.time);
+  }
+  DeleteLoneDetails();
+  RemovePartialFiles();
+  RemoveDirectoryA(dataFolder_.c_str());
 }

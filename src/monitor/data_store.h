@@ -1,5 +1,6 @@
-// The check summaries and detail files stored in the data folder: "<time>.bin" holds
-// one 328-byte summary, "<time>.dat" the service's detail text.
+// The stored checks, kept here alone: in the data folder "<time>.bin" holds one 328-byte summary
+// and "<time>.dat" the service's detail text; the registry values "Check Results" and "Check
+// Results (alert)" hold copies of the newest check and of the newest alert.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -39,6 +40,16 @@ class CMonitorStore {
   std::vector<uint32_t> DetailTimes() const;
   // Deletes the detail files whose summary is missing (left by a write that stopped); returns how many.
   size_t DeleteLoneDetails() const;
+  // The service's store of a check: the detail text (when any), then the summary, each written
+  // whole under a ".partial" name and renamed (never through a link, never over a stored check),
+  // then "Check Results" and, for an alert, "Check Results (alert)". False when the summary could
+  // not be written: nothing of the check is then visible, and no stored check loses a file.
+  bool StoreCheck(const SummaryRecord& record, const std::string& detail, bool alert) const;
+  // Removes the ".partial" files a stopped or failed write left.
+  void RemovePartialFiles() const;
+  // Removes the stored checks, their detail files and partial files, then the folder when it is
+  // empty; nothing in a folder that FolderRefusal refuses. Other files stay.
+  void DeleteAll() const;
 
  private:
   std::string dataFolder_;
@@ -46,3 +57,14 @@ class CMonitorStore {
 
 // The current time in seconds since 1970, capped at 0xFFFFFFFF.
 uint32_t CurrentUnixSeconds();
+
+// The registry copies of stored checks in the Parameters key.
+enum class CheckCopy {
+  kLastCheck,  // "Check Results": the newest check
+  kLastAlert,  // "Check Results (alert)": the newest check that raised an alert
+};
+// The check a copy holds, read by SummaryFromValue in either layout; a zero record (no check) when
+// it is missing or malformed. *oldLayout, when given, tells whether it held the older layout.
+SummaryRecord ReadCheckCopy(CheckCopy copy, bool* oldLayout = nullptr);
+// Writes the record's 328 bytes as the copy (REG_BINARY).
+bool WriteCheckCopy(CheckCopy copy, const SummaryRecord& record);

@@ -104,10 +104,9 @@ void ConvertOldBroadcastList(bool useManagerSettings) {
 }  // namespace
 
 void ConvertOldCheckResults() {
-  std::string old;
-  if (!ReadRegistryBinary("", "Check Results", &old) || old.size() != kOldSummarySize) return;
-  SummaryBytes bytes = EncodeSummary(ConvertOldSummary(reinterpret_cast<const uint8_t*>(old.data())));
-  WriteRegistryValue("", "Check Results", REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
+  bool old = false;
+  SummaryRecord record = ReadCheckCopy(CheckCopy::kLastCheck, &old);
+  if (old) WriteCheckCopy(CheckCopy::kLastCheck, record);
 }
 
 void ConvertOldSettingsLayout(const std::string& dataFolder) {

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+std::string SummaryFileName(uint32_t time) { return std::to_string(time) + ".bin"; }
+
+std::string DetailFileName(uint32_t time) { return std::to_string(time) + ".dat"; }
+
 uint32_t CheckTimeFromFileName(const std::string& name, const char* wanted) {
   size_t dot = name.rfind('.');
   if (dot == std::string::npos || dot == 0 || name.size() - dot != 4 || name[0] == '0') return 0;

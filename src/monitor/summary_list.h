@@ -1,4 +1,5 @@
-// Choosing and ordering stored check summaries: file names, filters and the sort.
+// Choosing and ordering stored check summaries: the names the store gives a check's files and
+// the times they stand for, filters and the sort.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -22,6 +23,10 @@ constexpr uint32_t kSummariesAlertsOnly = 0;
 constexpr uint32_t kSummariesWithoutOldFlag = 1;
 constexpr uint32_t kSummariesAll = 2;
 
+// The name of a check's summary file in the data folder: "<time>.bin".
+std::string SummaryFileName(uint32_t time);
+// The name of a check's detail file in the data folder: "<time>.dat".
+std::string DetailFileName(uint32_t time);
 // The time a stored check's file name stands for: the number written as the store writes it (no
 // leading zero, so "01700000000.bin" is nobody's name) and the lower-case extension wanted
 // (".bin" or ".dat", in any case); 0 when the name is not one or its number is not above 2000-01-01.

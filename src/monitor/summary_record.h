@@ -29,6 +29,9 @@ struct SummaryAddress {
   uint16_t port = 0;
   uint32_t ipv4 = 0;    // as stored (network byte order bytes read little-endian)
   std::array<uint8_t, 20> rest{};
+
+  // Slots are equal when every stored byte is.
+  bool operator==(const SummaryAddress&) const = default;
 };
 
 struct SummaryRecord {
@@ -54,6 +57,9 @@ struct SummaryRecord {
   int64_t fastestClock = 0;
   std::array<int64_t, 4> worst{};          // masters, slaves, independent servers, clients (ms)
   std::array<SummaryAddress, 6> addresses{};
+
+  // Records are equal when every stored field is (a newer copy of "Check Results" differs).
+  bool operator==(const SummaryRecord&) const = default;
 };
 
 using SummaryBytes = std::array<uint8_t, kSummarySize>;
@@ -62,8 +68,9 @@ using SummaryBytes = std::array<uint8_t, kSummarySize>;
 SummaryBytes EncodeSummary(const SummaryRecord& record);
 // The record from its 328 stored bytes.
 SummaryRecord DecodeSummary(const uint8_t* bytes);
-// The record kept in a "Check Results" value: 328 bytes as stored, 432 bytes of the older
-// layout converted, anything else (missing, short, long) a zero record.
+// The one reading of a registry copy of a check ("Check Results", "Check Results (alert)"):
+// 328 bytes as stored, 432 bytes of the older layout converted, anything else (missing, short,
+// long) a zero record, which reads as no check.
 SummaryRecord SummaryFromValue(const std::string& value);
 // The 328-byte record converted from a 432-byte record of the older layout.
 SummaryRecord ConvertOldSummary(const uint8_t* old);

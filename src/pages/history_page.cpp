@@ -13,8 +13,6 @@
 #include "pages/history_graph.h"
 #include "pages/pages_resource.h"
 #include "platform/module.h"
-#include "platform/registry.h"
-#include "platform/registry_encoding.h"
 #include "sampling/system_clock.h"
 #include "ui/applet_resources.h"
 #include "ui/control_utils.h"
@@ -48,15 +46,6 @@ CNotepad* AppletNotepad() {
 
 // The state image of a check state; states the page does not know show the unknown image.
 UINT StateImage(uint32_t status) { return INDEXTOSTATEIMAGEMASK(status <= 3 ? status + 1 : 1); }
-
-// The last check as the service left it in the registry; a zero record when there is none.
-SummaryRecord LastCheck() {
-  std::string bytes;
-  SummaryRecord record;
-  if (ReadRegistryBinary("", "Check Results", &bytes) && bytes.size() == kSummarySize)
-    record = DecodeSummary(reinterpret_cast<const uint8_t*>(bytes.data()));
-  return record;
-}
 
 }  // namespace
 
@@ -303,17 +292,13 @@ INT_PTR CHistory::OnCommand(UINT id, UINT notifyCode, HWND) {
   return 1;
 }
 
-// A newly selected item shows the verdicts of its file as it is now; a file that vanished or holds
-// no valid time shows none.
+// A newly selected item shows the verdicts of the record the page holds for it, as its listing read
+// it (the next listing brings any change); a record with no valid time shows none.
 void CHistory::OnItemChanged(const NMLISTVIEW* change) {
   const HistoryEntry* entry = Entry(change->iItem);
   if (restoring_ || !entry || !(change->uChanged & LVIF_STATE)) return;
-  if (change->uNewState & LVIS_SELECTED) {
-    SummaryRecord scratch;
-    if (!Store().ReadSummaryFile(entry->file.name, &scratch) || scratch.time <= kEarliestSummaryTime)
-      scratch = SummaryRecord();
-    ShowVerdicts(scratch);
-  }
+  if (change->uNewState & LVIS_SELECTED)
+    ShowVerdicts(entry->record.time > kEarliestSummaryTime ? entry->record : SummaryRecord());
   UpdateButtons();
 }
 
@@ -346,7 +331,7 @@ INT_PTR CHistory::OnNotify(UINT_PTR controlId, NMHDR* header) {
 
 INT_PTR CHistory::OnPageNotify(HWND, HWND, UINT code, int, PSHNOTIFY* notify) {
   if (code == PSN_SETACTIVE) {
-    current_ = LastCheck();
+    current_ = ReadCheckCopy(CheckCopy::kLastCheck);
     ShowVerdicts(current_);
     if (!current_.time) SetDlgItemTextA(window_, IDC_HISTORY_TIME, "History unavailable");
     CheckDlgButton(window_, IDC_HISTORY_ALERTS_ONLY, alertsOnly_ ? BST_CHECKED : BST_UNCHECKED);

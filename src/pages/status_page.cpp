@@ -40,12 +40,6 @@ bool IsAlertRinging() {
   return signalled;
 }
 
-// The record of "Check Results" or "Check Results (alert)"; a zero record when missing or malformed.
-SummaryRecord ReadCheckResults(const char* name) {
-  std::string value;
-  return ReadRegistryBinary("", name, &value) ? SummaryFromValue(value) : SummaryRecord{};
-}
-
 void SetNotifyStyle(HWND control, bool on) {
   LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
   SetWindowLongPtrA(control, GWL_STYLE, on ? style | SS_NOTIFY : style & ~static_cast<LONG_PTR>(SS_NOTIFY));
@@ -95,7 +89,7 @@ void CStatus::ShowProductLine() {
 }
 
 void CStatus::Activate() {
-  display_.Show(ReadCheckResults("Check Results"), ReadCheckResults("Check Results (alert)"));
+  display_.Show(ReadCheckCopy(CheckCopy::kLastCheck), ReadCheckCopy(CheckCopy::kLastAlert));
   Render(false);
   SetTimer(window_, kPollTimer, kPollMilliseconds, nullptr);
 }
@@ -118,8 +112,8 @@ INT_PTR CStatus::OnTimer(UINT_PTR timerId, LPARAM) {
 }
 
 void CStatus::Poll() {
-  display_.Poll(CurrentServiceState(), IsAlertRinging(), ReadCheckResults("Check Results"),
-                ReadCheckResults("Check Results (alert)"));
+  display_.Poll(CurrentServiceState(), IsAlertRinging(), ReadCheckCopy(CheckCopy::kLastCheck),
+                ReadCheckCopy(CheckCopy::kLastAlert));
   Render(false);
 }
 

@@ -15,9 +15,9 @@
 #include "service/check_detail_text.h"
 #include "service/check_run.h"
 #include "service/check_schedule.h"
-#include "service/check_store.h"
 #include "service/metrics_file.h"
 #include "service/retention.h"
+#include "service/store_retention.h"
 #include "service/monitored_machines.h"
 
 namespace {
@@ -75,7 +75,7 @@ uint64_t CMonitorService::CheckPeriodMs() const {
 void CMonitorService::Run(HANDLE stop) {
   Reload();
   ReportProblems();
-  RemovePartialFiles(settings_.dataFolder);
+  CMonitorStore(settings_.dataFolder).RemovePartialFiles();
   GuardSecretKey(kSmtpKey);
   WriteServiceRunState(runState_);
   log_.Report(ServiceStartedEvent(machines_.size(), uint32_t(CheckPeriodMs() / 60000), settings_.dataFolder));
@@ -154,7 +154,7 @@ bool CMonitorService::CheckAndStore(SummaryRecord* stored, std::string* storedDe
       ComputeSummary(outcome.machines, policy, time, outcome.referenceTime, outcome.referenceAnswered);
   if (afterJump) record.checkFlags |= kCheckAfterClockJump;
   std::string detail = FormatCheckDetail(FormatUnixTime(time), outcome.reference, outcome.machines, record);
-  if (!StoreCheck(settings_.dataFolder, record, detail)) {
+  if (!CMonitorStore(settings_.dataFolder).StoreCheck(record, detail, CheckRaisesAlert(record))) {
     log_.StoreRefused(settings_.dataFolder, "the check's summary could not be written");
     return false;
   }

@@ -9,6 +9,7 @@
 #include "monitor/data_store.h"
 #include "monitor/service_signals.h"
 #include "platform/access_lists.h"
+#include "platform/folder_files.h"
 #include "platform/guarded_files.h"
 #include "platform/named_objects.h"
 #include "platform/registry.h"
@@ -16,9 +17,7 @@
 #include "platform/stop_event.h"
 #include "sampling/network.h"
 #include "sampling/system_clock.h"
-#include "service/check_store.h"
 #include "service/event_source.h"
-#include "service/folder_files.h"
 #include "service/log_roll.h"
 #include "service/monitor_service.h"
 #include "service/service_log.h"
@@ -172,19 +171,6 @@ void DeleteLogAndArchives(const std::string& path) {
   DeleteFolderFile(folder, name);
 }
 
-// Removes the stored checks, their detail files and partial files, then the folder when it is empty.
-void DeleteStoredChecks(const std::string& dataFolder) {
-  if (!FolderRefusal(dataFolder).empty()) return;
-  CMonitorStore store(dataFolder);
-  for (const SummaryFile& file : store.ScanSummaryFiles()) {
-    store.DeleteSummaryFile(file.name);
-    store.DeleteDetail(file.time);
-  }
-  store.DeleteLoneDetails();
-  RemovePartialFiles(dataFolder);
-  RemoveDirectoryA(dataFolder.c_str());
-}
-
 }  // namespace
 
 uint32_t PurgeServiceData() {
@@ -195,7 +181,7 @@ uint32_t PurgeServiceData() {
   CMonitorSettings settings;
   LoadSettings(&settings);
   // Only the stored checks: the data folder is a registry value and may be any folder.
-  DeleteStoredChecks(settings.dataFolder);
+  CMonitorStore(settings.dataFolder).DeleteAll();
   RemoveDirectoryA(settings.mailQueueFolder.c_str());
   std::string queueParent = settings.mailQueueFolder.substr(0, settings.mailQueueFolder.find_last_of('\\', settings.mailQueueFolder.size() - 2));
   RemoveDirectoryA(queueParent.c_str());  // the mail component's folder, when this made it and nothing else uses it
@@ -213,12 +199,10 @@ uint32_t RescanAndWait(uint32_t timeoutMs) {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BuildSettingsKeyPath("").c_str(), 0, KEY_NOTIFY, &key)) return ERROR_SERVICE_NOT_ACTIVE;
   HANDLE changed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);
-  std::string before;
-  ReadRegistryBinary("", "Check Results", &before);
+  SummaryRecord before = ReadCheckCopy(CheckCopy::kLastCheck);
   uint32_t result = SignalService(false) ? 0 : ERROR_SERVICE_NOT_ACTIVE;
   for (DWORD start = GetTickCount(); !result;) {
-    std::string now;
-    if (ReadRegistryBinary("", "Check Results", &now) && now != before) break;
+    if (ReadCheckCopy(CheckCopy::kLastCheck) != before) break;
     DWORD spent = GetTickCount() - start;
     if (spent >= timeoutMs || WaitForSingleObject(changed, timeoutMs - spent) != WAIT_OBJECT_0) result = WAIT_TIMEOUT;
     else RegNotifyChangeKeyValue(key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, changed, TRUE);

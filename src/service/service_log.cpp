@@ -1,10 +1,10 @@
 // The service's text log: writing, rolling and refusing unsafe files.
 #include "service/service_log.h"
 
+#include "platform/folder_files.h"
 #include "platform/guarded_files.h"
 #include "platform/path_trust.h"
 #include "platform/registry.h"
-#include "service/folder_files.h"
 #include "service/log_roll.h"
 
 namespace {

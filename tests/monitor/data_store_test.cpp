@@ -5,10 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "monitor/summary_list.h"
+#include "platform/folder_files.h"
+#include "platform/guarded_files.h"
+#include "platform/registry.h"
+#include "support/registry_sandbox.h"
 #include "support/temp_folder.h"
 #include "support/test_io.h"
 
@@ -25,6 +32,126 @@ std::string RecordBytes(uint32_t time, uint32_t status, uint8_t flag = 0) {
   record.oldLayoutFlag = flag;
   SummaryBytes bytes = EncodeSummary(record);
   return std::string(bytes.begin(), bytes.end());
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+SummaryRecord Record(uint32_t time, uint32_t status) {
+  SummaryRecord record;
+  record.time = time;
+  record.status = status;
+  record.averages = {1, -2, 3, -4, 5};
+  return record;
+}
+
+const char kParameters[] = "Software\\Tallowin\\Orvane Monitor\\Parameters";
+const char* const kCopyNames[] = {"Check Results", "Check Results (alert)"};
+const CheckCopy kCopies[] = {CheckCopy::kLastCheck, CheckCopy::kLastAlert};
+
+// Both registry copies read through the one reading, the same whichever copy it is: the two layouts
+// give their record, anything else reads as no check; the older layout says so, for the upgrade.
+TEST(CheckCopies, ReadTheSameWhicheverCopyAndLayout) {
+  CRegistrySandbox sandbox;
+  std::string stored = RecordBytes(1700000000, 1);
+  std::string old(kOldSummarySize, '\0');
+  old[16] = 3;
+  std::memcpy(&old[20], "\x00\x10\x5E\x5F", 4);  // 1600000000
+  SummaryRecord converted = ConvertOldSummary(reinterpret_cast<const uint8_t*>(old.data()));
+  struct Case {
+    const char* what;
+    DWORD type;
+    std::string value;  // none: the value is missing
+    SummaryRecord expected;
+    bool oldLayout;
+  } cases[] = {
+      {"328 bytes", REG_BINARY, stored, DecodeSummary(reinterpret_cast<const uint8_t*>(stored.data())), false},
+      {"432 bytes", REG_BINARY, old, converted, true},
+      {"5 bytes", REG_BINARY, "\x01\x02\x03\x04\x05", {}, false},
+      {"a text", REG_SZ, std::string("not a summary", 14), {}, false},
+      {"missing", REG_NONE, "", {}, false},
+  };
+  ASSERT_EQ(converted.time, 1600000000u);
+  for (const Case& c : cases) {
+    for (size_t i = 0; i < 2; ++i) {
+      DeleteRegistryValue("", kCopyNames[i]);
+      if (!c.value.empty()) SetRawValue(kParameters, kCopyNames[i], c.type, c.value.data(), DWORD(c.value.size()));
+      bool oldLayout = !c.oldLayout;
+      EXPECT_TRUE(ReadCheckCopy(kCopies[i], &oldLayout) == c.expected) << c.what << " in " << kCopyNames[i];
+      EXPECT_EQ(oldLayout, c.oldLayout) << c.what << " in " << kCopyNames[i];
+    }
+  }
+}
+
+TEST(CheckCopies, AreWrittenAs328BinaryBytes) {
+  CRegistrySandbox sandbox;
+  for (size_t i = 0; i < 2; ++i) {
+    SummaryRecord record = Record(1700000000 + uint32_t(i), 1);
+    ASSERT_TRUE(WriteCheckCopy(kCopies[i], record));
+    DWORD type = 0;
+    std::string data;
+    ASSERT_TRUE(GetRawValue(kParameters, kCopyNames[i], &type, &data));
+    EXPECT_EQ(type, DWORD(REG_BINARY));
+    SummaryBytes bytes = EncodeSummary(record);
+    EXPECT_EQ(data, std::string(bytes.begin(), bytes.end())) << kCopyNames[i];
+    EXPECT_TRUE(ReadCheckCopy(kCopies[i]) == record) << kCopyNames[i];
+  }
+}
+
+// A stored check: both files whole under their names, no ".partial" left behind, then the copies,
+// the alert copy only for an alert.
+TEST(MonitorStore, StoreCheckWritesBothFilesThenTheCopies) {
+  CRegistrySandbox sandbox;
+  std::string folder = EmptyTempFolder("store-check");
+  CMonitorStore store(folder);
+  SummaryRecord quiet = Record(1700000000, kCheckQuiet), alert = Record(1700000600, kCheckAlert);
+  ASSERT_TRUE(store.StoreCheck(quiet, "quiet detail", false));
+  SummaryBytes bytes = EncodeSummary(quiet);
+  EXPECT_EQ(ReadFileText(store.SummaryPath(quiet.time)), std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(ReadFileText(store.DetailPath(quiet.time)), "quiet detail");
+  EXPECT_TRUE(ReadCheckCopy(CheckCopy::kLastCheck) == quiet);
+  EXPECT_TRUE(ReadCheckCopy(CheckCopy::kLastAlert) == SummaryRecord());
+
+  ASSERT_TRUE(store.StoreCheck(alert, "", true));
+  EXPECT_FALSE(store.DetailExists(alert.time)) << "no text, no detail file";
+  EXPECT_TRUE(ReadCheckCopy(CheckCopy::kLastCheck) == alert);
+  EXPECT_TRUE(ReadCheckCopy(CheckCopy::kLastAlert) == alert);
+  EXPECT_TRUE(FilesMatching(folder, "*.partial").empty());
+}
+
+// A check whose key is already taken stores nothing, and the stored check keeps both its files.
+TEST(MonitorStore, AStoreOnATakenKeyLeavesTheStoredCheckWhole) {
+  CRegistrySandbox sandbox;
+  CMonitorStore store(EmptyTempFolder("store-taken"));
+  SummaryRecord first = Record(1700000000, kCheckQuiet), second = Record(1700000000, kCheckAlert);
+  ASSERT_TRUE(store.StoreCheck(first, "first detail", false));
+  EXPECT_FALSE(store.StoreCheck(second, "second detail", true));
+  SummaryRecord read;
+  ASSERT_TRUE(store.ReadSummary(first.time, &read));
+  EXPECT_TRUE(read == first);
+  EXPECT_EQ(ReadFileText(store.DetailPath(first.time)), "first detail");
+  EXPECT_TRUE(ReadCheckCopy(CheckCopy::kLastCheck) == first);
+  EXPECT_TRUE(ReadCheckCopy(CheckCopy::kLastAlert) == SummaryRecord());
+}
+
+// Partial files go at start; a purge takes every stored check and leaves what is not the store's,
+// and the folder with it, which goes once it is empty.
+TEST(MonitorStore, PartialFilesAndPurge) {
+  std::string folder = EmptyTempFolder("store-purge");
+  CMonitorStore store(folder);
+  WriteBytes(folder + "1700000000.bin", RecordBytes(1700000000, 3));
+  WriteBytes(folder + "1700000000.dat", "detail");
+  WriteBytes(folder + "1700000100.dat", "lone detail");
+  WriteBytes(folder + "1700000200.bin" + kPartialFileSuffix, "half a summary");
+  WriteBytes(folder + "1700000200.dat" + kPartialFileSuffix, "half a detail");
+  WriteBytes(folder + "notes.txt", "the administrator's");
+  store.RemovePartialFiles();
+  EXPECT_TRUE(FilesMatching(folder, "*.partial").empty());
+  EXPECT_EQ(FilesMatching(folder, "*").size(), 4u);
+  store.DeleteAll();
+  EXPECT_EQ(FilesMatching(folder, "*"), std::vector<std::string>{"notes.txt"});
+  DeleteFileA((folder + "notes.txt").c_str());
+  store.DeleteAll();
+  EXPECT_FALSE(FileExists(folder));
 }
 
 TEST(MonitorStore, SummaryPathIsFolderAndTime) {

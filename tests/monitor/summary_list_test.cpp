@@ -23,6 +23,17 @@ TEST(SummaryTimeFromFileName, Table) {
   EXPECT_EQ(CheckTimeFromFileName("1700000000.bin", ".dat"), 0u);
 }
 
+// The names the store writes are the names its listing takes back, for every time it keys.
+TEST(StoredCheckFileNames, ReadBackAsTheirTime) {
+  for (uint32_t time : {946684801u, 1700000000u, 4294967295u}) {
+    EXPECT_EQ(SummaryTimeFromFileName(SummaryFileName(time)), time) << time;
+    EXPECT_EQ(CheckTimeFromFileName(DetailFileName(time), ".dat"), time) << time;
+    EXPECT_EQ(CheckTimeFromFileName(DetailFileName(time), ".bin"), 0u) << time;
+  }
+  EXPECT_EQ(SummaryFileName(1700000000), "1700000000.bin");
+  EXPECT_EQ(DetailFileName(1700000000), "1700000000.dat");
+}
+
 TEST(KeepSummary, Filters) {
   SummaryRecord alert, quiet, flagged;
   alert.status = 1;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -90,6 +91,46 @@ TEST(ConvertOldSummary, MapsEveryField) {
   EXPECT_EQ(Get<uint32_t>(bytes, 16), 0u);
   EXPECT_EQ(Get<uint32_t>(bytes, 48), 0u);
   EXPECT_EQ(bytes[35], 0);
+}
+
+// "Check Results" and "Check Results (alert)" read the same everywhere: the two layouts give their
+// record, any other size no check at all (a zero record), whatever its bytes.
+TEST(SummaryFromValue, OnlyTheTwoKnownSizesGiveARecord) {
+  SummaryRecord record;
+  record.time = 1700000000;
+  record.status = 1;
+  record.worst[2] = -42;
+  SummaryBytes encoded = EncodeSummary(record);
+  std::string stored(encoded.begin(), encoded.end());
+  std::string old(kOldSummarySize, '\0');
+  Put<uint32_t>(reinterpret_cast<uint8_t*>(old.data()), 16, 3);
+  Put<uint32_t>(reinterpret_cast<uint8_t*>(old.data()), 20, 1600000000);
+  SummaryRecord converted = ConvertOldSummary(reinterpret_cast<const uint8_t*>(old.data()));
+  SummaryRecord allOnes = DecodeSummary(reinterpret_cast<const uint8_t*>(std::string(kSummarySize, '\xFF').data()));
+  struct Case {
+    const char* what;
+    std::string value;
+    SummaryRecord expected;
+    uint32_t time, status, tag;
+  } cases[] = {
+      {"328 bytes", stored, record, 1700000000, 1, 0},
+      {"328 bytes of 0xFF", std::string(kSummarySize, '\xFF'), allOnes, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
+      {"432 bytes", old, converted, 1600000000, 3, kConvertedSummaryTag},
+      {"empty", "", {}, 0, 0, 0},
+      {"one byte", "\x01", {}, 0, 0, 0},
+      {"327 bytes", stored.substr(0, 327), {}, 0, 0, 0},
+      {"329 bytes", stored + "x", {}, 0, 0, 0},
+      {"431 bytes", old.substr(0, 431), {}, 0, 0, 0},
+      {"433 bytes", old + "x", {}, 0, 0, 0},
+      {"4096 bytes", std::string(4096, '\xFF'), {}, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SummaryRecord read = SummaryFromValue(c.value);
+    EXPECT_TRUE(read == c.expected) << c.what;
+    EXPECT_EQ(read.time, c.time) << c.what;
+    EXPECT_EQ(read.status, c.status) << c.what;
+    EXPECT_EQ(read.tag, c.tag) << c.what;
+  }
 }
 
 }  // namespace

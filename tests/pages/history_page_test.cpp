@@ -4,6 +4,7 @@
 #include <prsht.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,21 @@ TEST_F(HistoryPageTest, GarbageFilesAndValuesShowWhatTheFileHolds) {
   }});
 }
 
+// The last check reads as Status and ovmonctl read it: a value of the older layout written after the
+// applet converted its own at start (by an older service still running) shows its check.
+TEST_F(HistoryPageTest, TheLastCheckOfTheOlderLayoutIsShown) {
+  const uint32_t kOldTime = 1600000000;
+  std::string old(kOldSummarySize, '\0');
+  std::memcpy(&old[20], &kOldTime, 4);
+  Run({[&](HWND page) {
+    SetRawValue(kParameters, "Check Results", REG_BINARY, old.data(), DWORD(old.size()));
+    PropSheet_SetCurSel(GetParent(page), nullptr, 0);
+    PropSheet_SetCurSel(GetParent(page), nullptr, 1);
+    EXPECT_EQ(Text(page, IDC_HISTORY_TIME), FormatUnixTime(kOldTime));
+    return true;
+  }});
+}
+
 TEST_F(HistoryPageTest, DeletingADamagedRecordRemovesItsOwnFileOnly) {
   // A copied file whose record names another stored check's time.
   SummaryRecord other = Store(0xFFFFFFFFu - kFirstTime, 3, true);
@@ -195,6 +211,36 @@ TEST_F(HistoryPageTest, DeletingADamagedRecordRemovesItsOwnFileOnly) {
   EXPECT_FALSE(FileExists(store.DetailPath(kFirstTime)));
   EXPECT_TRUE(FileExists(store.SummaryPath(0xFFFFFFFFu)));
   EXPECT_TRUE(FileExists(store.DetailPath(0xFFFFFFFFu)));
+}
+
+// Selecting a row shows the record the page listed for it, even when its file has gone or changed
+// since: the page holds what it lists, and the next listing brings the change.
+TEST_F(HistoryPageTest, ASelectedRowShowsTheRecordListedForIt) {
+  SummaryRecord altered;
+  altered.time = kFirstTime;
+  altered.status = 1;
+  altered.averages = {999, 0, 0, 0, 0};
+  SummaryBytes alteredBytes = EncodeSummary(altered);
+  struct Case {
+    const char* what;
+    bool removed;  // else altered
+  } cases[] = {{"removed", true}, {"altered", false}};
+  for (const Case& c : cases) {
+    EmptyTempFolder("history");
+    Store(0, 3);
+    Store(1, 1);
+    std::string path = CMonitorStore(folder).SummaryPath(kFirstTime);
+    Run({[&](HWND page) {
+      if (c.removed) DeleteFileA(path.c_str());
+      else WriteText(path, std::string(alteredBytes.begin(), alteredBytes.end()));
+      Select(page, {0});
+      EXPECT_EQ(Text(page, IDC_HISTORY_TIME), FormatUnixTime(kFirstTime)) << c.what;
+      EXPECT_EQ(Text(page, IDC_HISTORY_AVG_MASTERS), "0") << c.what;
+      EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_MASTER_SLAVE), "Master and Slaves disagree by more than 500 ms     ")
+          << c.what;
+      return true;
+    }});
+  }
 }
 
 // The page lists the folder again on every return, reading only the files that changed.

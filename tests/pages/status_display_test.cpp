@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,37 +14,6 @@ SummaryRecord Record(uint32_t time, uint32_t status) {
   record.time = time;
   record.status = status;
   return record;
-}
-
-std::string Bytes(const SummaryRecord& record) {
-  SummaryBytes bytes = EncodeSummary(record);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-TEST(StatusSummaryValue, OnlyTheTwoKnownSizesGiveARecord) {
-  std::string stored = Bytes(Record(1700000000, 1));
-  std::string old(kOldSummarySize, '\0');
-  uint32_t oldStatus = 3, oldTime = 1600000000;
-  std::memcpy(&old[16], &oldStatus, 4);
-  std::memcpy(&old[20], &oldTime, 4);
-  struct Case {
-    std::string value;
-    uint32_t time, status, tag;
-  } cases[] = {
-      {stored, 1700000000, 1, 0},
-      {old, 1600000000, 3, kConvertedSummaryTag},
-      {"", 0, 0, 0},
-      {stored.substr(0, 327), 0, 0, 0},
-      {stored + "x", 0, 0, 0},
-      {old.substr(0, 431), 0, 0, 0},
-      {std::string(4096, '\xFF'), 0, 0, 0},
-  };
-  for (const Case& c : cases) {
-    SummaryRecord record = SummaryFromValue(c.value);
-    EXPECT_EQ(record.time, c.time) << c.value.size();
-    EXPECT_EQ(record.status, c.status) << c.value.size();
-    EXPECT_EQ(record.tag, c.tag) << c.value.size();
-  }
 }
 
 TEST(StatusAnimation, CyclesThroughTheThreeStates) {

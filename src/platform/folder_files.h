@@ -1,4 +1,5 @@
-// The files of a folder, as the service's log rolls, stored checks and clean-ups find them.
+// The files of a folder by a name pattern, as the service's log rolls, the store of checks and the
+// clean-ups find them: plain files only, and never more than a bounded number.
 #pragma once
 #include <string>
 #include <vector>

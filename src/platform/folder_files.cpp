@@ -1,5 +1,5 @@
 // Listing a folder's files for the log rolls, the stored checks and the clean-ups.
-#include "service/folder_files.h"
+#include "platform/folder_files.h"
 
 #include <windows.h>
 
