@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry_schema.h"
+
 // Boolean by the first-byte rule; missing or unreadable gives fallback, over 16 bytes gives true.
 bool ReadRegistryBool(const std::string& subkey, const char* name, bool fallback);
 // 32-bit number, no type check; missing or longer than 4 bytes gives fallback.
@@ -40,3 +42,10 @@ bool WriteRegistryList(const std::string& subkey, const char* name, const std::v
 bool DeleteRegistryValue(const std::string& subkey, const char* name);
 // Deletes a key and everything below it.
 bool DeleteRegistryKey(const std::string& subkey);
+
+// Loads one schema value from key (its own subkey unless another is given) into its field:
+// missing gives fallback, numbers are clamped, an empty list gives fallback. False when a stored
+// text was too long to take (the field then holds fallback).
+bool LoadRegistryField(const RegistryValue& value, const RegistryField& fallback, const std::string& key);
+// Writes one schema value with its field's encoding.
+bool SaveRegistryField(const RegistryValue& value);
