@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "mail/mailbox.h"
 #include "monitor/check_verdicts.h"
+#include "monitor/settings_schema.h"
 #include "platform/string_printf.h"
 #include "sampling/ip_literal.h"
 #include "sampling/sample_report.h"
@@ -234,85 +234,36 @@ PluginAnswer JudgeCheck(const SummaryRecord* record, bool serviceRunning, const 
 
 namespace {
 
-// The listing's lines, one section at a time.
-class CListing {
- public:
-  CListing& Section(const char* name) {
-    text_ += std::string(text_.empty() ? "" : "\n") + "[" + name + "]\n";
-    return *this;
-  }
-  CListing& Add(const char* name, const std::string& value) {
-    text_ += std::string(name) + " = " + value + "\n";
-    return *this;
-  }
-  CListing& Add(const char* name, bool value) { return Add(name, std::string(value ? "True" : "False")); }
-  CListing& Add(const char* name, uint32_t value) { return Add(name, std::to_string(value)); }
-  CListing& Add(const char* name, const std::vector<std::string>& items) {
-    if (items.empty()) return Add(name, std::string());
-    for (const std::string& item : items) Add(name, item);
-    return *this;
-  }
-  const std::string& Text() const { return text_; }
+// The sections of the listing, in order, by the subkey that holds their values.
+const char* const kListedKeys[] = {kParametersKey, kSummariesKey, kSmtpKey, kEventViewerKey,
+                                   kOtherAlertsKey, kAudioKey, kTextLogKey};
 
- private:
-  std::string text_;
-};
+std::string Section(const char* title) { return std::string("[") + title + "]\n"; }
 
-void ListChecks(const CMonitorSettings& s, CListing& l) {
-  l.Section("Parameters").Add("Data Folder", s.dataFolder).Add("Check Frequency (minutes)", s.checkFrequency);
-  l.Add("Single Test", s.singleTest).Add("Single Limit", s.singleLimit).Add("Total Test", s.totalTest);
-  l.Add("Total Limit", s.totalLimit).Add("Slave Test", s.slaveTest).Add("Slave Limit", s.slaveLimit);
-  l.Add("Scale", s.scale).Add("DNS Lookups Enabled", s.dnsLookupsEnabled);
-  l.Add("Reference Clock Type", s.referenceClockType).Add("Reference Clock Analyze", s.referenceClockAnalyze);
-  l.Add("Reference Clocks", s.referenceClocks);
-  l.Section("Summaries").Add("Enabled", s.summariesEnabled).Add("Level", s.summariesLevel);
-  l.Add("Sort by Variance", s.sortByVariance).Add("Frequency", s.summariesFrequency);
-  l.Add("Retention (days)", s.retentionDays).Add("Retention (records)", s.retentionRecords);
+std::string Line(const char* name, const std::string& text) { return std::string(name) + " = " + text + "\n"; }
+
+// The values of one subkey, in save order.
+std::string ListedKey(const std::vector<SettingsValue>& schema, const std::string& subkey) {
+  std::string text = Section(subkey.empty() ? "Parameters" : subkey.c_str() + 1);
+  for (const SettingsValue& value : schema)
+    if (value.subkey == subkey)
+      for (const std::string& item : SettingsValueTexts(value)) text += Line(value.name, item);
+  return text;
 }
 
-void ListAlerts(const CMonitorSettings& s, CListing& l) {
-  l.Section("Logs and Alerts\\SMTP").Add("Enabled", s.mailEnabled).Add("High Priority", s.mailHighPriority);
-  l.Add("From", FormatMailbox(s.mailSenderAddress, s.mailSenderName)).Add("Server", s.mailServer);
-  l.Add("Port", uint32_t(s.mailPort)).Add("Security", s.mailSecurity).Add("Username", s.mailUserName);
-  l.Add("Password", std::string(s.mailPassword.empty() ? "(not set)" : "(set)"));
-  l.Add("Format", s.mailFormat).Add("Log Level", s.mailLogLevel).Add("Queue", s.mailQueueFolder);
-  l.Add("To", FormatMailboxList(s.mailTo)).Add("CC", FormatMailboxList(s.mailCc));
-  l.Add("BCC", FormatMailboxList(s.mailBcc));
-  l.Section("Logs and Alerts\\Event Viewer").Add("Enabled", s.eventLogEnabled);
-  l.Add("Summary Only", s.eventLogSummaryOnly).Add("Log Level", s.logging.eventLogLevel);
-  l.Section("Logs and Alerts\\Other").Add("CPL Popup", s.appletPopup);
-  l.Section("Logs and Alerts\\Audio").Add("Enabled", s.audioEnabled).Add("Ack Required", s.audioAckRequired);
-  l.Add("Filename", s.audioFileName).Add("Repeat Interval (milliseconds)", s.audioRepeatInterval);
-  l.Section("Logs and Alerts\\Text").Add("Log Level", s.logging.textLogLevel);
-  l.Add("Max Size", s.logging.textMaxSize).Add("Max Archives", s.logging.textMaxArchives);
-  l.Add("Roll Type", s.logging.textRollType);
-}
-
-void ListDiscovery(const NetworkDiscoverySettings& d, CListing& l) {
-  l.Section("Network discovery").Add("Use Manager Settings", d.useManagerSettings);
-  l.Add("Send Port OV2", d.sendPortOV2).Add("Send Port NTP", d.sendPortNTP).Add("Send Port TIME", d.sendPortTIME);
-  l.Add("UDP Send Timeout (milliseconds)", d.udpSendTimeout).Add("UDP Recv Timeout (milliseconds)", d.udpRecvTimeout);
-  l.Add("ICMP TTL (hop limit)", uint32_t(d.icmpTtl)).Add("IPv4 Broadcast Enabled", d.ipv4BroadcastEnabled);
-  l.Add("IPv4 Broadcast Use All Subnets", d.ipv4BroadcastUseAllSubnets);
-  l.Add("IPv4 Broadcast Use Custom List", d.ipv4BroadcastUseCustomList);
-  l.Add("IPv4 Multicast Use All Subnets", d.ipv4MulticastUseAllSubnets);
-  l.Add("IPv6 Multicast Use All Subnets", d.ipv6MulticastUseAllSubnets);
-  l.Add("IPv4 Multicast Enabled", d.ipv4MulticastEnabled).Add("IPv6 Multicast Enabled", d.ipv6MulticastEnabled);
-  l.Add("IPv4 Multicast TTL", d.ipv4MulticastTtl).Add("IPv6 Multicast Hops", d.ipv6MulticastHops);
-  l.Add("IPv4 Broadcast Address", d.ipv4BroadcastAddress);
-  l.Add("IPv4 Multicast Address OV2", d.ipv4MulticastAddressOV2);
-  l.Add("IPv6 Multicast Address OV2", d.ipv6MulticastAddressOV2);
-  l.Add("IPv4 Multicast Address NTP", d.ipv4MulticastAddressNTP);
-  l.Add("IPv6 Multicast Address NTP", d.ipv6MulticastAddressNTP);
-  l.Add("IPv4 Broadcast Custom List", d.ipv4BroadcastCustomList);
+std::string ListedDiscovery(NetworkDiscoverySettings& d) {
+  std::string text = Section("Network discovery") + Line(kUseManagerSettings, d.useManagerSettings ? "True" : "False");
+  for (const RegistryValue& value : DiscoverySchema(d))
+    for (const std::string& item : RegistryFieldTexts(value.field)) text += Line(value.name, item);
+  return text;
 }
 
 }  // namespace
 
 std::string SettingsListing(const CMonitorSettings& settings) {
-  CListing listing;
-  ListChecks(settings, listing);
-  ListAlerts(settings, listing);
-  ListDiscovery(settings.discovery, listing);
-  return listing.Text();
+  CMonitorSettings listed = settings;
+  std::vector<SettingsValue> schema = SettingsSchema(listed);
+  std::string text;
+  for (const char* subkey : kListedKeys) text += ListedKey(schema, subkey) + "\n";
+  return text + ListedDiscovery(listed.discovery);
 }

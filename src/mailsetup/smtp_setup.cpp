@@ -12,6 +12,7 @@
 #include "platform/registry_encoding.h"
 #include "platform/text_numbers.h"
 #include "sampling/time_source.h"
+#include "ui/control_binding.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"
 #include "ui/online_help.h"
@@ -79,14 +80,27 @@ const int kTabControls[] = {
 };
 
 template <size_t N>
-void FillCombo(HWND dialog, int id, const char* const (&texts)[N], uint32_t selected) {
+void FillCombo(HWND dialog, int id, const char* const (&texts)[N]) {
   for (const char* text : texts) SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, selected < N ? selected : 0, 0);
 }
 
-uint32_t ComboChoice(HWND dialog, int id) {
-  LRESULT choice = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
-  return choice == CB_ERR ? 0 : static_cast<uint32_t>(choice);
+// The choice of a combo box: its position, 0 when none is selected.
+uint32_t ChosenPosition(HWND dialog, int id) {
+  uint32_t choice = 0;
+  ReadBoundControls(dialog, {{id, ComboChoice{&choice}}});
+  return choice;
+}
+
+// Each field of the dialog's tabs and the setting it edits; the port and the recipients have
+// rules of their own.
+std::vector<ControlBinding> Bindings(CMonitorSettings& s) {
+  return {
+      {IDC_SMTP_FORMAT, ComboChoice{&s.mailFormat}},     {IDC_SMTP_TRACE, ComboChoice{&s.mailLogLevel}},
+      {IDC_SMTP_SECURITY, ComboChoice{&s.mailSecurity}}, {IDC_SMTP_SERVER, &s.mailServer},
+      {IDC_SMTP_USER, &s.mailUserName},                  {IDC_SMTP_PASSWORD, &s.mailPassword},
+      {IDC_SMTP_SENDER_NAME, &s.mailSenderName},         {IDC_SMTP_SENDER_ADDRESS, &s.mailSenderAddress},
+      {IDC_SMTP_QUEUE, &s.mailQueueFolder},
+  };
 }
 
 // The folder picker shows the current folder first and lets only fixed drives' folders be chosen.
@@ -176,17 +190,11 @@ void CSMTPSetup::SetUpControls() {
 }
 
 void CSMTPSetup::ShowSettings() {
-  const CMonitorSettings& s = *settings_;
-  FillCombo(window_, IDC_SMTP_FORMAT, kFormats, s.mailFormat);
-  FillCombo(window_, IDC_SMTP_TRACE, kTraceLevels, s.mailLogLevel);
-  FillCombo(window_, IDC_SMTP_SECURITY, kSecurities, s.mailSecurity);
-  SetDlgItemTextA(window_, IDC_SMTP_SERVER, s.mailServer.c_str());
-  SetDlgItemTextA(window_, IDC_SMTP_USER, s.mailUserName.c_str());
-  SetDlgItemTextA(window_, IDC_SMTP_PASSWORD, s.mailPassword.c_str());
-  SetDlgItemTextA(window_, IDC_SMTP_PORT, PortText(s.mailPort).c_str());
-  SetDlgItemTextA(window_, IDC_SMTP_SENDER_NAME, s.mailSenderName.c_str());
-  SetDlgItemTextA(window_, IDC_SMTP_SENDER_ADDRESS, s.mailSenderAddress.c_str());
-  SetDlgItemTextA(window_, IDC_SMTP_QUEUE, s.mailQueueFolder.c_str());
+  FillCombo(window_, IDC_SMTP_FORMAT, kFormats);
+  FillCombo(window_, IDC_SMTP_TRACE, kTraceLevels);
+  FillCombo(window_, IDC_SMTP_SECURITY, kSecurities);
+  ShowBoundControls(window_, Bindings(*settings_));
+  SetDlgItemTextA(window_, IDC_SMTP_PORT, PortText(settings_->mailPort).c_str());
 }
 
 void CSMTPSetup::ShowTab(Tab tab) {
@@ -242,7 +250,7 @@ void CSMTPSetup::EditRecipients() {
 }
 
 void CSMTPSetup::SecurityChosen() {
-  uint16_t port = PortForSecurity(ComboChoice(window_, IDC_SMTP_SECURITY));
+  uint16_t port = PortForSecurity(ChosenPosition(window_, IDC_SMTP_SECURITY));
   if (StrToUl32(GetItemString(window_, IDC_SMTP_PORT), 10) != port)
     SetDlgItemTextA(window_, IDC_SMTP_PORT, std::to_string(port).c_str());
 }
@@ -282,7 +290,7 @@ TestMailFields CSMTPSetup::TestFields() const {
   TestMailFields fields;
   fields.senderAddress = GetItemString(window_, IDC_SMTP_SENDER_ADDRESS);
   fields.senderName = GetItemString(window_, IDC_SMTP_SENDER_NAME);
-  fields.format = ComboChoice(window_, IDC_SMTP_FORMAT);
+  fields.format = ChosenPosition(window_, IDC_SMTP_FORMAT);
   fields.server = GetItemString(window_, IDC_SMTP_SERVER);
   fields.portText = GetItemString(window_, IDC_SMTP_PORT);
   fields.userName = GetItemString(window_, IDC_SMTP_USER);
@@ -301,7 +309,7 @@ void CSMTPSetup::SendTestEmail() {
     CollectRecipients();
     TestMailFields fields = TestFields();
     CSMTPMessage message = ComposeTestMessage(fields);
-    report = DeliverMail(&message, fields.server, PortFromText(fields.portText), ComboChoice(window_, IDC_SMTP_SECURITY),
+    report = DeliverMail(&message, fields.server, PortFromText(fields.portText), ChosenPosition(window_, IDC_SMTP_SECURITY),
                          fields.userName, GetItemString(window_, IDC_SMTP_PASSWORD));
   }
   if (report.empty())
@@ -348,16 +356,8 @@ void CSMTPSetup::Accept() {
   s.mailTo = recipients_[0];
   s.mailCc = recipients_[1];
   s.mailBcc = recipients_[2];
-  s.mailServer = GetItemString(window_, IDC_SMTP_SERVER);
-  s.mailUserName = GetItemString(window_, IDC_SMTP_USER);
-  s.mailPassword = GetItemString(window_, IDC_SMTP_PASSWORD);
+  ReadBoundControls(window_, Bindings(s));
   s.mailPort = PortFromText(GetItemString(window_, IDC_SMTP_PORT));
-  s.mailSecurity = ComboChoice(window_, IDC_SMTP_SECURITY);
-  s.mailSenderName = GetItemString(window_, IDC_SMTP_SENDER_NAME);
-  s.mailSenderAddress = GetItemString(window_, IDC_SMTP_SENDER_ADDRESS);
-  s.mailFormat = ComboChoice(window_, IDC_SMTP_FORMAT);
-  s.mailLogLevel = ComboChoice(window_, IDC_SMTP_TRACE);
-  s.mailQueueFolder = GetItemString(window_, IDC_SMTP_QUEUE);
   End(IDOK);
 }
 

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "monitor/password_scramble.h"
+#include "monitor/settings_schema.h"
 #include "monitor/settings_upgrade.h"
 #include "platform/access_lists.h"
 #include "platform/guarded_files.h"
@@ -15,34 +15,22 @@
 #include "sampling/installed_product.h"
 #include "sampling/keyring.h"
 
-const char kSummariesKey[] = "\\Summaries";
-const char kSmtpKey[] = "\\Logs and Alerts\\SMTP";
-const char kEventViewerKey[] = "\\Logs and Alerts\\Event Viewer";
-const char kOtherAlertsKey[] = "\\Logs and Alerts\\Other";
-const char kAudioKey[] = "\\Logs and Alerts\\Audio";
-const char kTextLogKey[] = "\\Logs and Alerts\\Text";
-
 namespace {
 
-const char kParameters[] = "";
-
-uint32_t Clamp(uint32_t value, uint32_t low, uint32_t high) { return std::min(std::max(value, low), high); }
-
-std::string TextKey(const char* subkey, const char* name) { return std::string(subkey) + "|" + name; }
+std::string TextKey(const SettingsValue& value) { return std::string(value.subkey) + "|" + value.name; }
 
 // A text value; one too long for its field gives fallback and is noted as not taken.
-std::string LoadText(CMonitorSettings* s, const char* subkey, const char* name, const std::string& fallback,
-                     size_t maxBytes = 4096) {
-  std::string text = ReadRegistryString(subkey, name, fallback, maxBytes);
-  if (GetLastError() == ERROR_MORE_DATA) s->untakenTexts[TextKey(subkey, name)] = text;
+std::string LoadText(CMonitorSettings* s, const SettingsValue& value, const std::string& fallback) {
+  std::string text = ReadRegistryString(value.subkey, value.name, fallback, value.limits.maxBytes);
+  if (GetLastError() == ERROR_MORE_DATA) s->untakenTexts[TextKey(value)] = text;
   return text;
 }
 
 // Writes a text, unless it stands in for a stored one the load could not take and is unchanged.
-void SaveText(const CMonitorSettings& s, const char* subkey, const char* name, const std::string& text) {
-  auto untaken = s.untakenTexts.find(TextKey(subkey, name));
+void SaveText(const CMonitorSettings& s, const SettingsValue& value, const std::string& text) {
+  auto untaken = s.untakenTexts.find(TextKey(value));
   if (untaken != s.untakenTexts.end() && untaken->second == text) return;
-  WriteRegistryString(subkey, name, text);
+  WriteRegistryString(value.subkey, value.name, text);
 }
 
 // A directory from the system with one trailing backslash.
@@ -58,163 +46,98 @@ std::string WindowsDirectory() {
   return WithTrailingBackslash(path);
 }
 
-
 // A folder too long to take is replaced by the default in the record only: the stored one stays.
-std::string LoadDataFolder(CMonitorSettings* s) {
-  const std::string key = TextKey(kParameters, "Data Folder");
-  std::string stored = LoadText(s, kParameters, "Data Folder", "", MAX_PATH);
+std::string LoadDataFolder(CMonitorSettings* s, const SettingsValue& value) {
+  std::string stored = LoadText(s, value, "");
   std::string folder = stored.empty() ? SystemDirectory() + "\\OVMonitorData\\" : stored;
   bool collapsed = false;
   folder = NormaliseFolderText(folder, &collapsed);
-  if (s->untakenTexts.count(key))
-    s->untakenTexts[key] = folder;
+  if (s->untakenTexts.count(TextKey(value)))
+    s->untakenTexts[TextKey(value)] = folder;
   else if (stored.empty() || collapsed)
-    WriteRegistryString(kParameters, "Data Folder", folder);
+    WriteRegistryString(value.subkey, value.name, folder);
   CreateGuardedFolder(folder);
   return folder;
 }
 
-std::string LoadQueueFolder(CMonitorSettings* s) {
-  const std::string key = TextKey(kSmtpKey, "Queue");
-  std::string folder = LoadText(s, kSmtpKey, "Queue", "", MAX_PATH);
+std::string LoadQueueFolder(CMonitorSettings* s, const SettingsValue& value) {
+  std::string folder = LoadText(s, value, "");
   if (folder.empty()) folder = WindowsDirectory() + "TLServiceSMTP\\" + kProductTitle + "\\";
   for (char& c : folder)
     if (c == '/') c = '\\';
   folder = WithTrailingBackslash(folder);
   CreateGuardedFolder(folder);
-  if (s->untakenTexts.count(key))
-    s->untakenTexts[key] = folder;
+  if (s->untakenTexts.count(TextKey(value)))
+    s->untakenTexts[TextKey(value)] = folder;
   else
-    WriteRegistryString(kSmtpKey, "Queue", folder);
+    WriteRegistryString(value.subkey, value.name, folder);
   return folder;
 }
 
-void LoadMailSender(CMonitorSettings* s) {
-  Mailbox from = ParseMailbox(LoadText(s, kSmtpKey, "From", ""));
-  s->mailSenderAddress = from.address;
-  s->mailSenderName = from.name;
-  if (!s->mailSenderAddress.empty()) return;
-  s->mailSenderAddress = "ovmonitor@" + DefaultSenderDomain(OfficialHostName());
-  s->mailSenderName = kProductTitle;
-  auto untaken = s->untakenTexts.find(TextKey(kSmtpKey, "From"));
-  if (untaken != s->untakenTexts.end()) untaken->second = FormatMailbox(s->mailSenderAddress, s->mailSenderName);
+// "From" as address and display name; an empty address becomes this machine's default sender.
+void LoadMailSender(CMonitorSettings* s, const SettingsValue& value, const MailSenderField& sender) {
+  Mailbox from = ParseMailbox(LoadText(s, value, ""));
+  *sender.address = from.address;
+  *sender.name = from.name;
+  if (!from.address.empty()) return;
+  *sender.address = "ovmonitor@" + DefaultSenderDomain(OfficialHostName());
+  *sender.name = kProductTitle;
+  auto untaken = s->untakenTexts.find(TextKey(value));
+  if (untaken != s->untakenTexts.end()) untaken->second = FormatMailbox(*sender.address, *sender.name);
 }
 
-std::vector<Mailbox> LoadMailboxList(const char* name) {
-  std::vector<std::string> texts;
-  ReadRegistryList(kSmtpKey, name, &texts);
-  return ParseMailboxList(texts);
-}
+// Loads one value of the schema into the record; the data folder has been loaded before.
+class CValueLoader {
+ public:
+  CValueLoader(CMonitorSettings* settings, const SettingsValue& value, const SettingsField& fallback)
+      : s_(settings), value_(value), fallback_(fallback) {}
 
-void LoadChecks(CMonitorSettings* s) {
-  const CMonitorSettings d;
-  s->dnsLookupsEnabled = ReadRegistryBool(kParameters, "DNS Lookups Enabled", d.dnsLookupsEnabled);
-  s->singleTest = ReadRegistryBool(kParameters, "Single Test", d.singleTest);
-  s->singleLimit = ReadRegistryDword(kParameters, "Single Limit", d.singleLimit);
-  s->totalTest = ReadRegistryBool(kParameters, "Total Test", d.totalTest);
-  s->totalLimit = ReadRegistryDword(kParameters, "Total Limit", d.totalLimit);
-  s->slaveTest = ReadRegistryBool(kParameters, "Slave Test", d.slaveTest);
-  s->slaveLimit = ReadRegistryDword(kParameters, "Slave Limit", d.slaveLimit);
-  s->checkFrequency = ReadRegistryDword(kParameters, "Check Frequency (minutes)", d.checkFrequency);
-  s->scale = ReadRegistryDword(kParameters, "Scale", d.scale);
-  s->summariesEnabled = ReadRegistryBool(kSummariesKey, "Enabled", d.summariesEnabled);
-  s->summariesLevel = ReadRegistryDword(kSummariesKey, "Level", d.summariesLevel);
-  s->sortByVariance = ReadRegistryBool(kSummariesKey, "Sort by Variance", d.sortByVariance);
-  s->summariesFrequency = ReadRegistryDword(kSummariesKey, "Frequency", d.summariesFrequency);
-  s->retentionDays = Clamp(ReadRegistryDword(kSummariesKey, "Retention (days)", d.retentionDays), 1, 1825);
-  s->retentionRecords = Clamp(ReadRegistryDword(kSummariesKey, "Retention (records)", d.retentionRecords), 1, 9999);
-}
+  void operator()(const RegistryField& field) const {
+    if (!LoadRegistryField({value_.subkey, value_.name, field, value_.limits}, std::get<RegistryField>(fallback_),
+                           value_.subkey))
+      s_->untakenTexts[TextKey(value_)] = *std::get<std::string*>(field);
+  }
+  void operator()(MailboxesField list) const {
+    std::vector<std::string> texts;
+    ReadRegistryList(value_.subkey, value_.name, &texts);
+    *list = ParseMailboxList(texts);
+  }
+  void operator()(const MailSenderField& sender) const { LoadMailSender(s_, value_, sender); }
+  void operator()(const MailPasswordField& secret) const { *secret.password = ReadScrambledPassword(); }
+  void operator()(const FolderField& folder) const {
+    if (folder.kind == FolderKind::kMailQueue) *folder.folder = LoadQueueFolder(s_, value_);
+  }
 
-void LoadAlerts(CMonitorSettings* s) {
-  const CMonitorSettings d;
-  s->mailEnabled = ReadRegistryBool(kSmtpKey, "Enabled", d.mailEnabled);
-  s->mailHighPriority = ReadRegistryBool(kSmtpKey, "High Priority", d.mailHighPriority);
-  s->eventLogEnabled = ReadRegistryBool(kEventViewerKey, "Enabled", d.eventLogEnabled);
-  s->eventLogSummaryOnly = ReadRegistryBool(kEventViewerKey, "Summary Only", d.eventLogSummaryOnly);
-  s->appletPopup = ReadRegistryBool(kOtherAlertsKey, "CPL Popup", d.appletPopup);
-  s->audioEnabled = ReadRegistryBool(kAudioKey, "Enabled", d.audioEnabled);
-  s->audioAckRequired = ReadRegistryBool(kAudioKey, "Ack Required", d.audioAckRequired);
-  s->audioFileName = LoadText(s, kAudioKey, "Filename", d.audioFileName, MAX_PATH);
-  s->audioRepeatInterval =
-      Clamp(ReadRegistryDword(kAudioKey, "Repeat Interval (milliseconds)", d.audioRepeatInterval), 1000, 14400000);
-}
+ private:
+  CMonitorSettings* s_;
+  const SettingsValue& value_;
+  const SettingsField& fallback_;
+};
 
-void LoadMail(CMonitorSettings* s) {
-  const CMonitorSettings d;
-  s->mailServer = LoadText(s, kSmtpKey, "Server", d.mailServer);
-  s->mailPort = static_cast<uint16_t>(ReadRegistryDword(kSmtpKey, "Port", d.mailPort));
-  s->mailFormat = std::min<uint32_t>(ReadRegistryDword(kSmtpKey, "Format", d.mailFormat), 2);
-  s->mailSecurity = std::min<uint32_t>(ReadRegistryDword(kSmtpKey, "Security", d.mailSecurity), 3);
-  s->mailLogLevel = std::min<uint32_t>(ReadRegistryDword(kSmtpKey, "Log Level", d.mailLogLevel), 5);
-  s->mailUserName = LoadText(s, kSmtpKey, "Username", d.mailUserName);
-  s->mailPassword = ReadScrambledPassword();
-}
+// Writes one value of the schema from the record.
+class CValueSaver {
+ public:
+  CValueSaver(const CMonitorSettings& settings, const SettingsValue& value) : s_(settings), value_(value) {}
 
-void LoadLogging(LoggingSettings* l) {
-  const LoggingSettings d;
-  l->textLogLevel = std::min<uint32_t>(ReadRegistryDword(kTextLogKey, "Log Level", d.textLogLevel), 5);
-  l->textMaxSize = ReadRegistryDword(kTextLogKey, "Max Size", d.textMaxSize);
-  l->textMaxArchives = Clamp(ReadRegistryDword(kTextLogKey, "Max Archives", d.textMaxArchives), 1, 366);
-  l->textRollType = ReadRegistryDword(kTextLogKey, "Roll Type", d.textRollType);
-  l->eventLogLevel = ReadRegistryDword(kEventViewerKey, "Log Level", d.eventLogLevel);
-}
+  void operator()(const RegistryField& field) const {
+    if (auto text = std::get_if<std::string*>(&field))
+      SaveText(s_, value_, **text);
+    else
+      SaveRegistryField({value_.subkey, value_.name, field, value_.limits});
+  }
+  void operator()(MailboxesField list) const {
+    WriteRegistryList(value_.subkey, value_.name, FormatMailboxList(*list));
+  }
+  void operator()(const MailSenderField& sender) const {
+    SaveText(s_, value_, FormatMailbox(*sender.address, *sender.name));
+  }
+  void operator()(const MailPasswordField& secret) const { WriteScrambledPassword(*secret.password); }
+  void operator()(const FolderField& folder) const { SaveText(s_, value_, *folder.folder); }
 
-void SaveChecks(const CMonitorSettings& s) {
-  WriteRegistryBool(kParameters, "Single Test", s.singleTest);
-  WriteRegistryDword(kParameters, "Single Limit", s.singleLimit);
-  WriteRegistryBool(kParameters, "Total Test", s.totalTest);
-  WriteRegistryDword(kParameters, "Total Limit", s.totalLimit);
-  WriteRegistryBool(kParameters, "Slave Test", s.slaveTest);
-  WriteRegistryDword(kParameters, "Slave Limit", s.slaveLimit);
-  WriteRegistryDword(kParameters, "Check Frequency (minutes)", s.checkFrequency);
-  WriteRegistryDword(kParameters, "Scale", s.scale);
-  WriteRegistryBool(kParameters, "DNS Lookups Enabled", s.dnsLookupsEnabled);
-}
-
-void SaveAudio(const CMonitorSettings& s) {
-  WriteRegistryBool(kAudioKey, "Enabled", s.audioEnabled);
-  WriteRegistryBool(kAudioKey, "Ack Required", s.audioAckRequired);
-  SaveText(s, kAudioKey, "Filename", s.audioFileName);
-  WriteRegistryDword(kAudioKey, "Repeat Interval (milliseconds)", s.audioRepeatInterval);
-}
-
-void SaveMail(const CMonitorSettings& s) {
-  GuardSecretKey(kSmtpKey);
-  WriteRegistryBool(kSmtpKey, "Enabled", s.mailEnabled);
-  WriteRegistryBool(kSmtpKey, "High Priority", s.mailHighPriority);
-  SaveText(s, kSmtpKey, "From", FormatMailbox(s.mailSenderAddress, s.mailSenderName));
-  SaveText(s, kSmtpKey, "Server", s.mailServer);
-  WriteRegistryList(kSmtpKey, "To", FormatMailboxList(s.mailTo));
-  WriteRegistryList(kSmtpKey, "CC", FormatMailboxList(s.mailCc));
-  WriteRegistryList(kSmtpKey, "BCC", FormatMailboxList(s.mailBcc));
-  WriteRegistryDword(kSmtpKey, "Port", s.mailPort);
-  WriteRegistryDword(kSmtpKey, "Security", s.mailSecurity);
-  SaveText(s, kSmtpKey, "Username", s.mailUserName);
-  WriteScrambledPassword(s.mailPassword);
-  WriteRegistryDword(kSmtpKey, "Log Level", s.mailLogLevel);
-  WriteRegistryDword(kSmtpKey, "Format", s.mailFormat);
-  SaveText(s, kSmtpKey, "Queue", s.mailQueueFolder);
-}
-
-void SaveLogging(const CMonitorSettings& s) {
-  WriteRegistryBool(kOtherAlertsKey, "CPL Popup", s.appletPopup);
-  WriteRegistryBool(kEventViewerKey, "Enabled", s.eventLogEnabled);
-  WriteRegistryBool(kEventViewerKey, "Summary Only", s.eventLogSummaryOnly);
-  WriteRegistryDword(kEventViewerKey, "Log Level", s.logging.eventLogLevel);
-  WriteRegistryDword(kTextLogKey, "Log Level", s.logging.textLogLevel);
-  WriteRegistryDword(kTextLogKey, "Max Size", s.logging.textMaxSize);
-  WriteRegistryDword(kTextLogKey, "Max Archives", s.logging.textMaxArchives);
-  WriteRegistryDword(kTextLogKey, "Roll Type", s.logging.textRollType);
-}
-
-void SaveSummaries(const CMonitorSettings& s) {
-  WriteRegistryBool(kSummariesKey, "Enabled", s.summariesEnabled);
-  WriteRegistryDword(kSummariesKey, "Level", s.summariesLevel);
-  WriteRegistryBool(kSummariesKey, "Sort by Variance", s.sortByVariance);
-  WriteRegistryDword(kSummariesKey, "Frequency", s.summariesFrequency);
-  WriteRegistryDword(kSummariesKey, "Retention (days)", s.retentionDays);
-  WriteRegistryDword(kSummariesKey, "Retention (records)", s.retentionRecords);
-}
+ private:
+  const CMonitorSettings& s_;
+  const SettingsValue& value_;
+};
 
 // The scrambler's seed: a running value plus the tick count, never one of the unusable seeds.
 uint32_t NextPasswordSeed() {
@@ -240,14 +163,14 @@ void WriteScrambledPassword(const std::string& password) {
                     static_cast<uint32_t>(std::rand());
   std::string stored = ScramblePassword(password, seed, filler);
   GuardSecretKey(kSmtpKey);  // the password's key: SYSTEM and Administrators alone may read it
-  WriteRegistryValue(kSmtpKey, "Password", REG_BINARY, stored.data(), static_cast<DWORD>(stored.size()));
+  WriteRegistryValue(kSmtpKey, kPasswordValue, REG_BINARY, stored.data(), static_cast<DWORD>(stored.size()));
   SecureZeroMemory(&stored[0], stored.size());
 }
 
 std::string ReadScrambledPassword() {
   std::string stored;
   DWORD type = REG_NONE;
-  if (!ReadRegistryBinary(kSmtpKey, "Password", &stored, &type)) return std::string();
+  if (!ReadRegistryBinary(kSmtpKey, kPasswordValue, &stored, &type)) return std::string();
   std::string password;
   if (type == REG_SZ)
     password = stored.substr(0, stored.find('\0'));
@@ -259,34 +182,23 @@ std::string ReadScrambledPassword() {
 
 void LoadSettings(CMonitorSettings* s) {
   s->untakenTexts.clear();
-  s->dataFolder = LoadDataFolder(s);
+  CMonitorSettings defaults;
+  std::vector<SettingsValue> fallbacks = SettingsSchema(defaults);
+  std::vector<SettingsValue> values = SettingsSchema(*s);
+  for (const SettingsValue& value : values) {
+    auto folder = std::get_if<FolderField>(&value.field);
+    if (folder && folder->kind == FolderKind::kData) *folder->folder = LoadDataFolder(s, value);
+  }
   ConvertOldCheckResults();
   ConvertOldSettingsLayout(s->dataFolder);
-  LoadChecks(s);
-  LoadAlerts(s);
-  LoadMail(s);
-  LoadLogging(&s->logging);
-  LoadMailSender(s);
-  s->mailTo = LoadMailboxList("To");
-  s->mailCc = LoadMailboxList("CC");
-  s->mailBcc = LoadMailboxList("BCC");
-  s->mailQueueFolder = LoadQueueFolder(s);
-  ReadRegistryList(kParameters, "Reference Clocks", &s->referenceClocks);
-  s->referenceClockType = ReadRegistryDword(kParameters, "Reference Clock Type", 2);
-  s->referenceClockAnalyze = ReadRegistryBool(kParameters, "Reference Clock Analyze", true);
+  for (size_t i = 0; i < values.size(); ++i) std::visit(CValueLoader(s, values[i], fallbacks[i].field), values[i].field);
   LoadNetworkDiscoverySettings(&s->discovery);
   LoadKeyring(GetInstalledProductKey());
 }
 
 void SaveSettings(const CMonitorSettings& s) {
-  SaveText(s, kParameters, "Data Folder", s.dataFolder);
-  WriteRegistryList(kParameters, "Reference Clocks", s.referenceClocks);
-  WriteRegistryDword(kParameters, "Reference Clock Type", s.referenceClockType);
-  WriteRegistryBool(kParameters, "Reference Clock Analyze", s.referenceClockAnalyze);
-  SaveChecks(s);
-  SaveAudio(s);
-  SaveMail(s);
-  SaveLogging(s);
-  SaveSummaries(s);
+  GuardSecretKey(kSmtpKey);  // the mail password's key: SYSTEM and Administrators alone may read it
+  CMonitorSettings saved = s;
+  for (const SettingsValue& value : SettingsSchema(saved)) std::visit(CValueSaver(s, value), value.field);
   SaveNetworkDiscoverySettings(s.discovery);
 }

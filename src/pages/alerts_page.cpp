@@ -8,6 +8,7 @@
 #include "pages/pages_resource.h"
 #include "platform/registry_encoding.h"
 #include "platform/text_numbers.h"
+#include "ui/control_binding.h"
 #include "ui/control_utils.h"
 #include "ui/msg_box.h"
 #include "ui/page_colors.h"
@@ -27,6 +28,20 @@ std::string MediaFolder() {
   return WithTrailingBackslash(windows) + "Media\\";
 }
 
+// Each control of the page and the field of AlertsControls it shows, in the order they are shown.
+std::vector<ControlBinding> Bindings(AlertsControls& c) {
+  return {
+      {IDC_ALERTS_SLAVE_TEST, &c.slaveTest},        {IDC_ALERTS_SINGLE_TEST, &c.singleTest},
+      {IDC_ALERTS_TOTAL_TEST, &c.totalTest},        {IDC_ALERTS_SLAVE_LIMIT, &c.slaveLimit},
+      {IDC_ALERTS_SINGLE_LIMIT, &c.singleLimit},    {IDC_ALERTS_TOTAL_LIMIT, &c.totalLimit},
+      {IDC_ALERTS_EVENT_LOG, &c.eventLog},          {IDC_ALERTS_EVENT_SUMMARY, &c.eventSummaryOnly},
+      {IDC_ALERTS_MAIL, &c.mail},                   {IDC_ALERTS_MAIL_PRIORITY, &c.mailHighPriority},
+      {IDC_ALERTS_AUDIO_FILE, &c.audioFile},        {IDC_ALERTS_AUDIO, &c.audio},
+      {IDC_ALERTS_REPEAT, &c.repeat},               {IDC_ALERTS_REPEAT_SECONDS, &c.repeatSeconds},
+      {IDC_ALERTS_POPUP, &c.appletPopup},
+  };
+}
+
 }  // namespace
 
 INT_PTR CAlerts::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -42,41 +57,14 @@ bool CAlerts::MailConfigured() const { return IsMailConfigured(Settings()); }
 
 void CAlerts::ShowControls(const AlertsControls& c) {
   showing_ = true;
-  SetButtonChecked(window_, IDC_ALERTS_SLAVE_TEST, c.slaveTest);
-  SetButtonChecked(window_, IDC_ALERTS_SINGLE_TEST, c.singleTest);
-  SetButtonChecked(window_, IDC_ALERTS_TOTAL_TEST, c.totalTest);
-  SetDlgItemTextA(window_, IDC_ALERTS_SLAVE_LIMIT, c.slaveLimit.c_str());
-  SetDlgItemTextA(window_, IDC_ALERTS_SINGLE_LIMIT, c.singleLimit.c_str());
-  SetDlgItemTextA(window_, IDC_ALERTS_TOTAL_LIMIT, c.totalLimit.c_str());
-  SetButtonChecked(window_, IDC_ALERTS_EVENT_LOG, c.eventLog);
-  SetButtonChecked(window_, IDC_ALERTS_EVENT_SUMMARY, c.eventSummaryOnly);
-  SetButtonChecked(window_, IDC_ALERTS_MAIL, c.mail);
-  SetButtonChecked(window_, IDC_ALERTS_MAIL_PRIORITY, c.mailHighPriority);
-  SetDlgItemTextA(window_, IDC_ALERTS_AUDIO_FILE, c.audioFile.c_str());
-  SetButtonChecked(window_, IDC_ALERTS_AUDIO, c.audio);
-  SetButtonChecked(window_, IDC_ALERTS_REPEAT, c.repeat);
-  SetDlgItemTextA(window_, IDC_ALERTS_REPEAT_SECONDS, c.repeatSeconds.c_str());
-  SetButtonChecked(window_, IDC_ALERTS_POPUP, c.appletPopup);
+  AlertsControls shown = c;
+  ShowBoundControls(window_, Bindings(shown));
   showing_ = false;
 }
 
 AlertsControls CAlerts::ReadControls() const {
   AlertsControls c;
-  c.slaveTest = IsButtonChecked(window_, IDC_ALERTS_SLAVE_TEST);
-  c.singleTest = IsButtonChecked(window_, IDC_ALERTS_SINGLE_TEST);
-  c.totalTest = IsButtonChecked(window_, IDC_ALERTS_TOTAL_TEST);
-  c.slaveLimit = GetItemString(window_, IDC_ALERTS_SLAVE_LIMIT);
-  c.singleLimit = GetItemString(window_, IDC_ALERTS_SINGLE_LIMIT);
-  c.totalLimit = GetItemString(window_, IDC_ALERTS_TOTAL_LIMIT);
-  c.eventLog = IsButtonChecked(window_, IDC_ALERTS_EVENT_LOG);
-  c.eventSummaryOnly = IsButtonChecked(window_, IDC_ALERTS_EVENT_SUMMARY);
-  c.mail = IsButtonChecked(window_, IDC_ALERTS_MAIL);
-  c.mailHighPriority = IsButtonChecked(window_, IDC_ALERTS_MAIL_PRIORITY);
-  c.audioFile = GetItemString(window_, IDC_ALERTS_AUDIO_FILE);
-  c.audio = IsButtonChecked(window_, IDC_ALERTS_AUDIO);
-  c.repeat = IsButtonChecked(window_, IDC_ALERTS_REPEAT);
-  c.repeatSeconds = GetItemString(window_, IDC_ALERTS_REPEAT_SECONDS);
-  c.appletPopup = IsButtonChecked(window_, IDC_ALERTS_POPUP);
+  ReadBoundControls(window_, Bindings(c));
   return c;
 }
 

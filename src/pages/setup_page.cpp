@@ -6,9 +6,29 @@
 #include "platform/text_numbers.h"
 #include "timesources/network_discovery_dialog.h"
 #include "timesources/reference_editor.h"
+#include "ui/control_binding.h"
 #include "ui/control_utils.h"
 #include "ui/page_colors.h"
 #include "ui/page_contract.h"
+
+namespace {
+
+// Each control of the page and the field of SetupControls it shows, in the order they are shown.
+std::vector<ControlBinding> Bindings(SetupControls& c) {
+  return {
+      {IDC_SETUP_FREQUENCY, ComboPosition{&c.frequencyIndex}},
+      {IDC_SETUP_SCHEDULE, ComboPosition{&c.scheduleIndex}},
+      {IDC_SETUP_SUMMARIES, &c.summaries},
+      {0, RadioGroup{&c.level, {{IDC_SETUP_LEVEL_ALL, 2}, {IDC_SETUP_LEVEL_ERRORS, 1}, {IDC_SETUP_LEVEL_NONE, 0}}}},
+      {IDC_SETUP_MANAGER, RadioPair{&c.useManager, IDC_SETUP_CUSTOMIZE}},
+      {IDC_SETUP_DNS, &c.dnsLookups},
+      {IDC_SETUP_DAYS, &c.days},
+      {IDC_SETUP_RECORDS, &c.records},
+      {IDC_SETUP_SORT_VARIANCE, RadioPair{&c.sortByVariance, IDC_SETUP_SORT_ADDRESS}},
+  };
+}
+
+}  // namespace
 
 INT_PTR CSetup::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return PageCtlColor(this, msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -28,30 +48,13 @@ void CSetup::FillList(int id, const ListChoice (&choices)[11]) {
 bool CSetup::MailConfigured() const { return IsMailConfigured(Settings()); }
 
 void CSetup::ShowControls(const SetupControls& c) {
-  SendDlgItemMessageA(window_, IDC_SETUP_FREQUENCY, CB_SETCURSEL, c.frequencyIndex, 0);
-  SendDlgItemMessageA(window_, IDC_SETUP_SCHEDULE, CB_SETCURSEL, c.scheduleIndex, 0);
-  SetButtonChecked(window_, IDC_SETUP_SUMMARIES, c.summaries);
-  int level = c.level == 2 ? IDC_SETUP_LEVEL_ALL : c.level == 1 ? IDC_SETUP_LEVEL_ERRORS : IDC_SETUP_LEVEL_NONE;
-  CheckRadioButton(window_, IDC_SETUP_LEVEL_ALL, IDC_SETUP_LEVEL_ERRORS, level);
-  CheckRadioButton(window_, IDC_SETUP_MANAGER, IDC_SETUP_CUSTOMIZE, c.useManager ? IDC_SETUP_MANAGER : IDC_SETUP_CUSTOMIZE);
-  SetButtonChecked(window_, IDC_SETUP_DNS, c.dnsLookups);
-  SetDlgItemTextA(window_, IDC_SETUP_DAYS, c.days.c_str());
-  SetDlgItemTextA(window_, IDC_SETUP_RECORDS, c.records.c_str());
-  CheckRadioButton(window_, IDC_SETUP_SORT_ADDRESS, IDC_SETUP_SORT_VARIANCE,
-                   c.sortByVariance ? IDC_SETUP_SORT_VARIANCE : IDC_SETUP_SORT_ADDRESS);
+  SetupControls shown = c;
+  ShowBoundControls(window_, Bindings(shown));
 }
 
 SetupControls CSetup::ReadControls() const {
   SetupControls c;
-  c.frequencyIndex = static_cast<int>(SendDlgItemMessageA(window_, IDC_SETUP_FREQUENCY, CB_GETCURSEL, 0, 0));
-  c.scheduleIndex = static_cast<int>(SendDlgItemMessageA(window_, IDC_SETUP_SCHEDULE, CB_GETCURSEL, 0, 0));
-  c.summaries = IsButtonChecked(window_, IDC_SETUP_SUMMARIES);
-  c.level = IsButtonChecked(window_, IDC_SETUP_LEVEL_ALL) ? 2 : IsButtonChecked(window_, IDC_SETUP_LEVEL_ERRORS) ? 1 : 0;
-  c.useManager = IsButtonChecked(window_, IDC_SETUP_MANAGER);
-  c.dnsLookups = IsButtonChecked(window_, IDC_SETUP_DNS);
-  c.days = GetItemString(window_, IDC_SETUP_DAYS);
-  c.records = GetItemString(window_, IDC_SETUP_RECORDS);
-  c.sortByVariance = IsButtonChecked(window_, IDC_SETUP_SORT_VARIANCE);
+  ReadBoundControls(window_, Bindings(c));
   return c;
 }
 

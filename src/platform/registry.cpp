@@ -5,6 +5,8 @@
 
 #include "platform/registry_encoding.h"
 
+#include <type_traits>
+
 namespace {
 
 const REGSAM kWriteAccess = KEY_READ | KEY_WRITE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY;
@@ -232,4 +234,42 @@ bool DeleteRegistryValue(const std::string& subkey, const char* name) {
 
 bool DeleteRegistryKey(const std::string& subkey) {
   return Finish(RegDeleteTreeA(HKEY_LOCAL_MACHINE, BuildSettingsKeyPath(subkey).c_str()));
+}
+
+bool LoadRegistryField(const RegistryValue& value, const RegistryField& fallback, const std::string& key) {
+  bool taken = true;
+  std::visit(
+      [&](auto* field) {
+        using T = std::remove_pointer_t<decltype(field)>;
+        const T& initial = *std::get<T*>(fallback);
+        if constexpr (std::is_same_v<T, bool>) {
+          *field = ReadRegistryBool(key, value.name, initial);
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          *field = ReadRegistryString(key, value.name, initial, value.limits.maxBytes);
+          taken = GetLastError() != ERROR_MORE_DATA;
+        } else if constexpr (std::is_same_v<T, std::vector<std::string>>) {
+          ReadRegistryList(key, value.name, field);
+          if (field->empty()) *field = initial;
+        } else {
+          *field = static_cast<T>(ClampToLimits(ReadRegistryDword(key, value.name, initial), value.limits));
+        }
+      },
+      value.field);
+  return taken;
+}
+
+bool SaveRegistryField(const RegistryValue& value) {
+  return std::visit(
+      [&](auto* field) {
+        using T = std::remove_pointer_t<decltype(field)>;
+        if constexpr (std::is_same_v<T, bool>)
+          return WriteRegistryBool(value.subkey, value.name, *field);
+        else if constexpr (std::is_same_v<T, std::string>)
+          return WriteRegistryString(value.subkey, value.name, *field);
+        else if constexpr (std::is_same_v<T, std::vector<std::string>>)
+          return WriteRegistryList(value.subkey, value.name, *field);
+        else
+          return WriteRegistryDword(value.subkey, value.name, *field);
+      },
+      value.field);
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry_schema.h"
+
 // Boolean by the first-byte rule; missing or unreadable gives fallback, over 16 bytes gives true.
 bool ReadRegistryBool(const std::string& subkey, const char* name, bool fallback);
 // 32-bit number, no type check; missing or longer than 4 bytes gives fallback.
@@ -41,6 +43,13 @@ bool WriteRegistryList(const std::string& subkey, const char* name, const std::v
 bool DeleteRegistryValue(const std::string& subkey, const char* name);
 // Deletes a key and everything below it.
 bool DeleteRegistryKey(const std::string& subkey);
+
+// Loads one schema value from key (its own subkey unless another is given) into its field:
+// missing gives fallback, numbers are clamped, an empty list gives fallback. False when a stored
+// text was too long to take (the field then holds fallback).
+bool LoadRegistryField(const RegistryValue& value, const RegistryField& fallback, const std::string& key);
+// Writes one schema value with its field's encoding.
+bool SaveRegistryField(const RegistryValue& value);
 
 // One open key below a root, closed on scope exit. Every read is bounded by the caller and leaves
 // the registry result as the thread's last error; a key that did not open reads as missing and

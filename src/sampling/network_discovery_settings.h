@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry_schema.h"
+
 struct NetworkDiscoverySettings {
   bool useManagerSettings = false;
   uint32_t sendPortOV2 = 0;
@@ -35,6 +37,12 @@ struct NetworkDiscoverySettings {
 // The Monitor's Parameters key and the Manager's, as registry subkey arguments.
 extern const char kMonitorParametersKey[];
 extern const char kManagerParametersKey[];
+
+// "Use Manager Settings", always kept in the Monitor's key.
+extern const char kUseManagerSettings[];
+// The values that "Use Manager Settings" takes from the Manager's key, in save order, over the
+// fields of settings; their subkey is the Monitor's key.
+std::vector<RegistryValue> DiscoverySchema(NetworkDiscoverySettings& settings);
 
 // Reads every value with its default and load rule.
 void LoadNetworkDiscoverySettings(NetworkDiscoverySettings* settings);

@@ -9,6 +9,7 @@
 #include "sampling/ip_literal.h"
 #include "sampling/network.h"
 #include "timesources/timesources_resource.h"
+#include "ui/control_binding.h"
 #include "ui/control_utils.h"
 
 namespace {
@@ -50,6 +51,27 @@ void SetUnitText(HWND dialog, int id, int low, int high) {
   SetDlgItemTextA(dialog, id, text);
 }
 
+// Each control but the address controls and the field of DiscoveryControls it shows.
+std::vector<ControlBinding> Bindings(DiscoveryControls& c) {
+  return {
+      {IDC_DISCOVERY_V4M_ENABLED, &c.v4Multicast},
+      {IDC_DISCOVERY_V4M_ALL, RadioPair{&c.v4MulticastAll, IDC_DISCOVERY_V4M_PRIMARY}},
+      {IDC_DISCOVERY_V4M_TTL, &c.v4Ttl},
+      {IDC_DISCOVERY_V6M_ENABLED, &c.v6Multicast},
+      {IDC_DISCOVERY_V6M_ALL, RadioPair{&c.v6MulticastAll, IDC_DISCOVERY_V6M_PRIMARY}},
+      {IDC_DISCOVERY_V6M_OV2, &c.v6MulticastOV2},
+      {IDC_DISCOVERY_V6M_NTP, &c.v6MulticastNTP},
+      {IDC_DISCOVERY_V6M_HOPS, &c.v6Hops},
+      {IDC_DISCOVERY_BC_ENABLED, &c.broadcast},
+      {IDC_DISCOVERY_BC_CUSTOM, &c.broadcastCustom},
+      {IDC_DISCOVERY_BC_ALL, &c.broadcastAll},
+      {IDC_DISCOVERY_BC_PRIMARY, &c.broadcastPrimary},
+      {IDC_DISCOVERY_BC_LIST, &c.customList},
+      {IDC_DISCOVERY_SEND, &c.send},
+      {IDC_DISCOVERY_RECEIVE, &c.receive},
+  };
+}
+
 }  // namespace
 
 INT_PTR CNetworkDiscoverySettings::OnMessage(UINT, WPARAM, LPARAM) { return 0; }
@@ -79,49 +101,20 @@ void CNetworkDiscoverySettings::SetUpNumbers() {
 }
 
 void CNetworkDiscoverySettings::ShowControls(const DiscoveryControls& c) {
-  SetButtonChecked(window_, IDC_DISCOVERY_V4M_ENABLED, c.v4Multicast);
-  SetButtonChecked(window_, IDC_DISCOVERY_V4M_ALL, c.v4MulticastAll);
-  SetButtonChecked(window_, IDC_DISCOVERY_V4M_PRIMARY, !c.v4MulticastAll);
+  DiscoveryControls shown = c;
+  ShowBoundControls(window_, Bindings(shown));
   SetAddress(window_, IDC_DISCOVERY_V4M_OV2, c.v4MulticastOV2);
   SetAddress(window_, IDC_DISCOVERY_V4M_NTP, c.v4MulticastNTP);
-  SetDlgItemTextA(window_, IDC_DISCOVERY_V4M_TTL, c.v4Ttl.c_str());
-  SetButtonChecked(window_, IDC_DISCOVERY_V6M_ENABLED, c.v6Multicast);
-  SetButtonChecked(window_, IDC_DISCOVERY_V6M_ALL, c.v6MulticastAll);
-  SetButtonChecked(window_, IDC_DISCOVERY_V6M_PRIMARY, !c.v6MulticastAll);
-  SetDlgItemTextA(window_, IDC_DISCOVERY_V6M_OV2, c.v6MulticastOV2.c_str());
-  SetDlgItemTextA(window_, IDC_DISCOVERY_V6M_NTP, c.v6MulticastNTP.c_str());
-  SetDlgItemTextA(window_, IDC_DISCOVERY_V6M_HOPS, c.v6Hops.c_str());
-  SetButtonChecked(window_, IDC_DISCOVERY_BC_ENABLED, c.broadcast);
-  SetButtonChecked(window_, IDC_DISCOVERY_BC_CUSTOM, c.broadcastCustom);
-  SetButtonChecked(window_, IDC_DISCOVERY_BC_ALL, c.broadcastAll);
-  SetButtonChecked(window_, IDC_DISCOVERY_BC_PRIMARY, c.broadcastPrimary);
   SetAddress(window_, IDC_DISCOVERY_BC_ADDRESS, c.broadcastAddress);
-  SetDlgItemTextA(window_, IDC_DISCOVERY_BC_LIST, c.customList.c_str());
-  SetDlgItemTextA(window_, IDC_DISCOVERY_SEND, c.send.c_str());
-  SetDlgItemTextA(window_, IDC_DISCOVERY_RECEIVE, c.receive.c_str());
   kept_ = c.kept;
 }
 
 DiscoveryControls CNetworkDiscoverySettings::ReadControls() const {
   DiscoveryControls c;
-  c.v4Multicast = IsButtonChecked(window_, IDC_DISCOVERY_V4M_ENABLED);
-  c.v4MulticastAll = IsButtonChecked(window_, IDC_DISCOVERY_V4M_ALL);
+  ReadBoundControls(window_, Bindings(c));
   c.v4MulticastOV2 = AddressText(window_, IDC_DISCOVERY_V4M_OV2);
   c.v4MulticastNTP = AddressText(window_, IDC_DISCOVERY_V4M_NTP);
-  c.v4Ttl = GetItemString(window_, IDC_DISCOVERY_V4M_TTL);
-  c.v6Multicast = IsButtonChecked(window_, IDC_DISCOVERY_V6M_ENABLED);
-  c.v6MulticastAll = IsButtonChecked(window_, IDC_DISCOVERY_V6M_ALL);
-  c.v6MulticastOV2 = GetItemString(window_, IDC_DISCOVERY_V6M_OV2);
-  c.v6MulticastNTP = GetItemString(window_, IDC_DISCOVERY_V6M_NTP);
-  c.v6Hops = GetItemString(window_, IDC_DISCOVERY_V6M_HOPS);
-  c.broadcast = IsButtonChecked(window_, IDC_DISCOVERY_BC_ENABLED);
-  c.broadcastCustom = IsButtonChecked(window_, IDC_DISCOVERY_BC_CUSTOM);
-  c.broadcastAll = IsButtonChecked(window_, IDC_DISCOVERY_BC_ALL);
-  c.broadcastPrimary = IsButtonChecked(window_, IDC_DISCOVERY_BC_PRIMARY);
   c.broadcastAddress = AddressText(window_, IDC_DISCOVERY_BC_ADDRESS);
-  c.customList = GetItemString(window_, IDC_DISCOVERY_BC_LIST);
-  c.send = GetItemString(window_, IDC_DISCOVERY_SEND);
-  c.receive = GetItemString(window_, IDC_DISCOVERY_RECEIVE);
   c.kept = kept_;
   return c;
 }

@@ -13,6 +13,7 @@
 
 #include "monitor/data_store.h"
 #include "monitor/old_settings.h"
+#include "monitor/settings_schema.h"
 #include "monitor/summary_record.h"
 #include "platform/access_lists.h"
 #include "platform/registry.h"
@@ -197,6 +198,96 @@ TEST_F(SettingsTest, SaveThenLoadGivesTheSameRecordAndStableBytes) {
   };
   EXPECT_EQ(withoutPassword(first), withoutPassword(second));
   EXPECT_EQ(ReadScrambledPassword(), firstPassword);
+}
+
+// A value of a plain field unlike its default and within its limits; n tells fields apart.
+void ChangeField(const RegistryField& field, const RegistryLimits& limits, size_t n) {
+  std::visit(
+      [&](auto* value) {
+        using T = std::remove_pointer_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, bool>)
+          *value = !*value;
+        else if constexpr (std::is_same_v<T, std::string>)
+          *value = "changed " + std::to_string(n);
+        else if constexpr (std::is_same_v<T, std::vector<std::string>>)
+          *value = {"first " + std::to_string(n), "second"};
+        else
+          *value = static_cast<T>(ClampToLimits(uint32_t(limits.low + 1000 + n), limits));
+      },
+      field);
+}
+
+// Every field of the record (and of its discovery settings) a value unlike its default.
+void ChangeEveryValue(CMonitorSettings* s) {
+  std::vector<SettingsValue> schema = SettingsSchema(*s);
+  for (size_t n = 0; n < schema.size(); ++n) {
+    const SettingsValue& v = schema[n];
+    if (auto plain = std::get_if<RegistryField>(&v.field)) ChangeField(*plain, v.limits, n);
+    if (auto list = std::get_if<MailboxesField>(&v.field)) **list = {{"to" + std::to_string(n) + "@example.com", "A"}};
+    if (auto sender = std::get_if<MailSenderField>(&v.field)) {
+      *sender->address = "sender@example.com";
+      *sender->name = "Sender";
+    }
+    if (auto secret = std::get_if<MailPasswordField>(&v.field)) *secret->password = "pa55 word";
+    if (auto folder = std::get_if<FolderField>(&v.field)) *folder->folder = PrivateFolder(v.name);
+  }
+  std::vector<RegistryValue> discovery = DiscoverySchema(s->discovery);
+  for (size_t n = 0; n < discovery.size(); ++n) ChangeField(discovery[n].field, discovery[n].limits, n);
+}
+
+// One line per value, its name and its listed texts, for the messages of a failed comparison.
+std::string ListedLine(const std::string& name, const std::vector<std::string>& texts) {
+  std::string line = name + " =";
+  for (const std::string& text : texts) line += " [" + text + "]";
+  return line;
+}
+
+std::vector<std::string> Listed(CMonitorSettings s) {
+  std::vector<std::string> lines;
+  for (const SettingsValue& v : SettingsSchema(s))
+    lines.push_back(ListedLine(std::string(v.subkey) + "|" + v.name, SettingsValueTexts(v)));
+  for (const RegistryValue& v : DiscoverySchema(s.discovery)) lines.push_back(ListedLine(v.name, RegistryFieldTexts(v.field)));
+  return lines;
+}
+
+TEST_F(SettingsTest, EverySchemaValueRoundTrips) {
+  CMonitorSettings saved = Load();
+  ChangeEveryValue(&saved);
+  std::vector<std::string> defaults = Listed(CMonitorSettings()), changed = Listed(saved);
+  ASSERT_EQ(defaults.size(), changed.size());
+  for (size_t i = 0; i < changed.size(); ++i) EXPECT_NE(changed[i], defaults[i]);  // each value really changed
+  SaveSettings(saved);
+  CMonitorSettings loaded = Load();
+  EXPECT_EQ(Listed(loaded), changed);
+  EXPECT_TRUE(loaded == saved);
+}
+
+// The values of the record and of its discovery settings kept in plain fields, in schema order.
+std::vector<RegistryValue> PlainValues(CMonitorSettings& s) {
+  std::vector<RegistryValue> values = DiscoverySchema(s.discovery);
+  for (const SettingsValue& v : SettingsSchema(s))
+    if (auto plain = std::get_if<RegistryField>(&v.field)) values.push_back({v.subkey, v.name, *plain, v.limits});
+  return values;
+}
+
+// A stored number outside a value's limits loads as the nearest limit.
+TEST_F(SettingsTest, StoredNumbersClampToTheirSchemaLimits) {
+  CMonitorSettings record;
+  std::vector<RegistryValue> values = PlainValues(record);
+  int clamped = 0;
+  for (size_t i = 0; i < values.size(); ++i) {
+    const RegistryValue& v = values[i];
+    for (auto [stored, expected] : {std::pair{v.limits.low - 1, v.limits.low}, std::pair{v.limits.high + 1, v.limits.high}}) {
+      if (expected == 0 || expected == UINT32_MAX) continue;  // no limit on that side
+      ++clamped;
+      SetDwordValue(BuildSettingsKeyPath(v.subkey).c_str(), v.name, stored);
+      CMonitorSettings loaded = Load();
+      EXPECT_EQ(RegistryFieldTexts(PlainValues(loaded)[i].field), std::vector<std::string>{std::to_string(expected)})
+          << v.subkey << "|" << v.name << " stored as " << stored;
+      DeleteRegistryValue(v.subkey, v.name);
+    }
+  }
+  EXPECT_EQ(clamped, 16);  // every limit the load rules name
 }
 
 TEST_F(SettingsTest, PasswordForms) {
