@@ -232,8 +232,8 @@ TEST_F(HistoryPageTest, ASelectedRowShowsTheRecordListedForIt) {
     std::string path = CMonitorStore(folder).SummaryPath(kFirstTime);
     Run({[&](HWND page) {
       if (c.removed) DeleteFileA(path.c_str());
-      else WriteText(path, std::string(alteredBytes.begin(), alteredBytes.end()));
-      Select(page, {0});
+      else WriteFileText(path, std::string(alteredBytes.begin(), alteredBytes.end()));
+      SelectRows(List(page), {0});
       EXPECT_EQ(Text(page, IDC_HISTORY_TIME), FormatUnixTime(kFirstTime)) << c.what;
       EXPECT_EQ(Text(page, IDC_HISTORY_AVG_MASTERS), "0") << c.what;
       EXPECT_EQ(Text(page, IDC_HISTORY_TEXT_MASTER_SLAVE), "Master and Slaves disagree by more than 500 ms     ")
