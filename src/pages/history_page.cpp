@@ -181,18 +181,21 @@ void CHistory::UpdateButtons() {
 
 // Deletes the files of the selected items, nothing else; the nearest item left becomes the selection.
 bool CHistory::DeleteSelected() {
-  std::vector<const HistoryEntry*> doomed;
+  std::vector<SummaryFile> doomed;
   for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(list_, i, LVNI_SELECTED))
-    if (const HistoryEntry* entry = Entry(i)) doomed.push_back(entry);
+    if (const HistoryEntry* entry = Entry(i)) doomed.push_back(entry->file);
   if (doomed.empty()) return false;
   int first = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  // The rows point at the records about to go: none stays selected or focused while they go.
+  restoring_ = true;
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  restoring_ = false;
   CMonitorStore store = Store();
-  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
-    std::string name = (*it)->file.name;
-    store.DeleteSummaryFile(name);
-    store.DeleteDetail((*it)->file.time);
-    if (loader_->Busy()) deleted_.insert(name);
-    records_.Drop(name);
+  for (const SummaryFile& file : doomed) {
+    store.DeleteSummaryFile(file.name);
+    store.DeleteDetail(file.time);
+    if (loader_->Busy()) deleted_.insert(file.name);
+    records_.Drop(file.name);
   }
   ShowRecords();
   if (!shown_.empty()) SelectItem(std::min(first, static_cast<int>(shown_.size()) - 1));
