@@ -1,3 +1,4 @@
+// CMRU: adding, bounding and storing the recently opened files per user.
 #include "logview/recent_files.h"
 
 #include "logview/log_files.h"

@@ -1,3 +1,4 @@
+// Loading and saving the log viewer's per-user preferences, with their defaults and checks.
 #include "logview/viewer_preferences.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CEmailAddy: the "Email Address" dialog's fields, checks and result.
 #include "mailsetup/email_addy.h"
 
 #include <commctrl.h>

@@ -1,3 +1,4 @@
+// The recipient list view: its rows, sorting, in-place editing and reading back.
 #include "mailsetup/recipient_list.h"
 
 #include <commctrl.h>

@@ -1,3 +1,4 @@
+// CSMTPSetup: the "Email Setup" dialog's tabs, bound controls, checks and test mail.
 #include "mailsetup/smtp_setup.h"
 
 #include <commctrl.h>

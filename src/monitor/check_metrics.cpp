@@ -1,3 +1,4 @@
+// Writing the metrics text of the last check and the service's counters.
 #include "monitor/check_metrics.h"
 
 #include <cinttypes>

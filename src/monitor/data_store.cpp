@@ -1,3 +1,4 @@
+// CMonitorStore: writing, listing, reading and deleting the stored checks and their copies.
 #include "monitor/data_store.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Reading the older single-block settings layout into its fields.
 #include "monitor/old_settings.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// Signalling the service, asking the tray component, the audible alert and the drift file.
 #include "monitor/service_signals.h"
 
 #include <mutex>

@@ -1,3 +1,4 @@
+// Writing and reading the service's run state in the registry.
 #include "monitor/service_state.h"
 
 #include "platform/registry.h"

@@ -1,3 +1,4 @@
+// LoadSettings and SaveSettings over the registry schema, with the values' special rules.
 #include "monitor/settings.h"
 
 #include <windows.h>
@@ -201,4 +202,10 @@ void SaveSettings(const CMonitorSettings& s) {
   CMonitorSettings saved = s;
   for (const SettingsValue& value : SettingsSchema(saved)) std::visit(CValueSaver(s, value), value.field);
   SaveNetworkDiscoverySettings(s.discovery);
+}
+
+void SaveSettingsFields(CMonitorSettings& s, const std::vector<const void*>& fields) {
+  std::vector<SettingsValue> schema = SettingsSchema(s);
+  for (const void* field : fields)
+    if (const SettingsValue* value = FindSettingsValue(schema, field)) std::visit(CValueSaver(s, *value), value->field);
 }

@@ -88,6 +88,8 @@ extern const char kTextLogKey[];
 void LoadSettings(CMonitorSettings* settings);
 // Writes every field back in the fixed order; registry errors are ignored value by value.
 void SaveSettings(const CMonitorSettings& settings);
+// Writes only the values of the given fields (members of settings), each as SaveSettings does.
+void SaveSettingsFields(CMonitorSettings& settings, const std::vector<const void*>& fields);
 // Stores the mail password scrambled (136-byte REG_BINARY "Password").
 void WriteScrambledPassword(const std::string& password);
 // The mail password from "Password": REG_SZ as it stands, else the scrambled form, else empty.

@@ -1,3 +1,4 @@
+// The settings record's table of registry values, in save order.
 #include "monitor/settings_schema.h"
 
 const char kParametersKey[] = "";
@@ -97,7 +98,24 @@ struct ValueTexts {
   std::vector<std::string> operator()(const FolderField& folder) const { return {*folder.folder}; }
 };
 
+// The member of the record a field stands for.
+struct FieldAddress {
+  const void* operator()(const RegistryField& field) const {
+    return std::visit([](auto* member) -> const void* { return member; }, field);
+  }
+  const void* operator()(MailboxesField list) const { return list; }
+  const void* operator()(const MailSenderField& sender) const { return sender.address; }
+  const void* operator()(const MailPasswordField& secret) const { return secret.password; }
+  const void* operator()(const FolderField& folder) const { return folder.folder; }
+};
+
 }  // namespace
+
+const SettingsValue* FindSettingsValue(const std::vector<SettingsValue>& schema, const void* field) {
+  for (const SettingsValue& value : schema)
+    if (std::visit(FieldAddress(), value.field) == field) return &value;
+  return nullptr;
+}
 
 std::vector<SettingsValue> SettingsSchema(CMonitorSettings& s) {
   std::vector<SettingsValue> schema = ChecksSchema(s);

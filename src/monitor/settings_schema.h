@@ -48,6 +48,8 @@ extern const char kPasswordValue[];
 // The record's values in save order (the network discovery values, saved last, are
 // DiscoverySchema's), over the fields of settings.
 std::vector<SettingsValue> SettingsSchema(CMonitorSettings& settings);
+// The value whose field is field (a member of the record the schema was made over); null when none is.
+const SettingsValue* FindSettingsValue(const std::vector<SettingsValue>& schema, const void* field);
 // What ovmonctl lists for a value: one text per line (a list gives one per item, the password
 // only "(set)" or "(not set)").
 std::vector<std::string> SettingsValueTexts(const SettingsValue& value);

@@ -1,3 +1,4 @@
+// Converting older registry layouts before a settings load.
 #include "monitor/settings_upgrade.h"
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include "monitor/data_store.h"
 #include "monitor/old_settings.h"
 #include "monitor/settings.h"
+#include "monitor/settings_schema.h"
 #include "monitor/summary_record.h"
 #include "platform/registry.h"
 #include "platform/registry_encoding.h"
@@ -62,42 +64,64 @@ void ConvertOldHistory(const std::string& dataFolder) {
   if (whole) DeleteRegistryKey(kHistoryKey);
 }
 
-void WriteOldValues(const OldSettings& s) {
-  WriteRegistryBool("", "Single Test", s.singleTest);
-  WriteRegistryBool("", "Total Test", s.totalTest);
-  WriteRegistryBool("", "Slave Test", s.slaveTest);
-  WriteRegistryBool(kSummariesKey, "Enabled", s.summariesEnabled);
-  WriteRegistryBool(kEventViewerKey, "Enabled", s.eventLogEnabled);
-  WriteRegistryBool(kOtherAlertsKey, "CPL Popup", s.appletPopup);
-  WriteRegistryDword(kSummariesKey, "Frequency", s.summariesFrequency);
-  WriteRegistryDword("", "Check Frequency (minutes)", s.checkFrequency);
-  WriteRegistryDword("", "Single Limit", s.singleLimit);
-  WriteRegistryDword("", "Total Limit", s.totalLimit);
-  WriteRegistryDword("", "Slave Limit", s.slaveLimit);
-  WriteRegistryDword(kEventViewerKey, "Log Level", 3);
-  WriteRegistryDword(kSummariesKey, "Level", s.summariesLevel);
-  WriteRegistryBool(kSummariesKey, "Sort by Variance", s.sortByVariance);
-  WriteRegistryDword(kSmtpKey, "Format", s.mailFormat);
-  WriteRegistryString(kSmtpKey, "Server", s.mailServer);
-  WriteRegistryString(kSmtpKey, "From", s.mailFrom);
-  WriteRegistryList(kSmtpKey, "To", s.mailTo);
-  WriteRegistryBool(kSmtpKey, "Enabled", s.MailEnabled());
-  WriteRegistryDword("", "Reference Clock Type", s.referenceClockType);
-  WriteRegistryList("", "Reference Clocks", s.referenceClocks);
+// The block's values written as the record's; the sender and the recipients stay the very texts
+// the block held (a reading as mailboxes could change them).
+void WriteOldValues(const OldSettings& old) {
+  CMonitorSettings s;
+  s.singleTest = old.singleTest;
+  s.totalTest = old.totalTest;
+  s.slaveTest = old.slaveTest;
+  s.summariesEnabled = old.summariesEnabled;
+  s.eventLogEnabled = old.eventLogEnabled;
+  s.appletPopup = old.appletPopup;
+  s.summariesFrequency = old.summariesFrequency;
+  s.checkFrequency = old.checkFrequency;
+  s.singleLimit = old.singleLimit;
+  s.totalLimit = old.totalLimit;
+  s.slaveLimit = old.slaveLimit;
+  s.logging.eventLogLevel = 3;
+  s.summariesLevel = old.summariesLevel;
+  s.sortByVariance = old.sortByVariance;
+  s.mailFormat = old.mailFormat;
+  s.mailServer = old.mailServer;
+  s.mailEnabled = old.MailEnabled();
+  s.referenceClockType = old.referenceClockType;
+  s.referenceClocks = old.referenceClocks;
+  SaveSettingsFields(s, {&s.singleTest, &s.totalTest, &s.slaveTest, &s.summariesEnabled, &s.eventLogEnabled,
+                         &s.appletPopup, &s.summariesFrequency, &s.checkFrequency, &s.singleLimit, &s.totalLimit,
+                         &s.slaveLimit, &s.logging.eventLogLevel, &s.summariesLevel, &s.sortByVariance,
+                         &s.mailFormat, &s.mailServer, &s.mailEnabled, &s.referenceClockType, &s.referenceClocks});
+  std::vector<SettingsValue> schema = SettingsSchema(s);
+  const SettingsValue* from = FindSettingsValue(schema, &s.mailSenderAddress);
+  const SettingsValue* to = FindSettingsValue(schema, &s.mailTo);
+  WriteRegistryString(from->subkey, from->name, old.mailFrom);
+  WriteRegistryList(to->subkey, to->name, old.mailTo);
 }
 
-// The broadcast list moves to "IPv4 Broadcast Custom List", taken from the Manager when it is in use.
+// The discovery schema's value of the custom broadcast list.
+RegistryValue CustomBroadcastListValue(NetworkDiscoverySettings& discovery) {
+  for (const RegistryValue& value : DiscoverySchema(discovery)) {
+    auto list = std::get_if<std::vector<std::string>*>(&value.field);
+    if (list && *list == &discovery.ipv4BroadcastCustomList) return value;
+  }
+  return {};
+}
+
+// The broadcast list moves to the custom broadcast list, taken from the Manager when it is in use.
 void ConvertOldBroadcastList(bool useManagerSettings) {
-  WriteRegistryBool("", "Use Manager Settings", useManagerSettings);
-  std::vector<std::string> list;
+  NetworkDiscoverySettings discovery;
+  RegistryValue custom = CustomBroadcastListValue(discovery);
+  WriteRegistryBool("", kUseManagerSettings, useManagerSettings);
+  std::vector<std::string>& list = discovery.ipv4BroadcastCustomList;
+  list.clear();
   if (useManagerSettings) {
     ReadRegistryList(kManagerParametersKey, "Broadcast Addresses", &list);
-    if (list.empty()) ReadRegistryList(kManagerParametersKey, "IPv4 Broadcast Custom List", &list);
+    if (list.empty()) ReadRegistryList(kManagerParametersKey, custom.name, &list);
   } else {
     ReadRegistryList("", "Broadcast Addresses", &list);
   }
   if (list.empty()) list.push_back("255.255.255.255");
-  WriteRegistryList("", "IPv4 Broadcast Custom List", list);
+  SaveRegistryField(custom);
   DeleteRegistryValue("", "Broadcast Addresses");
 }
 

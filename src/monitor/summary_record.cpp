@@ -1,3 +1,4 @@
+// Encoding and decoding the 328-byte summary record and converting the older layout.
 #include "monitor/summary_record.h"
 
 #include <cstring>

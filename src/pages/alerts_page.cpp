@@ -1,3 +1,4 @@
+// CAlerts: the Alerts page's controls, the tray question and the e-mail setup it opens.
 #include "pages/alerts_page.h"
 
 #include <cstring>

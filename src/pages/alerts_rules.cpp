@@ -1,3 +1,4 @@
+// The Alerts page's controls record: filled from the settings and stored back.
 #include "pages/alerts_rules.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Adding the five pages to the sheet, each handed the settings record.
 #include "pages/applet_pages.h"
 
 #include "pages/alerts_page.h"

@@ -1,3 +1,4 @@
+// CHistoryGraph: the graph window's controls, its type and scale, and its painting.
 #include "pages/history_graph.h"
 
 #include "pages/pages_resource.h"

@@ -1,3 +1,4 @@
+// The graph types and the series each takes from the records.
 #include "pages/history_graph_data.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The graph's divisions, labels, scale and point positions.
 #include "pages/history_graph_layout.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CGraphPainter: drawing the graph's area, divisions, series and legend.
 #include "pages/history_graph_painter.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// CHistoryLoader: the listing thread and the batches it hands to the page.
 #include "pages/history_loader.h"
 
 #include "monitor/data_store.h"

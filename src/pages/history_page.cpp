@@ -1,3 +1,4 @@
+// CHistory: the History page's list, verdicts, filter, deletion and links.
 #include "pages/history_page.h"
 
 #include <algorithm>

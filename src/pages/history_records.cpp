@@ -1,3 +1,4 @@
+// The History page's records by file, the refresh plan and the filtered views.
 #include "pages/history_records.h"
 
 #include <algorithm>

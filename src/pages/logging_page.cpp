@@ -1,3 +1,4 @@
+// CLogging: the Logging page's lists, number fields, enabling and the Event Viewer link.
 #include "pages/logging_page.h"
 
 #include <commctrl.h>

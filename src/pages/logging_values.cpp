@@ -1,3 +1,4 @@
+// The Logging page's controls record: filled from the settings and stored back.
 #include "pages/logging_values.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CSetup: the Setup page's controls and the editors and dialogs it opens.
 #include "pages/setup_page.h"
 
 #include "mailsetup/smtp_setup.h"

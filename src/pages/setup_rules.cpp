@@ -1,3 +1,4 @@
+// The Setup page's controls record: filled from the settings and stored back.
 #include "pages/setup_rules.h"
 
 #include <algorithm>

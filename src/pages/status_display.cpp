@@ -1,3 +1,4 @@
+// The Status page's texts and icons for the service, the last check and the last alert.
 #include "pages/status_display.h"
 
 #include <cctype>

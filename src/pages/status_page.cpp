@@ -1,3 +1,4 @@
+// CStatus: the Status page's poll, links, "Rescan Now", the audible alert and Apply.
 #include "pages/status_page.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The registry functions under the product's key, CRegistryKey, and schema fields.
 #include "platform/registry.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Clamping schema numbers and the texts a listing shows of a field.
 #include "platform/registry_schema.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The network discovery values' table of registry values.
 #include "sampling/network_discovery_settings.h"
 
 const char kMonitorParametersKey[] = "\\\\Software\\Tallowin\\Orvane Monitor\\Parameters";

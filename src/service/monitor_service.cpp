@@ -1,3 +1,4 @@
+// CMonitorService: the events, the schedule, each check's run, store, log and alerts.
 #include "service/monitor_service.h"
 
 #include <algorithm>

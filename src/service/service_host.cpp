@@ -1,3 +1,4 @@
+// Running, installing, rescanning, purging and removing the service.
 #include "service/service_host.h"
 
 #include <windows.h>

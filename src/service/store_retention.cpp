@@ -1,3 +1,4 @@
+// The keys of the stored checks and the removal that retention decides.
 #include "service/store_retention.h"
 
 #include "monitor/data_store.h"

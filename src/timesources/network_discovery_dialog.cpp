@@ -1,3 +1,4 @@
+// CNetworkDiscoverySettings: the dialog's bound controls, presets and checks.
 #include "timesources/network_discovery_dialog.h"
 
 #include <commctrl.h>

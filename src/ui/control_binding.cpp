@@ -1,3 +1,4 @@
+// Showing a record in its bound controls and reading them back.
 #include "ui/control_binding.h"
 
 #include "ui/control_utils.h"

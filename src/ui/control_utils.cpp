@@ -1,3 +1,4 @@
+// Texts, numbers, checks and enabling of a dialog's controls.
 #include "ui/control_utils.h"
 
 #include <vector>

@@ -1,3 +1,4 @@
+// The administrator gate's decisions with injected system facts, and the real system under Wine.
 #include <gtest/gtest.h>
 
 #include <string>

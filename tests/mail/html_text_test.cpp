@@ -1,3 +1,4 @@
+// The plain-text alternative made from HTML bodies.
 #include "mail/html_text.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Composed message texts and mail files against their fixtures.
 #include "mail/mail_composer.h"
 
 #include <gtest/gtest.h>

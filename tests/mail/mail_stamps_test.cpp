@@ -1,3 +1,4 @@
+// The Date text and Message-ID of composed messages.
 #include "mail/mail_stamps.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Parsing and formatting mailboxes and mailbox lists.
 #include "mail/mailbox.h"
 
 #include <gtest/gtest.h>

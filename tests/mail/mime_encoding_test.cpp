@@ -1,3 +1,4 @@
+// Base64 and quoted-printable encodings.
 #include <gtest/gtest.h>
 
 #include "mail/base64.h"

@@ -1,3 +1,4 @@
+// The fixed message of the mail file fixtures.
 #include "sample_message.h"
 
 

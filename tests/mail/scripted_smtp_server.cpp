@@ -1,3 +1,4 @@
+// The scripted loopback SMTP server: accepting, replying by script and recording.
 #include "scripted_smtp_server.h"
 
 #include "platform/socket_wait.h"

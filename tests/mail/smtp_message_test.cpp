@@ -1,3 +1,4 @@
+// Filling in a message and checking its addresses.
 #include "mail/smtp_message.h"
 
 #include <functional>

@@ -1,3 +1,4 @@
+// SMTP reply lines: buffering received bytes and judging each line.
 #include <gtest/gtest.h>
 
 #include <vector>

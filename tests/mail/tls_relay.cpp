@@ -1,3 +1,4 @@
+// The loopback relay between the engine and a real TLS server, reshaping what passes.
 #include "tls_relay.h"
 
 #include <ws2tcpip.h>

@@ -1,3 +1,4 @@
+// Scrambling and unscrambling the stored mail password.
 #include "monitor/password_scramble.h"
 
 #include <gtest/gtest.h>

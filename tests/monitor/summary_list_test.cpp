@@ -1,3 +1,4 @@
+// The stored checks' file names, filters and sort.
 #include "monitor/summary_list.h"
 
 #include <gtest/gtest.h>

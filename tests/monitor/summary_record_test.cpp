@@ -1,3 +1,4 @@
+// The summary record's byte layout, its decoding and the older layout's conversion.
 #include "monitor/summary_record.h"
 
 #include <gtest/gtest.h>

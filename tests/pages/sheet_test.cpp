@@ -1,3 +1,4 @@
+// The property sheet with its five pages: order, the caller window, Cancel, OK and defaults.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>

@@ -1,3 +1,4 @@
+// What the Status page shows of the service, its last check and its last alert.
 #include "pages/status_display.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Result codes described as one line of text.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The pure registry encodings: key paths, booleans and flags.
 #include "platform/registry_encoding.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Reading the boot options the timing code cares about.
 #include "platform/start_options.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Numbers read from texts as the C runtime reads them.
 #include "platform/text_numbers.h"
 
 #include <gtest/gtest.h>

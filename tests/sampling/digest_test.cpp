@@ -1,3 +1,4 @@
+// The digests against published test vectors.
 #include "sampling/digest.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Recognising and splitting IPv4 and IPv6 address literals.
 #include "sampling/ip_literal.h"
 
 #include <gtest/gtest.h>

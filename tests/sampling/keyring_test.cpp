@@ -1,3 +1,4 @@
+// Key values, the keyring and the keyed digests of the time protocols.
 #include "sampling/keyring.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The loopback UDP and TCP servers a socket test starts in its own process.
 #include "loopback_server.h"
 
 #include <string>

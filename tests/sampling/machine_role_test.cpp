@@ -1,3 +1,4 @@
+// This machine's network and product role, and the global object names.
 #include "sampling/machine_role.h"
 
 #include <gtest/gtest.h>

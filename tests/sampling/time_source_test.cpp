@@ -1,3 +1,4 @@
+// The time-source line's grammar: parsing, errors and writing back.
 #include "sampling/time_source.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// A check's findings turned into its summary record.
 #include "service/check_summary.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The fleet of monitored machines the service tests check.
 #include "service/fleet.h"
 
 #include <windows.h>

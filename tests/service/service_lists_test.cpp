@@ -1,3 +1,4 @@
+// The monitored machines' list and the retention rules.
 #include <gtest/gtest.h>
 
 #include <string>

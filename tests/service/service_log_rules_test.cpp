@@ -1,3 +1,4 @@
+// The service's log lines, rolls and archive names.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// Running a test again in a child process at another DPI, and the per-user value it changes.
 #include "support/dpi_child.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Finding the test fixtures in the source tree.
 #include "support/fixture_path.h"
 
 #include <cstdlib>

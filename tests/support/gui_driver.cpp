@@ -1,3 +1,4 @@
+// Driving modal dialogs step by step from a timer on their own thread.
 #include "support/gui_driver.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// A loopback port that answers connection requests late.
 #include "support/late_listener.h"
 
 #include "platform/socket_wait.h"

@@ -1,3 +1,4 @@
+// Loopback sockets at free ports for the peers that run inside a test.
 #include "support/loopback_listener.h"
 
 #include "platform/socket_wait.h"

@@ -1,3 +1,4 @@
+// The loopback NTP server's port and keys, as the test script describes them.
 #include "support/ntp_peer.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// Mapping the registry roots of a test process onto private keys.
 #include "support/registry_sandbox.h"
 
 #include <cstdio>

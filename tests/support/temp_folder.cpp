@@ -1,3 +1,4 @@
+// Private, emptied folders for tests that write files.
 #include "support/temp_folder.h"
 
 #include <windows.h>

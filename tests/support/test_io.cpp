@@ -1,3 +1,4 @@
+// The test script's environment variables and whole-file reads and writes.
 #include "support/test_io.h"
 
 #include <cstdlib>

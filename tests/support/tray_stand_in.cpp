@@ -1,3 +1,4 @@
+// The tray component's stand-in: one loopback UDP socket that answers one command.
 #include "support/tray_stand_in.h"
 
 #include "support/loopback_listener.h"

@@ -1,3 +1,4 @@
+// The module's activation context and the common controls version it selects.
 #include "ui/activation_context.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The helpers on a dialog's controls.
 #include "ui/control_utils.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The applet's message box: texts, buttons, icons and answers.
 #include "ui/msg_box.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Placing dialogs near their owner, centred and where they last were.
 #include "ui/window_manipulation.h"
 
 #include <gtest/gtest.h>
