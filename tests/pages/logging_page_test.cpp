@@ -18,7 +18,7 @@
 #include "monitor/settings.h"
 #include "pages/logging_page.h"
 #include "pages/pages_resource.h"
-#include "pages/sheet_page_run.h"
+#include "support/sheet_page_run.h"
 #include "platform/registry.h"
 #include "support/dialog_steps.h"
 #include "support/registry_sandbox.h"

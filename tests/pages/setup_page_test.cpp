@@ -10,7 +10,7 @@
 
 #include "mailsetup/mailsetup_resource.h"
 #include "pages/pages_resource.h"
-#include "pages/sheet_page_run.h"
+#include "support/sheet_page_run.h"
 #include "platform/registry.h"
 #include "support/dialog_steps.h"
 #include "support/registry_sandbox.h"
