@@ -21,6 +21,7 @@
 #include "support/dialog_steps.h"
 #include "support/list_view.h"
 #include "support/registry_sandbox.h"
+#include "support/sheet_page_run.h"
 #include "support/temp_folder.h"
 #include "support/test_io.h"
 #include "ui/control_utils.h"
@@ -30,6 +31,7 @@ namespace {
 
 const char kParameters[] = "Software\\Tallowin\\Orvane Monitor\\Parameters";
 const uint32_t kFirstTime = 1700000000;
+const int kHistoryPage = 1;
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -66,31 +68,20 @@ class HistoryPageTest : public ::testing::Test {
   }
 
   // Runs the sheet on the History page; the steps begin once its listing has ended unless told otherwise.
-  void Run(std::vector<std::function<bool(HWND page)>> steps, bool waitForListing = true) {
-    std::vector<CStepDriver::Step> driven;
-    driven.push_back([this] {
-      sheet = FindThreadDialog(nullptr);
-      if (!sheet || !PropSheet_GetCurrentPageHwnd(sheet)) return false;
-      PropSheet_SetCurSel(sheet, nullptr, 1);
-      page = PropSheet_GetCurrentPageHwnd(sheet);
+  void Run(std::vector<PageStep> steps, bool waitForListing = true) {
+    std::vector<PageStep> driven = {[this](HWND shown) {
+      page = shown;
       static_cast<CHistory*>(AttachedDialog(page))->SetNotepad(&notepad);
       return true;
-    });
-    if (waitForListing) driven.push_back([this] { return Listed(page); });
-    for (auto& step : steps) driven.push_back([this, step] { return step(page); });
-    driven.push_back([this] {
-      PropSheet_PressButton(sheet, PSBTN_CANCEL);
-      return true;
-    });
-    CStepDriver driver(std::move(driven));
-    RunAppletSheet();
-    EXPECT_TRUE(driver.Finished());
+    }};
+    if (waitForListing) driven.push_back(Listed);
+    driven.insert(driven.end(), steps.begin(), steps.end());
+    RunSheetOnPage(kHistoryPage, std::move(driven));
   }
 
   CSheetTurn turn;
   CRegistrySandbox sandbox;
   std::string folder;
-  HWND sheet = nullptr;
   HWND page = nullptr;
   CNotepad notepad{RecordLaunch};
 };
