@@ -21,6 +21,7 @@
 #include "service/service_run.h"
 #include "support/dialog_steps.h"
 #include "support/registry_sandbox.h"
+#include "support/sheet_page_run.h"
 #include "support/temp_folder.h"
 #include "ui/applet_resources.h"
 #include "ui/basic_prop_page.h"
@@ -128,17 +129,12 @@ class StatusPageTest : public ::testing::Test {
     RemoveDirectoryA(folder.c_str());
   }
   void Run(std::vector<CStepDriver::Step> steps) {
-    steps.insert(steps.begin(), [] {
-      g_sheet = FindThreadDialog(nullptr);
-      return g_sheet != nullptr && Page() != nullptr;
-    });
-    steps.push_back([] {
-      PropSheet_PressButton(g_sheet, PSBTN_CANCEL);
+    std::vector<PageStep> driven = {[](HWND page) {
+      g_sheet = GetParent(page);
       return true;
-    });
-    CStepDriver driver(std::move(steps));
-    RunAppletSheet();
-    EXPECT_TRUE(driver.Finished());
+    }};
+    for (CStepDriver::Step& step : steps) driven.push_back([step](HWND) { return step(); });
+    RunSheetOnPage(0, std::move(driven));
   }
   CSheetTurn turn;
   CRegistrySandbox sandbox;

@@ -26,8 +26,9 @@ inline void RunSheetOnPage(int index, std::vector<PageStep> steps) {
   driven.push_back([&sheet, index] {
     sheet = FindThreadDialog(nullptr);
     if (!sheet || !PropSheet_GetCurrentPageHwnd(sheet)) return false;
-    // The steps begin once the page is the current one: a switch the sheet did not make is tried again.
-    PropSheet_SetCurSel(sheet, nullptr, index);
+    // The steps begin once the page is the current one: a switch the sheet did not make is tried
+    // again; the page shown first is not left and shown again.
+    if (PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet)) != index) PropSheet_SetCurSel(sheet, nullptr, index);
     return PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet)) == index;
   });
   for (PageStep& step : steps)
