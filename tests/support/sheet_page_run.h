@@ -28,8 +28,9 @@ inline void RunSheetOnPage(int index, std::vector<PageStep> steps) {
     if (!sheet || !PropSheet_GetCurrentPageHwnd(sheet)) return false;
     // The steps begin once the page is the current one: a switch the sheet did not make is tried
     // again; the page shown first is not left and shown again.
-    if (PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet)) != index) PropSheet_SetCurSel(sheet, nullptr, index);
-    return PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet)) == index;
+    auto shown = [&sheet] { return PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet)); };
+    if (shown() != index) PropSheet_SetCurSel(sheet, nullptr, index);
+    return shown() == index;
   });
   for (PageStep& step : steps)
     driven.push_back([&sheet, step] { return step(PropSheet_GetCurrentPageHwnd(sheet)); });
