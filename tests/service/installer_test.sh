@@ -48,8 +48,9 @@ check "Control Panel lists the applet" grep -q 'ovmon    REG_SZ    C:\\Program F
 check "\"Service Installed\" is set" grep -q 'REG_DWORD    0x1' \
   <(query 'HKLM\Software\Tallowin\Orvane Monitor\Parameters' /v 'Service Installed')
 check "the service runs" grep -q 'STATE *: 4 *RUNNING' <(service_state)
-# A process started now finds ovmonctl by its name, as a new console does after the install.
-check "a new process runs ovmonctl by its name alone" grep -q '^Service: running' \
+# A process started now finds ovmonctl by its name, as a new console does after the install (the
+# service may still be at its first check).
+check "a new process runs ovmonctl by its name alone" grep -qE '^Service: (running|checking)' \
   <(wine cmd /c ovmonctl status 2>/dev/null | tr -d '\r')
 check "the service answers Rescan with a stored check" wine "$PROGRAMS/Orvane Monitor/ovmonsvc.exe" -rescan
 check "the check is in the data folder" compgen -G "$SYSTEM/OVMonitorData/*.bin"
