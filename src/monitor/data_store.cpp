@@ -42,8 +42,8 @@ uint32_t CurrentUnixSeconds() {
 }
 
 SummaryRecord ReadCheckCopy(CheckCopy copy, bool* oldLayout) {
-  std::string value;  // stays empty when the value is missing or unreadable
-  ReadRegistryBinary("", CheckCopyName(copy), &value);
+  std::string value;  // stays empty when the value is missing, unreadable or longer than either layout
+  ReadRegistryBinary("", CheckCopyName(copy), &value, nullptr, kOldSummarySize);
   if (oldLayout) *oldLayout = value.size() == kOldSummarySize;
   return SummaryFromValue(value);
 }

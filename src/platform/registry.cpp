@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/registry_encoding.h"
-
 #include <type_traits>
+
+#include "platform/registry_encoding.h"
 
 namespace {
 
@@ -161,10 +161,13 @@ std::string ReadRegistryString(const std::string& subkey, const char* name, cons
   return data.substr(0, data.find('\0'));
 }
 
-bool ReadRegistryBinary(const std::string& subkey, const char* name, std::string* data, DWORD* type) {
+bool ReadRegistryBinary(const std::string& subkey, const char* name, std::string* data, DWORD* type,
+                        size_t maxBytes) {
+  data->clear();
   DWORD size = 0;
   LONG result = QueryValue(subkey, name, nullptr, &size, type);
   if (result != ERROR_SUCCESS) return false;
+  if (size > maxBytes) return Finish(ERROR_MORE_DATA);
   data->assign(size, '\0');
   result = QueryValue(subkey, name, size ? &(*data)[0] : nullptr, &size, type);
   data->resize(result == ERROR_SUCCESS ? size : 0);

@@ -18,8 +18,12 @@ uint32_t ReadRegistryDword(const std::string& subkey, const char* name, uint32_t
 // Text of any type up to maxBytes; missing, unreadable or longer gives fallback.
 std::string ReadRegistryString(const std::string& subkey, const char* name, const std::string& fallback,
                                size_t maxBytes = 4096);
-// Raw bytes and type of a value; false when missing or unreadable.
-bool ReadRegistryBinary(const std::string& subkey, const char* name, std::string* data, DWORD* type = nullptr);
+// The most bytes a value is read with unless the caller allows fewer (the product stores nothing near it).
+constexpr size_t kMaxRegistryValueBytes = 1 << 20;
+// Raw bytes and type of a value; false when missing, unreadable or longer than maxBytes (nothing
+// of it is then read, and the last error is ERROR_MORE_DATA).
+bool ReadRegistryBinary(const std::string& subkey, const char* name, std::string* data, DWORD* type = nullptr,
+                        size_t maxBytes = kMaxRegistryValueBytes);
 // String list (REG_MULTI_SZ); clears *items first; false when missing or unreadable.
 bool ReadRegistryList(const std::string& subkey, const char* name, std::vector<std::string>* items);
 // The "Service Installed" style flag: a number of up to 4 bytes, else its text, else fallback.

@@ -81,6 +81,25 @@ TEST_F(RegistryTest, StringCases) {
   EXPECT_EQ(ReadRegistryString(kSub, "Missing", "d"), "d");
 }
 
+// A value longer than the reader allows is not read at all, whatever it holds.
+TEST_F(RegistryTest, BinaryReadsAreBounded) {
+  struct Case {
+    size_t bytes;
+    size_t maxBytes;
+    bool read;
+  } cases[] = {{432, 432, true},
+               {433, 432, false},
+               {0, 432, true},
+               {kMaxRegistryValueBytes, kMaxRegistryValueBytes, true},
+               {kMaxRegistryValueBytes + 1, kMaxRegistryValueBytes, false}};
+  for (const Case& c : cases) {
+    Raw("B", REG_BINARY, std::string(c.bytes, 'b'));
+    std::string data = "stale";
+    EXPECT_EQ(ReadRegistryBinary(kSub, "B", &data, nullptr, c.maxBytes), c.read) << c.bytes;
+    EXPECT_EQ(data, c.read ? std::string(c.bytes, 'b') : std::string()) << c.bytes;
+  }
+}
+
 TEST_F(RegistryTest, ListCases) {
   std::vector<std::string> items{"stale"};
   Raw("L", REG_MULTI_SZ, std::string(" a\0\0b\0\0", 7));
